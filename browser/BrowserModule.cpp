@@ -1,0 +1,28 @@
+#include "browser/BrowserModule.h"
+
+#include <windows.h>
+#include <ole2.h>
+
+#include "classlib/Fpu.h"
+
+namespace tn {
+
+namespace {
+// The module's own state: whether OLE must be undone, and the control word to give back.
+bool OleStarted = false;
+std::uint16_t SavedControlWord = 0;
+} // namespace
+
+void BrowserModuleStartup() {
+    SavedControlWord = Get8087CW();
+    // S_FALSE (already initialised on this thread) counts as success and is balanced too.
+    OleStarted = SUCCEEDED(::OleInitialize(nullptr));
+}
+
+void BrowserModuleShutdown() noexcept {
+    Set8087CW(SavedControlWord);
+    if (OleStarted) ::OleUninitialize();
+    OleStarted = false;
+}
+
+} // namespace tn

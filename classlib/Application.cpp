@@ -1,0 +1,145 @@
+#include "classlib/Application.h"
+
+#include "classlib/Thread.h"
+
+#include <stdexcept>
+
+namespace tn {
+
+namespace {
+constexpr wchar_t kAppWindowClass[] = L"TApplication";
+// Posted to the application window to run queued synchronise calls.
+constexpr UINT WM_TN_SYNCHRONIZE = WM_APP + 0x3F00;
+
+TApplication TheApplication;
+} // namespace
+
+TApplication* Application = &TheApplication;
+
+TApplication::~TApplication() {
+    if (FHandle) ::DestroyWindow(FHandle);
+}
+
+void TApplication::Initialize() {
+    if (FHandle) return;
+    const HINSTANCE inst = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &TApplication::WndProc;
+    wc.hInstance = inst;
+    wc.lpszClassName = kAppWindowClass;
+    wc.hIcon = ::LoadIconW(inst, L"MAINICON");
+    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw std::runtime_error("cannot register the application window class");
+    FHandle = ::CreateWindowExW(WS_EX_TOOLWINDOW, kAppWindowClass, FTitle.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
+                                nullptr, inst, this);
+    if (!FHandle) throw std::runtime_error("cannot create the application window");
+    const HWND wnd = FHandle;
+    SetSynchronizeWakeup(::GetCurrentThreadId(), [wnd] { ::PostMessageW(wnd, WM_TN_SYNCHRONIZE, 0, 0); });
+}
+
+void TApplication::SetTitle(const std::wstring& title) {
+    FTitle = title;
+    if (FHandle) ::SetWindowTextW(FHandle, FTitle.c_str());
+}
+
+LRESULT CALLBACK TApplication::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+    if (msg == WM_NCCREATE) {
+        const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<TApplication*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (msg == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
+        if (self) self->FHandle = nullptr;
+    }
+    if (!self) return ::DefWindowProcW(wnd, msg, wParam, lParam);
+    try {
+        return self->AppWndProc(msg, wParam, lParam);
+    } catch (...) {
+        // A failing hook must not unwind through the system's dispatcher.
+        return 0;
+    }
+}
+
+LRESULT TApplication::AppWndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Copy, so that a hook may unhook itself.
+    const auto hooks = FHooks;
+    for (const auto& [cookie, hook] : hooks) {
+        LRESULT result = 0;
+        if (hook(msg, wParam, lParam, result)) return result;
+    }
+    switch (msg) {
+    case WM_TN_SYNCHRONIZE:
+        CheckSynchronize();
+        return 0;
+    case WM_CLOSE:
+        // The hidden window is closed by the program, never by the user.
+        return 0;
+    default:
+        return ::DefWindowProcW(FHandle, msg, wParam, lParam);
+    }
+}
+
+int TApplication::HookMainWindow(MainWindowHook hook) {
+    const int cookie = FNextHook++;
+    FHooks.emplace_back(cookie, std::move(hook));
+    return cookie;
+}
+
+void TApplication::UnhookMainWindow(int cookie) noexcept {
+    for (auto it = FHooks.begin(); it != FHooks.end(); ++it)
+        if (it->first == cookie) {
+            FHooks.erase(it);
+            return;
+        }
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+    if (msg.message == WM_QUIT) {
+        FTerminated = true;
+        return false;
+    }
+    bool handled = false;
+    if (OnMessage) OnMessage(msg, handled);
+    if (!handled) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+bool TApplication::HandleMessage() {
+    MSG msg;
+    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (got == -1) return false;
+    if (got == 0) {
+        FTerminated = true;
+        return false;
+    }
+    return ProcessMessage(msg);
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        if (!ProcessMessage(msg)) break;
+}
+
+void TApplication::Run() {
+    if (!FMainForm) return;
+    if (ShowMainForm) ShowMainForm(*FMainForm);
+    // Synchronise calls queued before the loop started are served by the first wake-up message.
+    CheckSynchronize();
+    while (!FTerminated)
+        if (!HandleMessage()) break;
+}
+
+void TApplication::Terminate() noexcept {
+    if (FTerminated) return;
+    FTerminated = true;
+    if (::GetCurrentThreadId() == GuiThreadId()) ::PostQuitMessage(0);
+    else ::PostThreadMessageW(GuiThreadId(), WM_QUIT, 0, 0);
+}
+
+} // namespace tn

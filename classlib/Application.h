@@ -1,0 +1,69 @@
+// The application object: title, main form, message loop with Terminate and ProcessMessages, the
+// hidden application window, its hooks, and an event that sees every queued message first.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tn {
+
+class TForm;
+
+class TApplication {
+public:
+    TApplication() = default;
+    TApplication(const TApplication&) = delete;
+    TApplication& operator=(const TApplication&) = delete;
+    ~TApplication();
+
+    // Creates the hidden application window and makes this thread the GUI thread.
+    void Initialize();
+
+    [[nodiscard]] HWND Handle() const noexcept { return FHandle; }
+    [[nodiscard]] const std::wstring& Title() const noexcept { return FTitle; }
+    void SetTitle(const std::wstring& title);
+
+    [[nodiscard]] TForm* MainForm() const noexcept { return FMainForm; }
+    void SetMainForm(TForm* form) noexcept { FMainForm = form; }
+    bool MainFormOnTaskBar = false;
+
+    // Without a main form it returns at once; else it dispatches until Terminate.
+    void Run();
+    void Terminate() noexcept;
+    [[nodiscard]] bool Terminated() const noexcept { return FTerminated; }
+    // Dispatches what is queued now, without waiting.
+    void ProcessMessages();
+    // Waits for one message and dispatches it; false after WM_QUIT.
+    bool HandleMessage();
+
+    // Sees every queued message before dispatch; setting handled drops it.
+    std::function<void(MSG& msg, bool& handled)> OnMessage;
+
+    // Main-window hooks see each message of the application window first; true means handled.
+    using MainWindowHook = std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+    int HookMainWindow(MainWindowHook hook);
+    void UnhookMainWindow(int cookie) noexcept;
+
+    // Shows the main form when Run starts; set by the window layer.
+    std::function<void(TForm&)> ShowMainForm;
+
+private:
+    static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT AppWndProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool ProcessMessage(MSG& msg);
+
+    HWND FHandle = nullptr;
+    std::wstring FTitle;
+    TForm* FMainForm = nullptr;
+    bool FTerminated = false;
+    int FNextHook = 1;
+    std::vector<std::pair<int, MainWindowHook>> FHooks;
+};
+
+// The one application object of the process, as the class library's programs expect it.
+extern TApplication* Application;
+
+} // namespace tn

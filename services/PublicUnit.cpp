@@ -1,0 +1,147 @@
+#include "services/PublicUnit.h"
+
+#include "Deploy.h"
+#include "classlib/FileUtil.h"
+#include "classlib/IniFile.h"
+#include "classlib/Text.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+namespace tn {
+
+namespace {
+constexpr wchar_t kCommon[] = L"Common";
+constexpr wchar_t kDataFolderParent[] = L"Brisa";
+constexpr wchar_t kPublisherFolder[] = L"MorvelBrisa游戏";
+
+std::wstring DefaultLoginUrl() { return std::wstring(deploy::kPlatformServer) + L"/tn/wd2/index.html"; }
+std::wstring DefaultVersionCheckUrl() {
+    return std::wstring(deploy::kDownloadServer) + L"/Varkel/tn/official/app.ini";
+}
+std::wstring DefaultVersionDownloadUrl() {
+    return std::wstring(deploy::kDownloadServer) + L"/Varkel/tn/official/Setup_Varkelbn.exe";
+}
+} // namespace
+
+std::wstring LanderExeName = L"tn";
+std::wstring GameLoginUrl = DefaultLoginUrl();
+std::wstring VersionCheckUrl = DefaultVersionCheckUrl();
+std::wstring VersionDownloadUrl = DefaultVersionDownloadUrl();
+std::int32_t GameCloseStyle = 0;
+std::wstring Referer = L"client";
+std::wstring Frm;
+bool TopMost = false;
+std::int32_t AutoRun = 0;
+std::wstring ServerId;
+std::wstring LoginUserName;
+const std::wstring PayUrlFormat = std::wstring(deploy::kPlatformServer) + L"/action/redirect_pay.php?gid=%s&sid=%s";
+
+void LoadConfig() {
+    const TIniFile ini(GetIniPath(false));
+    LanderExeName = ini.ReadString(kCommon, L"LanderExeName", L"tn");
+    GameLoginUrl = ini.ReadString(kCommon, L"GameLoginUrl", DefaultLoginUrl());
+    VersionCheckUrl = ini.ReadString(kCommon, L"VersionCheck", DefaultVersionCheckUrl());
+    VersionDownloadUrl = ini.ReadString(kCommon, L"VersionDownLoad", DefaultVersionDownloadUrl());
+    GameCloseStyle = ini.ReadInteger(kCommon, L"GameCloseStyle", 0);
+    Referer = ini.ReadString(kCommon, L"referer", L"client");
+    Frm = ini.ReadString(kCommon, L"frm", L"");
+    TopMost = ini.ReadBool(kCommon, L"TopMost", false);
+    AutoRun = ini.ReadInteger(kCommon, L"AutoRun", 0);
+}
+
+void ClearConfig() noexcept {
+    for (auto* s : {&LanderExeName, &GameLoginUrl, &VersionCheckUrl, &VersionDownloadUrl, &Referer, &Frm,
+                    &ServerId, &LoginUserName})
+        s->clear();
+}
+
+std::wstring GetShellFolderPath(int csidl) {
+    // The shell may be unable to name the folder; the result is then empty, without a backslash.
+    wchar_t buf[MAX_PATH + 1] = {};
+    if (!::SHGetSpecialFolderPathW(nullptr, buf, csidl, FALSE) || buf[0] == L'\0') return {};
+    return IncludeTrailingBackslash(buf);
+}
+
+std::wstring GetDesktopPath() { return GetShellFolderPath(CSIDL_DESKTOPDIRECTORY); }
+
+std::wstring GetStartMenuPath(bool user) {
+    return GetShellFolderPath(user ? CSIDL_STARTMENU : CSIDL_COMMON_STARTMENU);
+}
+
+std::wstring GetProgramsGroupPath(bool user) {
+    const std::wstring path =
+        GetShellFolderPath(user ? CSIDL_PROGRAMS : CSIDL_COMMON_PROGRAMS) + kPublisherFolder + L"\\";
+    ForceDirectories(path);
+    return path;
+}
+
+std::wstring GetAppDataDir() {
+    const std::wstring path = GetShellFolderPath(CSIDL_COMMON_APPDATA) + kDataFolderParent + L"\\" + kGameCode + L"\\";
+    ForceDirectories(path);
+    return path;
+}
+
+std::wstring GetIniPath(bool upgrade) { return GetAppDataDir() + (upgrade ? L"UpGrade.ini" : L"lander.ini"); }
+
+std::wstring GetLoginBackImagePath() { return ExeFolder() + L"Skin\\loginback.png"; }
+
+std::wstring GetAnimateExePath() { return GetAppDataDir() + kGameCode + L"Animate.exe"; }
+
+std::wstring GetIconTipsExePath() { return GetAppDataDir() + kGameCode + L"IconTips.exe"; }
+
+std::wstring GetDownloadDir() { return ExeFolder() + L"Upgrade"; }
+
+std::wstring GetLastUpgradeVersion() {
+    return TIniFile(GetIniPath(true)).ReadString(kCommon, L"LastTimeUpGradeVersion", L"0.0.0.0");
+}
+
+std::wstring GameHostFragment() { return std::wstring(L".") + kGameCode + L"." + deploy::kGameHostLabel; }
+
+std::wstring ExtractServerId(const std::wstring& url) {
+    using namespace text;
+    const auto p = static_cast<std::ptrdiff_t>(Pos(L"http://s", url));
+    const auto q = static_cast<std::ptrdiff_t>(Pos(GameHostFragment(), url));
+    return Copy(url, p + 8, q - p - 8);
+}
+
+std::wstring GetPayUrl() {
+    if (ServerId.empty()) return {};
+    // The format's two "%s" take the game id and the server id, in that order.
+    std::wstring out;
+    const std::wstring* args[] = {nullptr, nullptr};
+    const std::wstring gid = kGameId;
+    args[0] = &gid;
+    args[1] = &ServerId;
+    std::size_t next = 0, at = 0;
+    for (;;) {
+        const auto hit = PayUrlFormat.find(L"%s", at);
+        if (hit == std::wstring::npos || next == 2) break;
+        out.append(PayUrlFormat, at, hit - at).append(*args[next++]);
+        at = hit + 2;
+    }
+    out.append(PayUrlFormat, at, std::wstring::npos);
+    return out;
+}
+
+bool IsVersionInRange(const std::wstring& list) {
+    using namespace text;
+    if (list.empty()) return true;
+    std::wstring rest = list + L",";
+    while (!rest.empty()) {
+        const auto comma = static_cast<std::ptrdiff_t>(Pos(L",", rest));
+        const std::wstring item = Copy(rest, 1, comma - 1);
+        rest = Copy(rest, comma + 1, static_cast<std::ptrdiff_t>(rest.size()));
+        if (item.empty()) return false;
+        if (const auto dash = static_cast<std::ptrdiff_t>(Pos(L"-", item))) {
+            const std::int32_t low = StrToIntDef(Copy(item, 1, dash - 1), 0);
+            const std::int32_t high = StrToIntDef(Copy(item, dash + 1, static_cast<std::ptrdiff_t>(item.size())), 0);
+            if (low <= kClientVersion && kClientVersion <= high) return true;
+        } else if (StrToIntDef(item, 0) == kClientVersion) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace tn

@@ -1,0 +1,42 @@
+// The launcher's entry routine: module start-up, one road chosen by the command line, the message
+// loop, and the modules' shutdown in reverse order.
+#include "classlib/Application.h"
+#include "services/PublicUnit.h"
+#include "windows/Launcher.h"
+#include "windows/ModuleSteps.h"
+
+#include <windows.h>
+
+namespace tn {
+namespace {
+
+void RunRoad() {
+    Application->Initialize();
+    Application->SetTitle(kProductName);
+    Application->MainFormOnTaskBar = true;
+
+    const std::vector<std::wstring> args = ProgramArgs();
+    if (IsUninstallMode(args)) {
+        // The uninstall road.
+    }
+    // The setup report, the resource check and the background window as main form come here.
+    Application->Run();
+}
+
+} // namespace
+} // namespace tn
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    using namespace tn;
+    try {
+        TModuleSession modules;
+        RunRoad();
+    } catch (const TStartupError& e) {
+        ::MessageBoxW(nullptr, e.Message().c_str(), kProductName, MB_OK | MB_ICONERROR);
+        return 1;
+    } catch (...) {
+        // Nothing above reports failures to the user; an unexpected one still ends the program cleanly.
+        return 1;
+    }
+    return 0;
+}
