@@ -55,14 +55,14 @@ LRESULT CALLBACK TApplication::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM
     }
     if (!self) return ::DefWindowProcW(wnd, msg, wParam, lParam);
     try {
-        return self->AppWndProc(msg, wParam, lParam);
+        return self->AppWndProc(wnd, msg, wParam, lParam);
     } catch (...) {
         // A failing hook must not unwind through the system's dispatcher.
         return 0;
     }
 }
 
-LRESULT TApplication::AppWndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT TApplication::AppWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     // Copy, so that a hook may unhook itself.
     const auto hooks = FHooks;
     for (const auto& [cookie, hook] : hooks) {
@@ -77,7 +77,7 @@ LRESULT TApplication::AppWndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // The hidden window is closed by the program, never by the user.
         return 0;
     default:
-        return ::DefWindowProcW(FHandle, msg, wParam, lParam);
+        return ::DefWindowProcW(wnd, msg, wParam, lParam);
     }
 }
 

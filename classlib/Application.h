@@ -52,7 +52,7 @@ public:
 
 private:
     static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
-    LRESULT AppWndProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT AppWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     bool ProcessMessage(MSG& msg);
 
     HWND FHandle = nullptr;

@@ -127,11 +127,6 @@ void TThread::WaitFor() noexcept {
     while (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) CheckSynchronize();
 }
 
-TThread::~TThread() {
-    if (FHandle && !FreeOnTerminate && !FFinished) {
-        Terminate();
-        WaitFor();
-    }
-}
+TThread::~TThread() = default;
 
 } // namespace tn

@@ -26,11 +26,22 @@ public:
         raw->Launch(std::move(owner));
         return raw;
     }
+    // An owned thread is told to terminate and waited for before its object is destroyed, so
+    // Execute never runs on a half-destroyed object.
+    struct Joiner {
+        void operator()(TThread* t) const noexcept {
+            t->Terminate();
+            t->WaitFor();
+            std::unique_ptr<TThread>{t}.reset();
+        }
+    };
+    template <typename T> using Owned = std::unique_ptr<T, Joiner>;
+
     // Creates a thread object owned by the caller and starts it at once.
-    template <typename T, typename... Args> static std::unique_ptr<T> StartOwned(Args&&... args) {
+    template <typename T, typename... Args> static Owned<T> StartOwned(Args&&... args) {
         auto owner = std::make_unique<T>(std::forward<Args>(args)...);
         owner->Launch(nullptr);
-        return owner;
+        return Owned<T>(owner.release());
     }
 
     void Terminate() noexcept { FTerminated = true; }

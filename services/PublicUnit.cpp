@@ -107,21 +107,18 @@ std::wstring ExtractServerId(const std::wstring& url) {
 
 std::wstring GetPayUrl() {
     if (ServerId.empty()) return {};
-    // The format's two "%s" take the game id and the server id, in that order.
+    // The format's two "%s" take the game id and the server id, in that order; what a value
+    // holds is not looked at again.
+    const std::wstring values[] = {kGameId, ServerId};
     std::wstring out;
-    const std::wstring* args[] = {nullptr, nullptr};
-    const std::wstring gid = kGameId;
-    args[0] = &gid;
-    args[1] = &ServerId;
-    std::size_t next = 0, at = 0;
-    for (;;) {
+    std::size_t at = 0;
+    for (const auto& value : values) {
         const auto hit = PayUrlFormat.find(L"%s", at);
-        if (hit == std::wstring::npos || next == 2) break;
-        out.append(PayUrlFormat, at, hit - at).append(*args[next++]);
+        if (hit == std::wstring::npos) break;
+        out.append(PayUrlFormat, at, hit - at).append(value);
         at = hit + 2;
     }
-    out.append(PayUrlFormat, at, std::wstring::npos);
-    return out;
+    return out.append(PayUrlFormat, at, std::wstring::npos);
 }
 
 bool IsVersionInRange(const std::wstring& list) {

@@ -10,7 +10,7 @@ TN_APT_PACKAGES=(
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
     libz-mingw-w64-dev wine wine32:i386 xvfb x11-utils xcompmgr imagemagick
     cmake ninja-build googletest clang libclang-rt-14-dev
-    fonts-noto-cjk fonts-dejavu-core locales python3 dpkg-dev
+    fonts-noto-cjk fonts-dejavu-core locales python3 dpkg-dev curl bc file
 )
 
 log() { printf '[tn] %s\n' "$*" >&2; }
@@ -117,13 +117,16 @@ tn_stop_session() {
 
 # --- builds ------------------------------------------------------------------
 
+# TN_BUILD_TARGETS (optional) limits the build to those targets.
 tn_build_windows() {
     local dir=$1; shift
     cmake -S "$TN_ROOT" -B "$dir" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$TN_ROOT/cmake/mingw-i686.cmake" \
         -DCMAKE_BUILD_TYPE=Release -DTN_JPEG_ROOT="$TN_CACHE/libjpeg" "$@" >"$dir.configure.log" 2>&1 ||
         { cat "$dir.configure.log"; return 1; }
-    cmake --build "$dir" -- -k 0
+    local targets=()
+    for t in ${TN_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+    cmake --build "$dir" "${targets[@]}" -- -k 0
 }
 
 tn_build_native() {
