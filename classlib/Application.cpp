@@ -31,11 +31,12 @@ void TApplication::Initialize() {
     wc.hIcon = ::LoadIconW(inst, L"MAINICON");
     if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw std::runtime_error("cannot register the application window class");
-    FHandle = ::CreateWindowExW(WS_EX_TOOLWINDOW, kAppWindowClass, FTitle.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                                nullptr, inst, this);
+    FHandle = ::CreateWindowExW(WS_EX_TOOLWINDOW, kAppWindowClass, FTitle.c_str(), WS_POPUP, 0, 0,
+                                0, 0, nullptr, nullptr, inst, this);
     if (!FHandle) throw std::runtime_error("cannot create the application window");
     const HWND wnd = FHandle;
-    SetSynchronizeWakeup(::GetCurrentThreadId(), [wnd] { ::PostMessageW(wnd, WM_TN_SYNCHRONIZE, 0, 0); });
+    SetSynchronizeWakeup(::GetCurrentThreadId(),
+                         [wnd] { ::PostMessageW(wnd, WM_TN_SYNCHRONIZE, 0, 0); });
 }
 
 void TApplication::SetTitle(const std::wstring& title) {
@@ -138,8 +139,10 @@ void TApplication::Run() {
 void TApplication::Terminate() noexcept {
     if (FTerminated) return;
     FTerminated = true;
-    if (::GetCurrentThreadId() == GuiThreadId()) ::PostQuitMessage(0);
-    else ::PostThreadMessageW(GuiThreadId(), WM_QUIT, 0, 0);
+    if (::GetCurrentThreadId() == GuiThreadId())
+        ::PostQuitMessage(0);
+    else
+        ::PostThreadMessageW(GuiThreadId(), WM_QUIT, 0, 0);
 }
 
 } // namespace tn

@@ -43,7 +43,8 @@ public:
     std::function<void(MSG& msg, bool& handled)> OnMessage;
 
     // Main-window hooks see each message of the application window first; true means handled.
-    using MainWindowHook = std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+    using MainWindowHook =
+        std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
     int HookMainWindow(MainWindowHook hook);
     void UnhookMainWindow(int cookie) noexcept;
 

@@ -23,11 +23,14 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine) {
     int n = 0;
     std::unique_ptr<LPWSTR, LocalFreeDeleter> argv(::CommandLineToArgvW(commandLine.c_str(), &n));
     if (!argv) return out;
-    for (int i = 0; i < n; ++i) out.emplace_back(argv.get()[i]);
+    for (int i = 0; i < n; ++i)
+        out.emplace_back(argv.get()[i]);
     return out;
 }
 
-int ParamCount() { return Args().empty() ? 0 : static_cast<int>(Args().size()) - 1; }
+int ParamCount() {
+    return Args().empty() ? 0 : static_cast<int>(Args().size()) - 1;
+}
 
 std::wstring ParamStr(int i) {
     const auto& a = Args();

@@ -16,7 +16,9 @@ std::wstring ExeFileName() {
     }
 }
 
-std::wstring ExeFolder() { return ExtractFilePath(ExeFileName()); }
+std::wstring ExeFolder() {
+    return ExtractFilePath(ExeFileName());
+}
 
 std::wstring ExtractFilePath(const std::wstring& path) {
     const auto at = path.find_last_of(L"\\/:");
@@ -45,7 +47,8 @@ bool DirectoryExists(const std::wstring& path) noexcept {
 
 bool ForceDirectories(const std::wstring& path) {
     std::wstring p = path;
-    while (p.size() > 3 && (p.back() == L'\\' || p.back() == L'/')) p.pop_back();
+    while (p.size() > 3 && (p.back() == L'\\' || p.back() == L'/'))
+        p.pop_back();
     if (p.empty()) return false;
     if (DirectoryExists(p)) return true;
     const std::wstring parent = ExtractFilePath(p);

@@ -1,4 +1,5 @@
-// Move-only owners of Win32 handles: one closing rule per kind, so no handle is closed twice or leaked.
+// Move-only owners of Win32 handles: one closing rule per kind, so no handle is closed twice or
+// leaked.
 #pragma once
 
 #include <windows.h>

@@ -9,11 +9,11 @@
 namespace tn {
 
 namespace {
-std::wstring ReadProfile(const std::wstring& file, const std::wstring& section, const std::wstring& key,
-                         const std::wstring& def, DWORD bufferChars) {
+std::wstring ReadProfile(const std::wstring& file, const std::wstring& section,
+                         const std::wstring& key, const std::wstring& def, DWORD bufferChars) {
     std::vector<wchar_t> buf(bufferChars, L'\0');
-    const DWORD n = ::GetPrivateProfileStringW(section.c_str(), key.c_str(), def.c_str(), buf.data(),
-                                               bufferChars, file.c_str());
+    const DWORD n = ::GetPrivateProfileStringW(section.c_str(), key.c_str(), def.c_str(),
+                                               buf.data(), bufferChars, file.c_str());
     return std::wstring(buf.data(), n);
 }
 } // namespace
@@ -38,7 +38,8 @@ void TIniFile::WriteString(const std::wstring& section, const std::wstring& iden
     if (!WriteIniValue(FFileName, section, ident, value)) throw TIniFileError();
 }
 
-void TIniFile::WriteInteger(const std::wstring& section, const std::wstring& ident, std::int32_t value) const {
+void TIniFile::WriteInteger(const std::wstring& section, const std::wstring& ident,
+                            std::int32_t value) const {
     WriteString(section, ident, text::IntToStr(value));
 }
 
@@ -47,13 +48,14 @@ void TIniFile::WriteBool(const std::wstring& section, const std::wstring& ident,
 }
 
 std::wstring ReadIniValue260(const std::wstring& file, const std::wstring& section,
-                                  const std::wstring& key) {
+                             const std::wstring& key) {
     return ReadProfile(file, section, key, L"", MAX_PATH);
 }
 
 bool WriteIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
-                        const std::wstring& value) noexcept {
-    return ::WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != FALSE;
+                   const std::wstring& value) noexcept {
+    return ::WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(),
+                                        file.c_str()) != FALSE;
 }
 
 } // namespace tn

@@ -1,4 +1,5 @@
-// INI files through the private-profile functions: the INI-file class and the direct 260-character reads.
+// INI files through the private-profile functions: the INI-file class and the direct 260-character
+// reads.
 #pragma once
 
 #include <cstdint>
@@ -19,11 +20,14 @@ public:
     [[nodiscard]] std::int32_t ReadInteger(const std::wstring& section, const std::wstring& ident,
                                            std::int32_t def) const;
     // An integer read with def's ordinal as default; non-zero means true.
-    [[nodiscard]] bool ReadBool(const std::wstring& section, const std::wstring& ident, bool def) const;
+    [[nodiscard]] bool ReadBool(const std::wstring& section, const std::wstring& ident,
+                                bool def) const;
 
     // Writes raise TIniFileError when the profile call fails.
-    void WriteString(const std::wstring& section, const std::wstring& ident, const std::wstring& value) const;
-    void WriteInteger(const std::wstring& section, const std::wstring& ident, std::int32_t value) const;
+    void WriteString(const std::wstring& section, const std::wstring& ident,
+                     const std::wstring& value) const;
+    void WriteInteger(const std::wstring& section, const std::wstring& ident,
+                      std::int32_t value) const;
     void WriteBool(const std::wstring& section, const std::wstring& ident, bool value) const;
 
 private:
@@ -38,9 +42,9 @@ public:
 // Direct private-profile access with a 260-character buffer: a value keeps at most 259 characters,
 // and a missing key reads as empty.
 [[nodiscard]] std::wstring ReadIniValue260(const std::wstring& file, const std::wstring& section,
-                                                const std::wstring& key);
+                                           const std::wstring& key);
 // Returns false when the write failed.
 bool WriteIniValue(const std::wstring& file, const std::wstring& section, const std::wstring& key,
-                        const std::wstring& value) noexcept;
+                   const std::wstring& value) noexcept;
 
 } // namespace tn

@@ -21,15 +21,18 @@ std::wstring Copy(std::wstring_view s, std::ptrdiff_t index, std::ptrdiff_t coun
 
 std::wstring Trim(std::wstring_view s) {
     std::size_t b = 0, e = s.size();
-    while (b < e && static_cast<std::uint32_t>(s[b]) <= 0x20) ++b;
-    while (e > b && static_cast<std::uint32_t>(s[e - 1]) <= 0x20) --e;
+    while (b < e && static_cast<std::uint32_t>(s[b]) <= 0x20)
+        ++b;
+    while (e > b && static_cast<std::uint32_t>(s[e - 1]) <= 0x20)
+        --e;
     return std::wstring(s.substr(b, e - b));
 }
 
 bool TryStrToInt(std::wstring_view s, std::int32_t& value) noexcept {
     std::size_t i = 0;
     // Leading blanks are allowed, trailing ones are not.
-    while (i < s.size() && s[i] == L' ') ++i;
+    while (i < s.size() && s[i] == L' ')
+        ++i;
     bool neg = false;
     if (i < s.size() && (s[i] == L'-' || s[i] == L'+')) neg = s[i++] == L'-';
     unsigned base = 10;
@@ -45,10 +48,14 @@ bool TryStrToInt(std::wstring_view s, std::int32_t& value) noexcept {
     for (; i < s.size(); ++i) {
         const wchar_t c = s[i];
         unsigned d;
-        if (c >= L'0' && c <= L'9') d = static_cast<unsigned>(c - L'0');
-        else if (base == 16 && c >= L'a' && c <= L'f') d = static_cast<unsigned>(c - L'a' + 10);
-        else if (base == 16 && c >= L'A' && c <= L'F') d = static_cast<unsigned>(c - L'A' + 10);
-        else return false;
+        if (c >= L'0' && c <= L'9')
+            d = static_cast<unsigned>(c - L'0');
+        else if (base == 16 && c >= L'a' && c <= L'f')
+            d = static_cast<unsigned>(c - L'a' + 10);
+        else if (base == 16 && c >= L'A' && c <= L'F')
+            d = static_cast<unsigned>(c - L'A' + 10);
+        else
+            return false;
         acc = acc * base + d;
         // Hexadecimal may use all 32 bits (as the original conversion does); decimal must fit.
         const std::int64_t limit = base == 16 ? 0xFFFFFFFFll : (neg ? 0x80000000ll : 0x7FFFFFFFll);

@@ -17,7 +17,8 @@ namespace tn::text {
 // Removes leading and trailing characters up to U+0020 (blanks and control characters).
 [[nodiscard]] std::wstring Trim(std::wstring_view s);
 
-// Decimal (optionally signed, "$"/"0x" hexadecimal) 32-bit integer; def when s is not exactly a number.
+// Decimal (optionally signed, "$"/"0x" hexadecimal) 32-bit integer; def when s is not exactly a
+// number.
 [[nodiscard]] std::int32_t StrToIntDef(std::wstring_view s, std::int32_t def) noexcept;
 [[nodiscard]] bool TryStrToInt(std::wstring_view s, std::int32_t& value) noexcept;
 [[nodiscard]] std::wstring IntToStr(std::int64_t v);
@@ -28,7 +29,8 @@ namespace tn::text {
 [[nodiscard]] bool SameText(std::wstring_view a, std::wstring_view b) noexcept;
 
 // Every occurrence of from replaced by to.
-[[nodiscard]] std::wstring ReplaceAll(std::wstring_view s, std::wstring_view from, std::wstring_view to);
+[[nodiscard]] std::wstring ReplaceAll(std::wstring_view s, std::wstring_view from,
+                                      std::wstring_view to);
 
 // The text as UTF-16LE bytes, whatever the width of wchar_t on this build.
 [[nodiscard]] std::vector<std::uint8_t> ToUtf16LeBytes(std::wstring_view s);

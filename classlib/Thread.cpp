@@ -41,7 +41,9 @@ void SetSynchronizeWakeup(DWORD guiThreadId, std::function<void()> wake) {
     q.wake = std::move(wake);
 }
 
-DWORD GuiThreadId() noexcept { return Queue().guiThread; }
+DWORD GuiThreadId() noexcept {
+    return Queue().guiThread;
+}
 
 bool CheckSynchronize() noexcept {
     auto& q = Queue();
@@ -124,7 +126,8 @@ void TThread::WaitFor() noexcept {
     }
     // The worker may be waiting for us in Synchronize: keep serving it.
     const HANDLE waits[2] = {FHandle.get(), q.signal.get()};
-    while (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) CheckSynchronize();
+    while (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0)
+        CheckSynchronize();
 }
 
 TThread::~TThread() = default;

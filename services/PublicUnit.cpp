@@ -15,7 +15,9 @@ constexpr wchar_t kCommon[] = L"Common";
 constexpr wchar_t kDataFolderParent[] = L"Brisa";
 constexpr wchar_t kPublisherFolder[] = L"MorvelBrisa游戏";
 
-std::wstring DefaultLoginUrl() { return std::wstring(deploy::kPlatformServer) + L"/tn/wd2/index.html"; }
+std::wstring DefaultLoginUrl() {
+    return std::wstring(deploy::kPlatformServer) + L"/tn/wd2/index.html";
+}
 std::wstring DefaultVersionCheckUrl() {
     return std::wstring(deploy::kDownloadServer) + L"/Varkel/tn/official/app.ini";
 }
@@ -35,7 +37,8 @@ bool TopMost = false;
 std::int32_t AutoRun = 0;
 std::wstring ServerId;
 std::wstring LoginUserName;
-const std::wstring PayUrlFormat = std::wstring(deploy::kPlatformServer) + L"/action/redirect_pay.php?gid=%s&sid=%s";
+const std::wstring PayUrlFormat =
+    std::wstring(deploy::kPlatformServer) + L"/action/redirect_pay.php?gid=%s&sid=%s";
 
 void LoadConfig() {
     const TIniFile ini(GetIniPath(false));
@@ -51,8 +54,8 @@ void LoadConfig() {
 }
 
 void ClearConfig() noexcept {
-    for (auto* s : {&LanderExeName, &GameLoginUrl, &VersionCheckUrl, &VersionDownloadUrl, &Referer, &Frm,
-                    &ServerId, &LoginUserName})
+    for (auto* s : {&LanderExeName, &GameLoginUrl, &VersionCheckUrl, &VersionDownloadUrl, &Referer,
+                    &Frm, &ServerId, &LoginUserName})
         s->clear();
 }
 
@@ -63,40 +66,55 @@ std::wstring GetShellFolderPath(int csidl) {
     return IncludeTrailingBackslash(buf);
 }
 
-std::wstring GetDesktopPath() { return GetShellFolderPath(CSIDL_DESKTOPDIRECTORY); }
+std::wstring GetDesktopPath() {
+    return GetShellFolderPath(CSIDL_DESKTOPDIRECTORY);
+}
 
 std::wstring GetStartMenuPath(bool user) {
     return GetShellFolderPath(user ? CSIDL_STARTMENU : CSIDL_COMMON_STARTMENU);
 }
 
 std::wstring GetProgramsGroupPath(bool user) {
-    const std::wstring path =
-        GetShellFolderPath(user ? CSIDL_PROGRAMS : CSIDL_COMMON_PROGRAMS) + kPublisherFolder + L"\\";
+    const std::wstring path = GetShellFolderPath(user ? CSIDL_PROGRAMS : CSIDL_COMMON_PROGRAMS) +
+                              kPublisherFolder + L"\\";
     ForceDirectories(path);
     return path;
 }
 
 std::wstring GetAppDataDir() {
-    const std::wstring path = GetShellFolderPath(CSIDL_COMMON_APPDATA) + kDataFolderParent + L"\\" + kGameCode + L"\\";
+    const std::wstring path =
+        GetShellFolderPath(CSIDL_COMMON_APPDATA) + kDataFolderParent + L"\\" + kGameCode + L"\\";
     ForceDirectories(path);
     return path;
 }
 
-std::wstring GetIniPath(bool upgrade) { return GetAppDataDir() + (upgrade ? L"UpGrade.ini" : L"lander.ini"); }
+std::wstring GetIniPath(bool upgrade) {
+    return GetAppDataDir() + (upgrade ? L"UpGrade.ini" : L"lander.ini");
+}
 
-std::wstring GetLoginBackImagePath() { return ExeFolder() + L"Skin\\loginback.png"; }
+std::wstring GetLoginBackImagePath() {
+    return ExeFolder() + L"Skin\\loginback.png";
+}
 
-std::wstring GetAnimateExePath() { return GetAppDataDir() + kGameCode + L"Animate.exe"; }
+std::wstring GetAnimateExePath() {
+    return GetAppDataDir() + kGameCode + L"Animate.exe";
+}
 
-std::wstring GetIconTipsExePath() { return GetAppDataDir() + kGameCode + L"IconTips.exe"; }
+std::wstring GetIconTipsExePath() {
+    return GetAppDataDir() + kGameCode + L"IconTips.exe";
+}
 
-std::wstring GetDownloadDir() { return ExeFolder() + L"Upgrade"; }
+std::wstring GetDownloadDir() {
+    return ExeFolder() + L"Upgrade";
+}
 
 std::wstring GetLastUpgradeVersion() {
     return TIniFile(GetIniPath(true)).ReadString(kCommon, L"LastTimeUpGradeVersion", L"0.0.0.0");
 }
 
-std::wstring GameHostFragment() { return std::wstring(L".") + kGameCode + L"." + deploy::kGameHostLabel; }
+std::wstring GameHostFragment() {
+    return std::wstring(L".") + kGameCode + L"." + deploy::kGameHostLabel;
+}
 
 std::wstring ExtractServerId(const std::wstring& url) {
     using namespace text;
@@ -132,7 +150,8 @@ bool IsVersionInRange(const std::wstring& list) {
         if (item.empty()) return false;
         if (const auto dash = static_cast<std::ptrdiff_t>(Pos(L"-", item))) {
             const std::int32_t low = StrToIntDef(Copy(item, 1, dash - 1), 0);
-            const std::int32_t high = StrToIntDef(Copy(item, dash + 1, static_cast<std::ptrdiff_t>(item.size())), 0);
+            const std::int32_t high =
+                StrToIntDef(Copy(item, dash + 1, static_cast<std::ptrdiff_t>(item.size())), 0);
             if (low <= kClientVersion && kClientVersion <= high) return true;
         } else if (StrToIntDef(item, 0) == kClientVersion) {
             return true;

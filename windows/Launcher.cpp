@@ -14,7 +14,9 @@ bool IsUninstallMode(const std::vector<std::wstring>& args) {
     return !args.empty() && text::SameText(args[0], L"/uninst");
 }
 
-bool IsAutoRunStart(const std::vector<std::wstring>& args) { return !args.empty() && args[0] == L"/autorun"; }
+bool IsAutoRunStart(const std::vector<std::wstring>& args) {
+    return !args.empty() && args[0] == L"/autorun";
+}
 
 bool IsTrayStart(const std::vector<std::wstring>& args) {
     return IsAutoRunStart(args) && !(args.size() >= 2 && args[1] == L"/setuprun");
@@ -22,7 +24,8 @@ bool IsTrayStart(const std::vector<std::wstring>& args) {
 
 std::vector<std::wstring> ProgramArgs() {
     std::vector<std::wstring> args;
-    for (int i = 1; i <= ParamCount(); ++i) args.push_back(ParamStr(i));
+    for (int i = 1; i <= ParamCount(); ++i)
+        args.push_back(ParamStr(i));
     return args;
 }
 

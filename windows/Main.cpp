@@ -35,7 +35,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         ::MessageBoxW(nullptr, e.Message().c_str(), kProductName, MB_OK | MB_ICONERROR);
         return 1;
     } catch (...) {
-        // Nothing above reports failures to the user; an unexpected one still ends the program cleanly.
+        // Nothing above reports failures to the user; an unexpected one still ends the program
+        // cleanly.
         return 1;
     }
     return 0;

@@ -22,17 +22,21 @@ constexpr int kStepCount = static_cast<int>(sizeof kSteps / sizeof kSteps[0]);
 
 TModuleSession::TModuleSession() {
     try {
-        for (; FStarted < kStepCount; ++FStarted) kSteps[FStarted].startup();
+        for (; FStarted < kStepCount; ++FStarted)
+            kSteps[FStarted].startup();
     } catch (...) {
         Unwind();
         throw;
     }
 }
 
-TModuleSession::~TModuleSession() { Unwind(); }
+TModuleSession::~TModuleSession() {
+    Unwind();
+}
 
 void TModuleSession::Unwind() noexcept {
-    while (FStarted > 0) kSteps[--FStarted].shutdown();
+    while (FStarted > 0)
+        kSteps[--FStarted].shutdown();
 }
 
 } // namespace tn

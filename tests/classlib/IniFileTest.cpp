@@ -10,7 +10,8 @@ using tn::testing::TempDir;
 TEST(IniFile, ReadsWithDefaultsAndConvertsNumbers) {
     TempDir dir;
     const std::wstring path = dir.File(L"a.ini");
-    tn::testing::WriteFileBytes(path, "[Common]\r\nName=tn2\r\nNum=42\r\nHex=$10\r\nBad=12x\r\nFlag=2\r\nZero=0\r\n");
+    tn::testing::WriteFileBytes(
+        path, "[Common]\r\nName=tn2\r\nNum=42\r\nHex=$10\r\nBad=12x\r\nFlag=2\r\nZero=0\r\n");
     const TIniFile ini(path);
     EXPECT_EQ(ini.ReadString(L"Common", L"Name", L"d"), L"tn2");
     EXPECT_EQ(ini.ReadString(L"Common", L"Missing", L"d"), L"d");
@@ -48,5 +49,6 @@ TEST(IniFile, DirectReadsKeepAtMost259Characters) {
     EXPECT_EQ(ReadIniValue260(path, L"History", L"Missing"), L"");
     // A folder that does not exist cannot take the file.
     EXPECT_FALSE(WriteIniValue(dir.File(L"no\\such\\c.ini"), L"S", L"K", L"v"));
-    EXPECT_THROW(TIniFile(dir.File(L"no\\such\\c.ini")).WriteString(L"S", L"K", L"v"), TIniFileError);
+    EXPECT_THROW(TIniFile(dir.File(L"no\\such\\c.ini")).WriteString(L"S", L"K", L"v"),
+                 TIniFileError);
 }

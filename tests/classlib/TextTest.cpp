@@ -26,12 +26,25 @@ TEST(Text, StrToIntDefAcceptsOnlyWholeNumbers) {
         const wchar_t* text;
         std::int32_t expected;
     } cases[] = {
-        {L"0", 0},           {L"1000", 1000},    {L"-12", -12},        {L"+7", 7},
-        {L"  42", 42},       {L"42 ", -99},      {L"", -99},           {L"abc", -99},
-        {L"12a", -99},       {L"$FF", 255},      {L"0x10", 16},        {L"2147483647", 2147483647},
-        {L"2147483648", -99}, {L"-2147483648", INT32_MIN}, {L"$FFFFFFFF", -1}, {L"-", -99},
+        {L"0", 0},
+        {L"1000", 1000},
+        {L"-12", -12},
+        {L"+7", 7},
+        {L"  42", 42},
+        {L"42 ", -99},
+        {L"", -99},
+        {L"abc", -99},
+        {L"12a", -99},
+        {L"$FF", 255},
+        {L"0x10", 16},
+        {L"2147483647", 2147483647},
+        {L"2147483648", -99},
+        {L"-2147483648", INT32_MIN},
+        {L"$FFFFFFFF", -1},
+        {L"-", -99},
     };
-    for (const auto& c : cases) EXPECT_EQ(StrToIntDef(c.text, -99), c.expected) << "text: " << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(StrToIntDef(c.text, -99), c.expected) << "text: " << c.text;
 }
 
 TEST(Text, CaseMappingIsAsciiOnly) {
@@ -42,7 +55,7 @@ TEST(Text, CaseMappingIsAsciiOnly) {
 }
 
 TEST(Text, Utf16LeBytesAreTheSameOnEveryBuild) {
-    const std::wstring s = L"a\u4e2d" + std::wstring(1, static_cast<wchar_t>(0x10)) ;
+    const std::wstring s = L"a\u4e2d" + std::wstring(1, static_cast<wchar_t>(0x10));
     const std::vector<std::uint8_t> expected = {0x61, 0x00, 0x2d, 0x4e, 0x10, 0x00};
     EXPECT_EQ(ToUtf16LeBytes(s), expected);
     EXPECT_EQ(FromUtf8(ToUtf8(L"\u6e38\u620f x")), L"\u6e38\u620f x");

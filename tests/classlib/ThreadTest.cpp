@@ -51,7 +51,8 @@ TEST(Thread, SynchronizeIsServedByTheMessageLoop) {
         TThread::Synchronize([] { ::PostQuitMessage(0); });
     });
     MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
+        ::DispatchMessageW(&msg);
     EXPECT_TRUE(ranInLoop);
     EXPECT_TRUE(done);
 }
@@ -79,7 +80,8 @@ TEST(Thread, FreeOnTerminateDeletesTheObjectAndRunsOnTerminateOnTheGuiThread) {
     (void)w;
     // OnTerminate must be set before the thread ends: set it through a worker that waits for it.
     const HANDLE go = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    auto* w2 = TThread::StartFreeOnTerminate<CountedWorker>([go] { ::WaitForSingleObject(go, INFINITE); });
+    auto* w2 =
+        TThread::StartFreeOnTerminate<CountedWorker>([go] { ::WaitForSingleObject(go, INFINITE); });
     w2->OnTerminate = [&](TThread&) { terminateOn = ::GetCurrentThreadId(); };
     ::SetEvent(go);
     while (gDestroyed < 2) {
@@ -100,7 +102,8 @@ TEST(Thread, DestroyingAnOwnedThreadTerminatesAndWaits) {
         std::atomic<bool>* seen;
         explicit Looper(std::atomic<bool>* s) : seen(s) {}
         void Execute() override {
-            while (!Terminated()) ::Sleep(5); // the flag is all this worker has to look at
+            while (!Terminated())
+                ::Sleep(5); // the flag is all this worker has to look at
             *seen = true;
         }
     };

@@ -27,8 +27,10 @@ TEST_F(ConfigFiles, AMissingFileYieldsEveryDefault) {
     LoadConfig();
     EXPECT_EQ(LanderExeName, L"tn");
     EXPECT_EQ(GameLoginUrl, std::wstring(deploy::kPlatformServer) + L"/tn/wd2/index.html");
-    EXPECT_EQ(VersionCheckUrl, std::wstring(deploy::kDownloadServer) + L"/Varkel/tn/official/app.ini");
-    EXPECT_EQ(VersionDownloadUrl, std::wstring(deploy::kDownloadServer) + L"/Varkel/tn/official/Setup_Varkelbn.exe");
+    EXPECT_EQ(VersionCheckUrl,
+              std::wstring(deploy::kDownloadServer) + L"/Varkel/tn/official/app.ini");
+    EXPECT_EQ(VersionDownloadUrl,
+              std::wstring(deploy::kDownloadServer) + L"/Varkel/tn/official/Setup_Varkelbn.exe");
     EXPECT_EQ(GameCloseStyle, 0);
     EXPECT_EQ(Referer, L"client");
     EXPECT_EQ(Frm, L"");
@@ -38,10 +40,11 @@ TEST_F(ConfigFiles, AMissingFileYieldsEveryDefault) {
 }
 
 TEST_F(ConfigFiles, ReadsEveryCommonKey) {
-    tn::testing::WriteFileBytes(GetIniPath(false), "[Common]\r\nLanderExeName=tn2\r\nGameLoginUrl=http://a/login\r\n"
-                                               "VersionCheck=http://a/v.ini\r\nVersionDownLoad=http://a/s.exe\r\n"
-                                               "GameCloseStyle=3\r\nreferer=site\r\nfrm=abc\r\nTopMost=2\r\n"
-                                               "AutoRun=x\r\n");
+    tn::testing::WriteFileBytes(GetIniPath(false),
+                                "[Common]\r\nLanderExeName=tn2\r\nGameLoginUrl=http://a/login\r\n"
+                                "VersionCheck=http://a/v.ini\r\nVersionDownLoad=http://a/s.exe\r\n"
+                                "GameCloseStyle=3\r\nreferer=site\r\nfrm=abc\r\nTopMost=2\r\n"
+                                "AutoRun=x\r\n");
     tn::testing::WriteFileBytes(GetIniPath(true), "[Common]\r\nLastTimeUpGradeVersion=1.0.0.9\r\n");
     LoadConfig();
     EXPECT_EQ(LanderExeName, L"tn2");
@@ -71,7 +74,8 @@ TEST(PublicUnitPaths, FoldersEndWithABackslashAndAreMadeOnDemand) {
     EXPECT_EQ(GetDownloadDir(), ExeFolder() + L"Upgrade");
     for (const bool user : {true, false}) {
         const std::wstring group = GetProgramsGroupPath(user);
-        EXPECT_EQ(group, GetShellFolderPath(user ? CSIDL_PROGRAMS : CSIDL_COMMON_PROGRAMS) + L"MorvelBrisa游戏\\");
+        EXPECT_EQ(group, GetShellFolderPath(user ? CSIDL_PROGRAMS : CSIDL_COMMON_PROGRAMS) +
+                             L"MorvelBrisa游戏\\");
         EXPECT_TRUE(DirectoryExists(group));
         ::RemoveDirectoryW(group.c_str());
     }
@@ -85,12 +89,24 @@ TEST(PublicUnitRules, VersionRanges) {
         const wchar_t* list;
         bool inRange;
     } cases[] = {
-        {L"", true},           {L"900-1100", true},       {L"1000", true},      {L"1001", false},
-        {L"900-999,1000", true}, {L",1000", false},       {L"1000-", false},    {L"-1000", true},
-        {L"900-999", false},   {L"999,1001", false},      {L"1000-1000", true}, {L"abc,1000", true},
-        {L"900-999,,1000", false}, {L"1000,", true},      {L"x-y", false},
+        {L"", true},
+        {L"900-1100", true},
+        {L"1000", true},
+        {L"1001", false},
+        {L"900-999,1000", true},
+        {L",1000", false},
+        {L"1000-", false},
+        {L"-1000", true},
+        {L"900-999", false},
+        {L"999,1001", false},
+        {L"1000-1000", true},
+        {L"abc,1000", true},
+        {L"900-999,,1000", false},
+        {L"1000,", true},
+        {L"x-y", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(IsVersionInRange(c.list), c.inRange) << "list: " << c.list;
+    for (const auto& c : cases)
+        EXPECT_EQ(IsVersionInRange(c.list), c.inRange) << "list: " << c.list;
 }
 
 TEST(PublicUnitRules, ServerIdIsTakenFromTheGameServerHostName) {
@@ -107,8 +123,10 @@ TEST(PublicUnitRules, PayUrlNeedsAServerId) {
     ServerId.clear();
     EXPECT_EQ(GetPayUrl(), L"");
     ServerId = L"S12";
-    EXPECT_EQ(GetPayUrl(), std::wstring(deploy::kPlatformServer) + L"/action/redirect_pay.php?gid=1016&sid=S12");
+    EXPECT_EQ(GetPayUrl(),
+              std::wstring(deploy::kPlatformServer) + L"/action/redirect_pay.php?gid=1016&sid=S12");
     ServerId = L"%s";
-    EXPECT_EQ(GetPayUrl(), std::wstring(deploy::kPlatformServer) + L"/action/redirect_pay.php?gid=1016&sid=%s");
+    EXPECT_EQ(GetPayUrl(),
+              std::wstring(deploy::kPlatformServer) + L"/action/redirect_pay.php?gid=1016&sid=%s");
     ServerId.clear();
 }

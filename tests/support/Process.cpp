@@ -11,14 +11,16 @@ namespace tn::testing {
 
 std::wstring WinePath(const std::string& unixPath) {
     std::wstring out = L"Z:";
-    for (const char c : unixPath) out.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c)));
+    for (const char c : unixPath)
+        out.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c)));
     return out;
 }
 
 namespace {
 std::wstring FromEnv(const char* name, const std::wstring& relative) {
     const char* v = std::getenv(name);
-    if (!v) throw std::runtime_error(std::string(name) + " is not set: run the tests through CTest");
+    if (!v)
+        throw std::runtime_error(std::string(name) + " is not set: run the tests through CTest");
     std::wstring rel = relative;
     for (auto& c : rel)
         if (c == L'/') c = L'\\';
@@ -26,10 +28,15 @@ std::wstring FromEnv(const char* name, const std::wstring& relative) {
 }
 } // namespace
 
-std::wstring BuildFile(const std::wstring& relative) { return FromEnv("TN_BINARY_DIR", relative); }
-std::wstring SourceFile(const std::wstring& relative) { return FromEnv("TN_SOURCE_DIR", relative); }
+std::wstring BuildFile(const std::wstring& relative) {
+    return FromEnv("TN_BINARY_DIR", relative);
+}
+std::wstring SourceFile(const std::wstring& relative) {
+    return FromEnv("TN_SOURCE_DIR", relative);
+}
 
-ProcessResult RunProcess(const std::wstring& commandLine, unsigned long timeoutMs, const std::wstring& workingDir) {
+ProcessResult RunProcess(const std::wstring& commandLine, unsigned long timeoutMs,
+                         const std::wstring& workingDir) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};

@@ -14,14 +14,17 @@ TempDir::TempDir() {
     if (n == 0) throw std::runtime_error("no temporary folder");
     static unsigned counter = 0;
     for (;;) {
-        FPath = std::wstring(base, n) + L"tn-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                std::to_wstring(++counter) + L"\\";
+        FPath = std::wstring(base, n) + L"tn-test-" + std::to_wstring(::GetCurrentProcessId()) +
+                L"-" + std::to_wstring(++counter) + L"\\";
         if (::CreateDirectoryW(FPath.c_str(), nullptr)) return;
-        if (::GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot make a test folder");
+        if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            throw std::runtime_error("cannot make a test folder");
     }
 }
 
-TempDir::~TempDir() { RemoveTree(FPath); }
+TempDir::~TempDir() {
+    RemoveTree(FPath);
+}
 
 void RemoveTree(const std::wstring& path) noexcept {
     std::wstring dir = path;
@@ -33,7 +36,8 @@ void RemoveTree(const std::wstring& path) noexcept {
             const std::wstring name = fd.cFileName;
             if (name == L"." || name == L"..") continue;
             const std::wstring full = dir + L"\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
             else {
                 ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
                 ::DeleteFileW(full.c_str());

@@ -27,7 +27,8 @@ TEST(StartupRoad, SwitchesAreTestedOnTheWholeArgument) {
     };
     for (const auto& c : cases) {
         std::wstring shown;
-        for (const auto& a : c.args) shown += a + L" ";
+        for (const auto& a : c.args)
+            shown += a + L" ";
         EXPECT_EQ(IsUninstallMode(c.args), c.uninstall) << shown;
         EXPECT_EQ(IsAutoRunStart(c.args), c.autorun) << shown;
         EXPECT_EQ(IsTrayStart(c.args), c.tray) << shown;
@@ -37,7 +38,8 @@ TEST(StartupRoad, SwitchesAreTestedOnTheWholeArgument) {
 TEST(StartupRoad, CommandLinesSplitAsTheSystemSplitsThem) {
     EXPECT_EQ(SplitCommandLine(L"\"C:\\Program Files\\tn.exe\" /autorun /setuprun"),
               (std::vector<std::wstring>{L"C:\\Program Files\\tn.exe", L"/autorun", L"/setuprun"}));
-    EXPECT_EQ(SplitCommandLine(L"tn.exe \"a b\"  c"), (std::vector<std::wstring>{L"tn.exe", L"a b", L"c"}));
+    EXPECT_EQ(SplitCommandLine(L"tn.exe \"a b\"  c"),
+              (std::vector<std::wstring>{L"tn.exe", L"a b", L"c"}));
     EXPECT_EQ(ParamStr(0).empty(), false);
     EXPECT_EQ(ParamStr(ParamCount() + 1), L"");
 }
