@@ -28,6 +28,11 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine) {
     return out;
 }
 
+std::vector<std::wstring> ProgramArgs() {
+    const auto& a = Args();
+    return a.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>(a.begin() + 1, a.end());
+}
+
 int ParamCount() {
     return Args().empty() ? 0 : static_cast<int>(Args().size()) - 1;
 }

@@ -2,6 +2,8 @@
 // messages, and the command-line switches.
 #pragma once
 
+#include "classlib/CommandLine.h"
+
 #include <windows.h>
 
 #include <string>
@@ -26,11 +28,8 @@ inline constexpr UINT WM_REVIGATE = WM_USER + 1;
 inline constexpr WPARAM SC_HIDETOTRAY = 0;
 
 // The switches, each tested on the whole argument. args are the arguments after the program name.
-[[nodiscard]] bool IsUninstallMode(const std::vector<std::wstring>& args);
 [[nodiscard]] bool IsAutoRunStart(const std::vector<std::wstring>& args);
 // "/autorun" first and no "/setuprun" second: the windows go to the tray at once.
 [[nodiscard]] bool IsTrayStart(const std::vector<std::wstring>& args);
-// The program's own arguments.
-[[nodiscard]] std::vector<std::wstring> ProgramArgs();
 
 } // namespace tn

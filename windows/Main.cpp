@@ -2,6 +2,9 @@
 // loop, and the modules' shutdown in reverse order.
 #include "classlib/Application.h"
 #include "services/PublicUnit.h"
+#include "services/Statistics.h"
+#include "services/UnInstall.h"
+#include "windows/FormBack.h"
 #include "windows/Launcher.h"
 #include "windows/ModuleSteps.h"
 
@@ -15,11 +18,13 @@ void RunRoad() {
     Application->SetTitle(kProductName);
     Application->MainFormOnTaskBar = true;
 
-    const std::vector<std::wstring> args = ProgramArgs();
-    if (IsUninstallMode(args)) {
-        // The uninstall road.
+    if (IsUninstallMode()) {
+        (void)DoUninstall();
+    } else if (StatisticsManager && StatisticsManager->CheckSendSetupStatistics()) {
+        // The setup report is the whole road: no window.
+    } else if (CheckResource()) {
+        FormBack = Application->CreateForm<TFormBack>();
     }
-    // The setup report, the resource check and the background window as main form come here.
     Application->Run();
 }
 

@@ -1,11 +1,31 @@
 #include "windows/ModuleSteps.h"
 
 #include "browser/BrowserModule.h"
+#include "gdiplus/GdipApi.h"
+#include "gdiplus/GdipObj.h"
 #include "services/PublicUnit.h"
+#include "services/Statistics.h"
 
 namespace tn {
 
 namespace {
+// GDI+ is required: without the library or its start-up entry points nothing can be drawn, so
+// the program stops before its first window.
+void GdiplusModuleStartup() {
+    gdiplus::LoadGdiplusEntryPoints();
+    const auto availability = gdiplus::CheckGdiplusEntryPoints();
+    if (!availability.ok) {
+        gdiplus::UnloadGdiplusEntryPoints();
+        throw TStartupError(availability.message);
+    }
+    gdiplus::StartupGdiplus();
+}
+
+void GdiplusModuleShutdown() noexcept {
+    gdiplus::ShutdownGdiplus();
+    gdiplus::UnloadGdiplusEntryPoints();
+}
+
 struct ModuleStep {
     void (*startup)();
     void (*shutdown)() noexcept;
@@ -16,6 +36,8 @@ struct ModuleStep {
 constexpr ModuleStep kSteps[] = {
     {&BrowserModuleStartup, &BrowserModuleShutdown},
     {&LoadConfig, &ClearConfig},
+    {&StatisticsModuleStartup, &StatisticsModuleShutdown},
+    {&GdiplusModuleStartup, &GdiplusModuleShutdown},
 };
 constexpr int kStepCount = static_cast<int>(sizeof kSteps / sizeof kSteps[0]);
 } // namespace

@@ -1,3 +1,4 @@
+#include "services/UnInstall.h"
 #include "windows/Launcher.h"
 
 #include "classlib/CommandLine.h"

@@ -1,0 +1,348 @@
+#include "services/Statistics.h"
+
+#include "Deploy.h"
+#include "classlib/CommandLine.h"
+#include "classlib/Http.h"
+#include "classlib/IniFile.h"
+#include "classlib/Text.h"
+#include "classlib/Thread.h"
+#include "services/Md5.h"
+#include "services/NetBar.h"
+#include "services/PublicUnit.h"
+#include "services/Shell.h"
+
+#include <winsock2.h>
+#include <windows.h>
+#include <objbase.h>
+
+namespace tn {
+
+std::unique_ptr<TStatisticsManager> StatisticsManager;
+
+void StatisticsModuleStartup() {
+    StatisticsManager = std::make_unique<TStatisticsManager>();
+}
+void StatisticsModuleShutdown() noexcept {
+    StatisticsManager.reset();
+}
+
+namespace {
+
+constexpr wchar_t kInstall[] = L"Install";
+constexpr wchar_t kStatItem[] = L"4702kqe3m8";
+
+std::wstring LanderIni() {
+    return GetIniPath(false);
+}
+
+std::wstring FirstArgumentLower() {
+    return ParamCount() >= 1 ? text::LowerCase(ParamStr(1)) : std::wstring();
+}
+
+std::wstring Two(int v) {
+    return std::wstring(1, static_cast<wchar_t>(L'0' + v / 10 % 10)) +
+           static_cast<wchar_t>(L'0' + v % 10);
+}
+
+std::wstring TimeSeparator() {
+    wchar_t sep[8] = {};
+    if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, sep, 8) > 1) return sep;
+    return L":";
+}
+
+// Reads digits at s[i...]; false when there are none.
+bool ReadNumber(const std::wstring& s, std::size_t& i, int& value) {
+    const std::size_t start = i;
+    value = 0;
+    while (i < s.size() && s[i] >= L'0' && s[i] <= L'9' && i - start < 9)
+        value = value * 10 + (s[i++] - L'0');
+    return i > start;
+}
+
+bool Expect(const std::wstring& s, std::size_t& i, wchar_t c) {
+    if (i < s.size() && s[i] == c) {
+        ++i;
+        return true;
+    }
+    return false;
+}
+
+int DaysInMonth(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+} // namespace
+
+// --- the rules --------------------------------------------------------------------------------
+
+std::wstring MachineIdOf(const std::wstring& cpuSerial, const std::wstring& diskSerial,
+                         const std::wstring& macList) {
+    return DigestToHex(
+        Md5String(text::Trim(cpuSerial) + text::Trim(diskSerial) + text::Trim(macList)));
+}
+
+std::wstring ExtractPublicIp(const std::wstring& body) {
+    const std::size_t open = body.find(L'[');
+    if (open == std::wstring::npos) return {};
+    const std::wstring rest = body.substr(open + 1);
+    return rest.substr(0, rest.find(L']'));
+}
+
+std::wstring BuildStatUrl(const StatQuery& q) {
+    using text::IntToStr;
+    std::wstring url = std::wstring(deploy::kStatServer) + L"/controller/istat.controller.php" +
+                       L"?" + L"item=" + kStatItem + L"&platform=Varkel&game_id=" + kGameId +
+                       L"&ext_1=" + IntToStr(q.RecordType) + L"&ext_2=" + q.Referer + L"&ext_3=" +
+                       q.Frm + L"&ext_4=" + q.Guid + L"&ext_5=" + q.MachineId + L"&ext_6=" +
+                       IntToStr(q.IsNetBar ? 1 : 2) + L"&user_ip=" + q.IpAddress +
+                       L"&browser_type=" + IntToStr(kClientVersion);
+    if (q.Position) url += L"&position=" + IntToStr(*q.Position);
+    return url;
+}
+
+std::int32_t UninstallPosition(const std::wstring& installTime, int todayYear, int todayMonth,
+                               int todayDay) {
+    std::size_t i = 0;
+    int year, month, day;
+    bool valid = ReadNumber(installTime, i, year) && Expect(installTime, i, L'-') &&
+                 ReadNumber(installTime, i, month) && Expect(installTime, i, L'-') &&
+                 ReadNumber(installTime, i, day) && month >= 1 && month <= 12 && day >= 1 &&
+                 day <= DaysInMonth(year, month);
+    if (valid && i < installTime.size()) {
+        // A time of day may follow: hh:mm with optional :ss.
+        while (i < installTime.size() && installTime[i] == L' ')
+            ++i;
+        int h, m, sec = 0;
+        valid = ReadNumber(installTime, i, h) && Expect(installTime, i, L':') &&
+                ReadNumber(installTime, i, m) &&
+                (!Expect(installTime, i, L':') || ReadNumber(installTime, i, sec)) && h < 24 &&
+                m < 60 && sec < 60;
+        while (valid && i < installTime.size() && installTime[i] == L' ')
+            ++i;
+        valid = valid && i == installTime.size();
+    }
+    if (!valid) return 1;
+    return year == todayYear && month == todayMonth && day == todayDay ? 1 : 2;
+}
+
+// --- the identity values ----------------------------------------------------------------------
+
+std::wstring NewGuid() {
+    GUID guid;
+    if (FAILED(::CoCreateGuid(&guid))) return {};
+    wchar_t buf[40] = {};
+    if (::StringFromGUID2(guid, buf, 40) == 0) return {};
+    return text::UpperCase(buf);
+}
+
+std::wstring GetGuid() {
+    std::wstring guid = text::Trim(ReadIniValue260(LanderIni(), kInstall, L"GUID"));
+    if (guid.empty()) {
+        guid = NewGuid();
+        WriteIniValue(LanderIni(), kInstall, L"GUID", guid);
+    }
+    if (guid.empty()) return L"guid error";
+    for (const wchar_t* drop : {L"-", L"}", L"{"})
+        guid = text::ReplaceAll(guid, drop, L"");
+    return guid;
+}
+
+std::wstring GetInstallTime() {
+    std::wstring time = text::Trim(ReadIniValue260(LanderIni(), kInstall, L"InstallTime"));
+    if (time.empty()) {
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        const std::wstring sep = TimeSeparator();
+        time = text::IntToStr(now.wYear) + L"-" + Two(now.wMonth) + L"-" + Two(now.wDay) + L" " +
+               Two(now.wHour) + sep + Two(now.wMinute) + sep + Two(now.wSecond);
+        WriteIniValue(LanderIni(), kInstall, L"InstallTime", time);
+    }
+    return time;
+}
+
+std::int32_t GetInstallType() {
+    return text::StrToIntDef(ReadIniValue260(LanderIni(), kInstall, L"InstallType"), 0);
+}
+
+std::wstring GetPublicIp() noexcept {
+    try {
+        THttpClient client;
+        client.SetReadTimeout(10000);
+        return ExtractPublicIp(client.Get(std::wstring(deploy::kIpLookupServer) + L"/ic.asp"));
+    } catch (...) {
+        // Unreachable lookup: the caller falls back to the local address.
+        return {};
+    }
+}
+
+std::wstring GetLocalIp() noexcept {
+    WSADATA data;
+    if (::WSAStartup(MAKEWORD(2, 0), &data) != 0) return {};
+    std::wstring ip;
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    char ansiName[4 * (MAX_COMPUTERNAME_LENGTH + 1)] = {};
+    if (::GetComputerNameW(name, &size) &&
+        ::WideCharToMultiByte(CP_ACP, 0, name, -1, ansiName, sizeof ansiName, nullptr, nullptr) >
+            0) {
+        if (const hostent* host = ::gethostbyname(ansiName);
+            host && host->h_addrtype == AF_INET && host->h_addr_list && host->h_addr_list[0]) {
+            const auto* a = reinterpret_cast<const unsigned char*>(host->h_addr_list[0]);
+            ip = text::IntToStr(a[0]) + L"." + text::IntToStr(a[1]) + L"." + text::IntToStr(a[2]) +
+                 L"." + text::IntToStr(a[3]);
+        }
+    }
+    ::WSACleanup();
+    return ip;
+}
+
+// --- the worker -------------------------------------------------------------------------------
+
+class TSendStatWorker : public TThread {
+public:
+    TSendStatWorker(TStatisticsManager* owner, std::int32_t statType) noexcept
+        : FOwner(owner), FStatType(statType) {}
+    ~TSendStatWorker() override = default;
+
+protected:
+    void Execute() override {
+        try {
+            if (FStatType == 1)
+                FOwner->SendActiveStatistics();
+            else if (FStatType == 0)
+                FOwner->SendSetupStatistics();
+        } catch (...) {
+            // A lost record is never repeated.
+        }
+        FOwner->WorkerEnded(); // the owner may be gone from here on
+    }
+
+private:
+    TStatisticsManager* FOwner;
+    std::int32_t FStatType;
+};
+
+// --- the manager ------------------------------------------------------------------------------
+
+TStatisticsManager::~TStatisticsManager() {
+    std::unique_lock lock(FWorkersLock);
+    FWorkersDone.wait(lock, [this] { return FWorkers == 0; });
+}
+
+void TStatisticsManager::WorkerStarted() {
+    std::lock_guard lock(FWorkersLock);
+    ++FWorkers;
+}
+
+void TStatisticsManager::WorkerEnded() noexcept {
+    std::lock_guard lock(FWorkersLock);
+    --FWorkers;
+    FWorkersDone.notify_all();
+}
+
+std::int32_t TStatisticsManager::GetRunCount() {
+    if (FRunCount != -1) return FRunCount;
+    FRunCount = text::StrToIntDef(ReadIniValue260(LanderIni(), L"Common", L"RunCount"), 0) + 1;
+    WriteIniValue(LanderIni(), L"Common", L"RunCount", text::IntToStr(FRunCount));
+    return FRunCount;
+}
+
+std::wstring TStatisticsManager::GetMachineId() {
+    return MachineIdOf(FSysInfo->CPUSerial(), FSysInfo->HDDSerial(), FSysInfo->MacAddress());
+}
+
+void TStatisticsManager::InitData() noexcept {
+    if (FInitData) return;
+    FInitData = true;
+    try {
+        FSysInfo = std::make_unique<TSysInfo>();
+        FIsNetBar = DetectNetBar() >= 0;
+        FIsAutoRun = FirstArgumentLower() == L"/autorun";
+        FMachineId = GetMachineId();
+        FGuid = GetGuid();
+        FIpAddress = GetPublicIp();
+        if (FIpAddress.empty()) FIpAddress = GetLocalIp();
+        FInstallTime = GetInstallTime();
+        FInstallType = GetInstallType();
+    } catch (...) {
+        // What was gathered so far is what the records carry; gathering is not retried.
+    }
+}
+
+std::wstring TStatisticsManager::RequestUrl(std::int32_t recordType,
+                                            std::optional<std::int32_t> position) const {
+    StatQuery q;
+    q.RecordType = recordType;
+    q.Referer = Referer;
+    q.Frm = Frm;
+    q.Guid = FGuid;
+    q.MachineId = FMachineId;
+    q.IsNetBar = FIsNetBar;
+    q.IpAddress = FIpAddress;
+    q.Position = position;
+    return BuildStatUrl(q);
+}
+
+bool TStatisticsManager::SendUrl(const std::wstring& AUrl) noexcept {
+    try {
+        THttpClient client;
+        client.SetReadTimeout(10000);
+        return client.Get(AUrl) == L"1";
+    } catch (...) {
+        // Refused, unreachable or a bad status: the record is lost.
+        return false;
+    }
+}
+
+void TStatisticsManager::SendActiveStatistics() {
+    InitData();
+    (void)SendUrl(RequestUrl(FIsAutoRun ? 4 : 5, std::nullopt));
+}
+
+void TStatisticsManager::SendSetupStatistics() {
+    InitData();
+    (void)SendUrl(RequestUrl(FInstallType == 1 ? 3 : 2, std::nullopt));
+}
+
+void TStatisticsManager::SendUninstallStatistics() {
+    InitData();
+    SYSTEMTIME today;
+    ::GetLocalTime(&today);
+    (void)SendUrl(
+        RequestUrl(6, UninstallPosition(FInstallTime, today.wYear, today.wMonth, today.wDay)));
+}
+
+bool TStatisticsManager::CheckSendSetupStatistics() {
+    if (ParamCount() < 1) return false;
+    const std::wstring arg = FirstArgumentLower();
+    if (arg != L"/setupsucc" && arg != L"/setupsuccanddown") return false;
+    SendSetupStatistics();
+    if (arg == L"/setupsuccanddown") {
+        (void)DownloadAnimateIcon();
+        (void)DownloadIconTips();
+    }
+    return true;
+}
+
+void TStatisticsManager::SendStatisticsThread(std::int32_t AStatType) noexcept {
+    try {
+        if (AStatType == 1) {
+            if (FIsSendActive) return;
+            FIsSendActive = true;
+            if (GetRunCount() != 1) return;
+        }
+        WorkerStarted();
+        try {
+            TThread::StartFreeOnTerminate<TSendStatWorker>(this, AStatType);
+        } catch (...) {
+            WorkerEnded();
+            throw;
+        }
+    } catch (...) {
+        // A worker that cannot start sends nothing; nobody is told.
+    }
+}
+
+} // namespace tn
