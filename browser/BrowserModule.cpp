@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "browser/HwbUtils.h"
 #include "classlib/Fpu.h"
 
 namespace tn {
@@ -20,6 +21,8 @@ void BrowserModuleStartup() {
 }
 
 void BrowserModuleShutdown() noexcept {
+    // The help and moniker libraries loaded on demand go before OLE does.
+    HwbUtilsShutdown();
     Set8087CW(SavedControlWord);
     if (OleStarted) ::OleUninitialize();
     OleStarted = false;

@@ -1,5 +1,6 @@
 #include "classlib/Application.h"
 
+#include "classlib/Forms.h"
 #include "classlib/Thread.h"
 
 #include <stdexcept>
@@ -17,6 +18,7 @@ TApplication TheApplication;
 TApplication* Application = &TheApplication;
 
 TApplication::~TApplication() {
+    DestroyComponents();
     if (FHandle) ::DestroyWindow(FHandle);
 }
 
@@ -28,7 +30,8 @@ void TApplication::Initialize() {
     wc.lpfnWndProc = &TApplication::WndProc;
     wc.hInstance = inst;
     wc.lpszClassName = kAppWindowClass;
-    wc.hIcon = ::LoadIconW(inst, L"MAINICON");
+    FIcon = ::LoadIconW(inst, L"MAINICON");
+    wc.hIcon = FIcon;
     if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         throw std::runtime_error("cannot register the application window class");
     FHandle = ::CreateWindowExW(WS_EX_TOOLWINDOW, kAppWindowClass, FTitle.c_str(), WS_POPUP, 0, 0,
@@ -129,11 +132,13 @@ void TApplication::ProcessMessages() {
 
 void TApplication::Run() {
     if (!FMainForm) return;
-    if (ShowMainForm) ShowMainForm(*FMainForm);
+    FMainForm->Show();
     // Synchronise calls queued before the loop started are served by the first wake-up message.
     CheckSynchronize();
     while (!FTerminated)
         if (!HandleMessage()) break;
+    FMainForm = nullptr;
+    DestroyComponents();
 }
 
 void TApplication::Terminate() noexcept {

@@ -2,6 +2,8 @@
 // hidden application window, its hooks, and an event that sees every queued message first.
 #pragma once
 
+#include "classlib/Component.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -12,9 +14,11 @@ namespace tn {
 
 class TForm;
 
-class TApplication {
+// The owner of the forms it creates: they are freed when Run ends, while the modules they use
+// still stand.
+class TApplication : public TComponent {
 public:
-    TApplication() = default;
+    TApplication() : TComponent(nullptr) {}
     TApplication(const TApplication&) = delete;
     TApplication& operator=(const TApplication&) = delete;
     ~TApplication();
@@ -29,8 +33,26 @@ public:
     [[nodiscard]] TForm* MainForm() const noexcept { return FMainForm; }
     void SetMainForm(TForm* form) noexcept { FMainForm = form; }
     bool MainFormOnTaskBar = false;
+    // The executable's icon (resource "MAINICON"), loaded by Initialize.
+    [[nodiscard]] HICON Icon() const noexcept { return FIcon; }
 
-    // Without a main form it returns at once; else it dispatches until Terminate.
+    // Creates a form owned by the application; the first one becomes the main form.
+    template <typename T> T* CreateForm() {
+        const bool first = FMainForm == nullptr;
+        FCreatingMainForm = first;
+        struct Reset {
+            bool& flag;
+            ~Reset() { flag = false; }
+        } reset{FCreatingMainForm};
+        T* form = TComponent::Create<T>(*this);
+        if (first && !FMainForm) FMainForm = form;
+        return form;
+    }
+    // True while CreateForm builds the first form.
+    [[nodiscard]] bool CreatingMainForm() const noexcept { return FCreatingMainForm; }
+
+    // Without a main form it returns at once; else it shows the main form, dispatches until
+    // Terminate, and frees the forms.
     void Run();
     void Terminate() noexcept;
     [[nodiscard]] bool Terminated() const noexcept { return FTerminated; }
@@ -48,9 +70,6 @@ public:
     int HookMainWindow(MainWindowHook hook);
     void UnhookMainWindow(int cookie) noexcept;
 
-    // Shows the main form when Run starts; set by the window layer.
-    std::function<void(TForm&)> ShowMainForm;
-
 private:
     static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT AppWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -59,6 +78,8 @@ private:
     HWND FHandle = nullptr;
     std::wstring FTitle;
     TForm* FMainForm = nullptr;
+    bool FCreatingMainForm = false;
+    HICON FIcon = nullptr;
     bool FTerminated = false;
     int FNextHook = 1;
     std::vector<std::pair<int, MainWindowHook>> FHooks;

@@ -8,7 +8,7 @@ TN_LOCALE=zh_CN.UTF-8
 
 TN_APT_PACKAGES=(
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-    libz-mingw-w64-dev wine wine32:i386 xvfb x11-utils xcompmgr imagemagick
+    libz-mingw-w64-dev zlib1g-dev wine wine32:i386 xvfb x11-utils xcompmgr imagemagick
     cmake ninja-build googletest clang libclang-rt-14-dev
     fonts-noto-cjk fonts-dejavu-core locales python3 dpkg-dev curl bc file
 )

@@ -1,0 +1,89 @@
+// Loaders for the libraries the browser host needs only now and then (HTML Help, the URL moniker
+// library's feature control, the browser's resource library) and small window and string helpers.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tn {
+
+// The URL moniker library's feature list, in its published order.
+enum class TInternetFeatureList : unsigned {
+    ObjectCaching,
+    ZoneElevation,
+    MimeHandling,
+    MimeSniffing,
+    WindowRestrictions,
+    WebocPopupManagement,
+    Behaviors,
+    DisableMkProtocol,
+    LocalMachineLockDown,
+    Securityband,
+    RestrictActivexInstall,
+    ValidateNavigateUrl,
+    RestrictFileDownload,
+    AddonManagement,
+    ProtocolLockdown,
+    HttpUsernamePasswordDisable,
+    SafeBindToObject,
+    UncSavedFileCheck,
+    GetUrlDomFilePathUnencoded,
+    TabbedBrowsing,
+    Sslux,
+    DisableNavigationSounds,
+    DisableLegacyCompression,
+    ForceAddrAndStatus,
+    XmlHttp,
+    DisableTelnetProtocol,
+    Feeds,
+    BlockInputPrompts,
+    EntryCount
+};
+
+// Loads a library with the "file not found" box suppressed and the FPU control word kept.
+[[nodiscard]] HMODULE SafeLoadLibrary(const wchar_t* name) noexcept;
+
+// The cached HTML Help module ("hhctrl.ocx"), loaded on first use; null when missing.
+[[nodiscard]] HMODULE LoadHtmlHelpLibrary() noexcept;
+// HtmlHelpW of the HTML Help module; null without the module or the entry.
+HWND CallHtmlHelp(HWND hwndCaller, const wchar_t* pszFile, int uCommand, int dwData) noexcept;
+
+// The URL moniker library, loaded and cached on first use.
+[[nodiscard]] bool LoadUrlMon() noexcept;
+// A cell holds 0 (not looked up), 1 (looked up and missing) or the entry's address.
+using UrlMonProcCell = std::uintptr_t;
+bool GetUrlMonProc(const char* name, UrlMonProcCell& cell) noexcept;
+// The feature-control calls; E_NOTIMPL when the library lacks them.
+[[nodiscard]] HRESULT SetInternetFeatureEnabled(TInternetFeatureList feature, DWORD flags,
+                                                bool enable) noexcept;
+[[nodiscard]] HRESULT IsInternetFeatureEnabled(TInternetFeatureList feature, DWORD flags) noexcept;
+
+// The browser's localized resource library; null when it is not there (tried again next time).
+[[nodiscard]] HMODULE GetShdoclcModule() noexcept;
+
+// Frees the loaded HTML Help and URL moniker modules (the browser module's shutdown).
+void HwbUtilsShutdown() noexcept;
+
+// The nearest ancestor of wnd (never wnd itself) whose class name is className (case-sensitive).
+[[nodiscard]] HWND FindParentByClassName(HWND wnd, std::wstring_view className) noexcept;
+// Empty when wnd is not a window.
+[[nodiscard]] std::wstring GetWindowClassName(HWND wnd);
+[[nodiscard]] std::wstring GetWindowTextString(HWND wnd);
+// Case-sensitive comparison in the user's default locale.
+[[nodiscard]] bool SameLocaleText(std::wstring_view a, std::wstring_view b) noexcept;
+
+// 1-based position of ch in s; 0 when absent.
+[[nodiscard]] int CharPos(wchar_t ch, std::wstring_view s) noexcept;
+// The first index 0 ... high (within the list) whose entry equals s; -1 when none.
+[[nodiscard]] int IndexOfString(std::wstring_view s, std::span<const std::wstring_view> list,
+                                int high) noexcept;
+
+// Task-memory copies for COM out-parameters, freed by the receiver; null when out of memory.
+[[nodiscard]] wchar_t* StringToTaskMem(std::wstring_view s) noexcept;
+[[nodiscard]] wchar_t* WideStringToTaskMem(std::wstring_view s) noexcept;
+
+} // namespace tn

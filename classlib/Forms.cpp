@@ -1,0 +1,319 @@
+#include "classlib/Forms.h"
+
+#include "classlib/Application.h"
+
+namespace tn {
+namespace {
+
+// Posted by Release; the form frees itself when it arrives.
+constexpr UINT CM_RELEASE = WM_APP + 0x3F01;
+
+constexpr DWORD kBorderStyles = WS_POPUP | WS_CAPTION | WS_BORDER | WS_THICKFRAME | WS_SYSMENU |
+                                WS_MINIMIZEBOX | WS_MAXIMIZEBOX | DS_MODALFRAME;
+constexpr DWORD kBorderExStyles = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+
+void BorderBits(TBorderStyle b, DWORD& style, DWORD& exStyle) noexcept {
+    switch (b) {
+    case TBorderStyle::bsNone:
+        style = WS_POPUP;
+        exStyle = 0;
+        break;
+    case TBorderStyle::bsSingle:
+        style = WS_CAPTION | WS_BORDER | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+        exStyle = 0;
+        break;
+    case TBorderStyle::bsDialog:
+        style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+        exStyle = WS_EX_DLGMODALFRAME;
+        break;
+    case TBorderStyle::bsToolWindow:
+        style = WS_CAPTION | WS_SYSMENU;
+        exStyle = WS_EX_TOOLWINDOW;
+        break;
+    case TBorderStyle::bsSizeToolWin:
+        style = WS_OVERLAPPEDWINDOW;
+        exStyle = WS_EX_TOOLWINDOW;
+        break;
+    default:
+        style = WS_OVERLAPPEDWINDOW;
+        exStyle = 0;
+        break;
+    }
+}
+
+} // namespace
+
+TForm::TForm(TComponent* owner) : TWinControl(owner) {
+    FVisible = false;
+    FWidth = 320;
+    FHeight = 240;
+    // The first form that the application creates is its main form from the start, so that its
+    // window (made perhaps in its own OnCreate) is already the taskbar's.
+    if (Application && Application->CreatingMainForm() && !Application->MainForm())
+        Application->SetMainForm(this);
+}
+
+TForm::~TForm() {
+    if (Application && Application->MainForm() == this) Application->SetMainForm(nullptr);
+}
+
+bool TForm::IsMainForm() const noexcept {
+    return Application && Application->MainForm() == this;
+}
+
+void TForm::AfterConstruction() {
+    TWinControl::AfterConstruction();
+    if (OnCreate) OnCreate(this);
+}
+
+void TForm::BeforeDestruction() noexcept {
+    try {
+        if (OnDestroy) OnDestroy(this);
+    } catch (...) {
+        // A failing OnDestroy must not stop the teardown; there is nobody left to tell.
+    }
+    TWinControl::BeforeDestruction();
+    if (IsMainForm()) Application->SetMainForm(nullptr);
+}
+
+void TForm::CreateParams(TCreateParams& p) {
+    TWinControl::CreateParams(p);
+    DWORD style, exStyle;
+    BorderBits(FBorderStyle, style, exStyle);
+    p.Style = (p.Style & ~WS_VISIBLE) | style;
+    p.ExStyle |= exStyle;
+    if (FFormStyle == TFormStyle::fsStayOnTop) p.ExStyle |= WS_EX_TOPMOST;
+    if (FAlphaBlend || FTransparentColor) p.ExStyle |= WS_EX_LAYERED;
+    // With the main form on the taskbar, it has no owner and the other forms are owned by it;
+    // otherwise the hidden application window owns every form.
+    p.WndParent = Application ? Application->Handle() : nullptr;
+    if (Application && Application->MainFormOnTaskBar) {
+        TForm* main = Application->MainForm();
+        if (main == this) {
+            p.ExStyle |= WS_EX_APPWINDOW;
+            p.WndParent = nullptr;
+        } else if (main && main->HandleAllocated()) {
+            p.WndParent = main->HandleIfAllocated();
+        }
+    }
+}
+
+void TForm::CreateWnd() {
+    TWinControl::CreateWnd();
+    if (FIcon) {
+        ::SendMessageW(HandleIfAllocated(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon));
+        ::SendMessageW(HandleIfAllocated(), WM_SETICON, ICON_SMALL,
+                       reinterpret_cast<LPARAM>(FIcon));
+    }
+    ApplyLayered();
+}
+
+void TForm::SetBorderStyle(TBorderStyle style) {
+    if (style == FBorderStyle) return;
+    DWORD oldStyle, oldEx, newStyle, newEx;
+    BorderBits(FBorderStyle, oldStyle, oldEx);
+    BorderBits(style, newStyle, newEx);
+    FBorderStyle = style;
+    if (const HWND wnd = HandleIfAllocated()) {
+        const DWORD s = static_cast<DWORD>(::GetWindowLongW(wnd, GWL_STYLE));
+        const DWORD e = static_cast<DWORD>(::GetWindowLongW(wnd, GWL_EXSTYLE));
+        ::SetWindowLongW(wnd, GWL_STYLE, static_cast<LONG>((s & ~kBorderStyles) | newStyle));
+        ::SetWindowLongW(wnd, GWL_EXSTYLE, static_cast<LONG>((e & ~kBorderExStyles) | newEx));
+        ::SetWindowPos(wnd, nullptr, 0, 0, 0, 0,
+                       SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+TWindowState TForm::WindowState() const noexcept {
+    const HWND wnd = HandleIfAllocated();
+    if (wnd && ::IsWindowVisible(wnd)) {
+        if (::IsIconic(wnd)) return TWindowState::wsMinimized;
+        if (::IsZoomed(wnd)) return TWindowState::wsMaximized;
+        return TWindowState::wsNormal;
+    }
+    return FWindowState;
+}
+
+void TForm::SetWindowState(TWindowState state) {
+    FWindowState = state;
+    const HWND wnd = HandleIfAllocated();
+    if (!wnd || !::IsWindowVisible(wnd)) return;
+    switch (state) {
+    case TWindowState::wsMinimized:
+        ::ShowWindow(wnd, SW_MINIMIZE);
+        break;
+    case TWindowState::wsMaximized:
+        ::ShowWindow(wnd, SW_SHOWMAXIMIZED);
+        break;
+    default:
+        ::ShowWindow(wnd, SW_RESTORE);
+        break;
+    }
+}
+
+void TForm::SetFormStyle(TFormStyle style) {
+    FFormStyle = style;
+    if (const HWND wnd = HandleIfAllocated())
+        ::SetWindowPos(wnd, style == TFormStyle::fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0,
+                       0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TForm::SetIcon(HICON icon) {
+    FIcon = icon;
+    if (const HWND wnd = HandleIfAllocated()) {
+        ::SendMessageW(wnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        ::SendMessageW(wnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
+}
+
+void TForm::SetAlphaBlend(bool value) {
+    FAlphaBlend = value;
+    ApplyLayered();
+}
+void TForm::SetAlphaBlendValue(BYTE value) {
+    FAlphaBlendValue = value;
+    ApplyLayered();
+}
+void TForm::SetTransparentColor(bool value) {
+    FTransparentColor = value;
+    ApplyLayered();
+}
+void TForm::SetTransparentColorValue(TColor value) {
+    FTransparentColorValue = value;
+    ApplyLayered();
+}
+
+void TForm::ApplyLayered() {
+    const HWND wnd = HandleIfAllocated();
+    // A form painted by UpdateLayeredWindow sets neither property and is left alone.
+    if (!wnd || !(FAlphaBlend || FTransparentColor)) return;
+    const LONG ex = ::GetWindowLongW(wnd, GWL_EXSTYLE);
+    if (!(ex & WS_EX_LAYERED)) ::SetWindowLongW(wnd, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+    ::SetLayeredWindowAttributes(wnd, ColorToRGB(FTransparentColorValue), FAlphaBlendValue,
+                                 (FAlphaBlend ? LWA_ALPHA : 0) |
+                                     (FTransparentColor ? LWA_COLORKEY : 0));
+}
+
+void TForm::ApplyPosition() {
+    UpdateBounds();
+    int left = FLeft, top = FTop;
+    switch (FPosition) {
+    case TPosition::poScreenCenter:
+        left = (ScreenWidth() - FWidth) / 2;
+        top = (ScreenHeight() - FHeight) / 2;
+        break;
+    case TPosition::poDesktopCenter:
+        left = ::GetSystemMetrics(SM_XVIRTUALSCREEN) +
+               (::GetSystemMetrics(SM_CXVIRTUALSCREEN) - FWidth) / 2;
+        top = ::GetSystemMetrics(SM_YVIRTUALSCREEN) +
+              (::GetSystemMetrics(SM_CYVIRTUALSCREEN) - FHeight) / 2;
+        break;
+    case TPosition::poMainFormCenter: {
+        const TForm* main = Application ? Application->MainForm() : nullptr;
+        if (main && main != this) {
+            left = main->Left() + (main->Width() - FWidth) / 2;
+            top = main->Top() + (main->Height() - FHeight) / 2;
+        } else {
+            left = (ScreenWidth() - FWidth) / 2;
+            top = (ScreenHeight() - FHeight) / 2;
+        }
+        break;
+    }
+    default:
+        return;
+    }
+    SetBounds(left, top, FWidth, FHeight);
+}
+
+bool TForm::Showing() const {
+    const HWND wnd = HandleIfAllocated();
+    return wnd && ::IsWindowVisible(wnd);
+}
+
+void TForm::SetVisible(bool visible) {
+    if (visible) {
+        if (FVisible && Showing()) return;
+        FVisible = true;
+        const HWND wnd = Handle();
+        // Placed at the first show, with the size the window has by then (a picture's, say).
+        if (!FPositioned) {
+            FPositioned = true;
+            ApplyPosition();
+        }
+        if (OnShow) OnShow(this);
+        if (!FVisible) return;
+        int cmd = SW_SHOWNORMAL;
+        if (FWindowState == TWindowState::wsMinimized)
+            cmd = SW_SHOWMINIMIZED;
+        else if (FWindowState == TWindowState::wsMaximized)
+            cmd = SW_SHOWMAXIMIZED;
+        ::ShowWindow(wnd, cmd);
+    } else {
+        const bool shown = Showing();
+        if (!FVisible && !shown) return;
+        FVisible = false;
+        if (OnHide) OnHide(this);
+        if (shown) ::ShowWindow(HandleIfAllocated(), SW_HIDE);
+    }
+}
+
+void TForm::Show() {
+    SetVisible(true);
+    if (FVisible) BringToFront();
+}
+
+void TForm::Close() {
+    TCloseAction action = TCloseAction::caHide;
+    if (OnClose) OnClose(this, action);
+    if (action == TCloseAction::caNone) return;
+    if (IsMainForm()) {
+        Application->Terminate();
+        return;
+    }
+    switch (action) {
+    case TCloseAction::caHide:
+        Hide();
+        break;
+    case TCloseAction::caMinimize:
+        SetWindowState(TWindowState::wsMinimized);
+        break;
+    default:
+        Release();
+        break;
+    }
+}
+
+void TForm::Release() {
+    ::PostMessageW(Handle(), CM_RELEASE, 0, 0);
+}
+
+void TForm::Dispatch(TMessage& m) {
+    switch (m.Msg) {
+    case WM_CLOSE:
+        Close();
+        m.Result = 0;
+        return;
+    case CM_RELEASE:
+        // Nothing may touch this object after this line.
+        Free(this);
+        return;
+    default:
+        TWinControl::Dispatch(m);
+        return;
+    }
+}
+
+int ScreenWidth() noexcept {
+    return ::GetSystemMetrics(SM_CXSCREEN);
+}
+int ScreenHeight() noexcept {
+    return ::GetSystemMetrics(SM_CYSCREEN);
+}
+
+RECT ScreenWorkArea() noexcept {
+    RECT r{0, 0, ScreenWidth(), ScreenHeight()};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+    return r;
+}
+
+} // namespace tn

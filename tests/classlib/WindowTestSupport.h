@@ -1,0 +1,57 @@
+// Waiting on the message queue in tests, and reading back what a window shows.
+#pragma once
+
+#include "classlib/Handles.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+
+namespace tn::test {
+
+// Dispatches messages until done() holds, sleeping on the queue in between; false on time-out.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (done()) return true;
+        const DWORD elapsed = ::GetTickCount() - start;
+        if (elapsed >= timeoutMs) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+    }
+}
+
+// Dispatches what is queued now.
+inline void Pump() {
+    PumpUntil([] { return true; }, 0);
+}
+
+inline BOOL CALLBACK FindMenuWindow(HWND wnd, LPARAM lp) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(wnd, cls, 16);
+    if (::lstrcmpW(cls, L"#32768") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(lp) = wnd;
+    return FALSE;
+}
+
+// The popup menu window this thread shows (other programs may show theirs at the same time).
+inline HWND ThreadMenuWindow() {
+    HWND found = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindMenuWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The colour a window shows at a client point (0x00RRGGBB), read from the window's own surface.
+inline std::uint32_t WindowPixel(HWND wnd, int x, int y) {
+    ::UpdateWindow(wnd);
+    const WindowDc dc(wnd);
+    const COLORREF c = ::GetPixel(dc.get(), x, y);
+    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
+
+} // namespace tn::test

@@ -1,0 +1,161 @@
+// Starts tn.exe and reports on its background window, driven line by line from standard input, so
+// that a script can take screenshots between the steps. Commands:
+//   state              the window's state line
+//   send MSG WP LP     sends a message to the window without waiting for its result, then waits
+//                      until the program has taken it (a handler may open a modal loop)
+//   menu N             chooses item N (0-based) of the program's open popup menu
+//   wait MS            waits up to MS for the program to end: "exited CODE" or "running"
+//   quit               ends the program if it still runs
+// The first line is "ready ..." (with the state) once the program waits for input, or "error ...".
+#include "classlib/Handles.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+DWORD childPid = 0;
+
+struct Found {
+    const wchar_t* cls;
+    HWND wnd;
+};
+
+BOOL CALLBACK FindOwn(HWND wnd, LPARAM lp) {
+    auto* f = reinterpret_cast<Found*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    wchar_t cls[64] = {};
+    ::GetClassNameW(wnd, cls, 64);
+    if (pid == childPid && ::lstrcmpW(cls, f->cls) == 0) {
+        f->wnd = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindWindowOfChild(const wchar_t* cls) {
+    Found f{cls, nullptr};
+    ::EnumWindows(&FindOwn, reinterpret_cast<LPARAM>(&f));
+    return f.wnd;
+}
+
+bool TrayIconShown(HWND wnd) {
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = wnd;
+    nid.uFlags = NIF_TIP;
+    ::lstrcpyW(nid.szTip, L"左键双击弹出或右键");
+    return ::Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+}
+
+std::string State(HWND wnd) {
+    RECT r{};
+    ::GetWindowRect(wnd, &r);
+    const LONG ex = ::GetWindowLongW(wnd, GWL_EXSTYLE);
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "visible=%d iconic=%d x=%ld y=%ld w=%ld h=%ld appwindow=%d toolwindow=%d tray=%d",
+                  ::IsWindowVisible(wnd) ? 1 : 0, ::IsIconic(wnd) ? 1 : 0, r.left, r.top,
+                  r.right - r.left, r.bottom - r.top, (ex & WS_EX_APPWINDOW) ? 1 : 0,
+                  (ex & WS_EX_TOOLWINDOW) ? 1 : 0, TrayIconShown(wnd) ? 1 : 0);
+    return line;
+}
+
+void Say(const std::string& line) {
+    std::cout << line << std::endl;
+}
+
+// The program has taken the messages sent before this once it answers.
+bool Sync(HWND wnd) {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(wnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result) != 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        Say("error usage: probe.exe <program> [arguments...]");
+        return 2;
+    }
+    std::wstring cmd = L"\"" + std::wstring(argv[1]) + L"\"";
+    for (int i = 2; i < argc; ++i)
+        cmd += L" " + std::wstring(argv[i]);
+    std::wstring dir = argv[1];
+    dir.erase(dir.find_last_of(L"\\/") + 1);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
+                          &si, &pi)) {
+        Say("error cannot start the program");
+        return 2;
+    }
+    const tn::UniqueHandleKernel process(pi.hProcess);
+    const tn::UniqueHandleKernel thread(pi.hThread);
+    childPid = pi.dwProcessId;
+    ::WaitForInputIdle(process.get(), 30000);
+    const HWND wnd = FindWindowOfChild(L"TFormBack");
+    if (!wnd) {
+        Say("error no background window");
+        ::TerminateProcess(process.get(), 3);
+        return 2;
+    }
+    Sync(wnd);
+    Say("ready " + State(wnd));
+
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        std::istringstream in(line);
+        std::string verb;
+        in >> verb;
+        if (verb == "state") {
+            Say(::IsWindow(wnd) ? "state " + State(wnd) : "state gone");
+        } else if (verb == "send") {
+            UINT msg = 0;
+            WPARAM wp = 0;
+            LPARAM lp = 0;
+            in >> msg >> wp >> lp;
+            // Sent messages are taken in order and before posted ones: once the next one is
+            // answered, this one has been handled (or its handler is in a modal loop).
+            ::SendNotifyMessageW(wnd, msg, wp, lp);
+            Say(Sync(wnd) ? "ok" : "error no answer");
+        } else if (verb == "menu") {
+            int item = 0;
+            in >> item;
+            const HWND menu = FindWindowOfChild(L"#32768");
+            if (!menu) {
+                Say("error no menu");
+                continue;
+            }
+            for (int i = 0; i <= item; ++i)
+                ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+            ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+            Say("ok");
+        } else if (verb == "wait") {
+            DWORD ms = 0;
+            in >> ms;
+            if (::WaitForSingleObject(process.get(), ms) == WAIT_OBJECT_0) {
+                DWORD code = 0;
+                ::GetExitCodeProcess(process.get(), &code);
+                Say("exited " + std::to_string(code));
+            } else {
+                Say("running");
+            }
+        } else if (verb == "quit") {
+            break;
+        } else {
+            Say("error unknown command");
+        }
+    }
+    if (::WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0)
+        ::TerminateProcess(process.get(), 4);
+    Say("bye");
+    return 0;
+}

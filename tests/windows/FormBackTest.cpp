@@ -1,0 +1,225 @@
+// The background window as the main form of this test program, with GDI+ started around it and
+// the built skin beside the program.
+#include "windows/FormBack.h"
+
+#include "windows/Launcher.h"
+
+#include "classlib/Application.h"
+#include "classlib/FileUtil.h"
+#include "classlib/Text.h"
+#include "services/PublicUnit.h"
+#include "tests/classlib/WindowTestSupport.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace tn;
+
+class ApplicationSetUp : public ::testing::Environment {
+public:
+    void SetUp() override {
+        Application->Initialize();
+        Application->MainFormOnTaskBar = true;
+    }
+};
+[[maybe_unused]] const auto* const kSetUp =
+    ::testing::AddGlobalTestEnvironment(new ApplicationSetUp);
+
+// The shell knows the icon when it lets it be modified.
+bool TrayIconShown(HWND wnd) {
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = wnd;
+    nid.uID = 0;
+    nid.uFlags = NIF_TIP;
+    ::lstrcpyW(nid.szTip, L"左键双击弹出或右键");
+    return ::Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+}
+
+RECT WindowRect(HWND wnd) {
+    RECT r{};
+    ::GetWindowRect(wnd, &r);
+    return r;
+}
+
+LONG ExStyle(HWND wnd) {
+    return ::GetWindowLongW(wnd, GWL_EXSTYLE);
+}
+
+// Runs inside a popup menu's modal loop: notes the items, then picks one or cancels.
+struct MenuDriver {
+    static inline std::vector<std::wstring> captions;
+    static inline int pick = -1; // -1 cancels
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
+        ::KillTimer(nullptr, id);
+        const HWND menuWnd = test::ThreadMenuWindow();
+        const auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWnd, MN_GETHMENU, 0, 0));
+        captions.clear();
+        for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
+            wchar_t text[32] = {};
+            ::GetMenuStringW(menu, i, text, 32, MF_BYPOSITION);
+            captions.emplace_back(text);
+        }
+        for (int i = 0; i <= pick; ++i)
+            ::PostMessageW(menuWnd, WM_KEYDOWN, VK_DOWN, 0);
+        ::PostMessageW(menuWnd, WM_KEYDOWN, pick < 0 ? VK_ESCAPE : VK_RETURN, 0);
+    }
+    static void Arm(int item) {
+        pick = item;
+        ::SetTimer(nullptr, 0, 50, &OnTimer);
+    }
+};
+
+class FormBackTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(FileExists(GetLoginBackImagePath())) << "skin missing beside the test program";
+        FormBack = Application->CreateForm<TFormBack>();
+        FormBack->Show();
+    }
+    TFormBack& back = *FormBack;
+    HWND wnd = FormBack->Handle();
+};
+
+TEST_F(FormBackTest, IsCreatedAsTheLayeredMainFormWithTheSkinsSize) {
+    EXPECT_EQ(Application->MainForm(), &back);
+    EXPECT_EQ(back.Caption(), L"BrisaTarn");
+    EXPECT_EQ(Application->Title(), L"BrisaTarn");
+    ASSERT_NE(Application->Icon(), nullptr);
+    EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(wnd, WM_GETICON, ICON_BIG, 0)),
+              Application->Icon());
+    const LONG style = ::GetWindowLongW(wnd, GWL_STYLE);
+    EXPECT_EQ(style & (WS_POPUP | WS_MINIMIZEBOX | WS_SYSMENU | WS_CAPTION),
+              static_cast<LONG>(WS_POPUP | WS_MINIMIZEBOX | WS_SYSMENU));
+    EXPECT_EQ(ExStyle(wnd) & (WS_EX_LAYERED | WS_EX_APPWINDOW),
+              LONG{WS_EX_LAYERED | WS_EX_APPWINDOW});
+    const RECT r = WindowRect(wnd);
+    EXPECT_EQ(r.right - r.left, 1024);
+    EXPECT_EQ(r.bottom - r.top, 651);
+    EXPECT_EQ(r.left, (ScreenWidth() - 1024) / 2);
+    EXPECT_EQ(r.top, (ScreenHeight() - 651) / 2);
+    EXPECT_TRUE(::IsWindowVisible(wnd));
+    EXPECT_TRUE(back.IfFristActive);
+    EXPECT_FALSE(back.IsBarIcon());
+    EXPECT_EQ(back.pmtaskbar->Items().Items().size(), 2u);
+}
+
+TEST_F(FormBackTest, DrawLayeredImageGivesTheWindowThePicturesSizeAndRefusesWhatCannotLoad) {
+    auto other = TComponent::CreateOwned<TForm>();
+    other->SetBorderStyle(TBorderStyle::bsNone);
+    other->SetBounds(30, 40, 100, 100);
+    const HWND h = other->Handle();
+    const std::wstring small =
+        L"Z:" + text::ReplaceAll(text::FromUtf8(std::getenv("TN_BINARY_DIR")), L"/", L"\\") +
+        L"\\assets\\skin_small.png";
+    ASSERT_TRUE(TFormBack::DrawLayeredImage(h, small, 100));
+    RECT r = WindowRect(h);
+    EXPECT_EQ(r.right - r.left, 400);
+    EXPECT_EQ(r.bottom - r.top, 260);
+    EXPECT_EQ(r.left, 30); // the position stays
+    EXPECT_TRUE(ExStyle(h) & WS_EX_LAYERED);
+
+    tn::testing::TempDir dir;
+    tn::testing::WriteFileBytes(dir.File(L"broken.png"), "\x89PNG\r\n\x1a\n-not-a-picture");
+    for (const std::wstring& bad : {dir.File(L"missing.png"), dir.File(L"broken.png")}) {
+        EXPECT_FALSE(TFormBack::DrawLayeredImage(h, bad, 100));
+        r = WindowRect(h);
+        EXPECT_EQ(r.right - r.left, 400);
+    }
+}
+
+TEST_F(FormBackTest, HideToTrayLeavesOnlyTheTrayIconAndALeftClickBringsTheWindowBack) {
+    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+    EXPECT_FALSE(::IsWindowVisible(wnd));
+    EXPECT_TRUE(back.IsBarIcon());
+    EXPECT_TRUE(TrayIconShown(wnd));
+    EXPECT_EQ(ExStyle(wnd) & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), LONG{WS_EX_TOOLWINDOW});
+
+    ::SendMessageW(wnd, WM_BARICON, 0, WM_LBUTTONDOWN);
+    EXPECT_TRUE(::IsWindowVisible(wnd));
+    EXPECT_FALSE(::IsIconic(wnd));
+    EXPECT_FALSE(back.IsBarIcon());
+    EXPECT_FALSE(TrayIconShown(wnd));
+    EXPECT_EQ(ExStyle(wnd) & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), LONG{WS_EX_APPWINDOW});
+    const RECT r = WindowRect(wnd);
+    EXPECT_EQ(r.right - r.left, 1024);
+}
+
+TEST_F(FormBackTest, RightClickOpensTheTrayMenuWhoseOpenRestores) {
+    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+    MenuDriver::Arm(-1);
+    ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN);
+    EXPECT_EQ(MenuDriver::captions, (std::vector<std::wstring>{L"打开", L"退出"}));
+    EXPECT_FALSE(::IsWindowVisible(wnd)); // cancelled: still in the tray
+    EXPECT_TRUE(back.IsBarIcon());
+
+    MenuDriver::Arm(0);
+    ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN);
+    EXPECT_TRUE(::IsWindowVisible(wnd));
+    EXPECT_FALSE(back.IsBarIcon());
+}
+
+TEST_F(FormBackTest, OtherSystemCommandsAndTheHideTimerBehaveAsTheSystemsAndHide) {
+    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(::IsIconic(wnd));
+    EXPECT_FALSE(back.IsBarIcon());
+    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(::IsIconic(wnd));
+
+    // Without "/autorun" the tray start is not made.
+    back.CheckMinsizeAfterClose();
+    EXPECT_TRUE(::IsWindowVisible(wnd));
+    EXPECT_TRUE(back.IfFristActive);
+
+    ::SendMessageW(wnd, WM_TIMER, reinterpret_cast<WPARAM>(wnd), 0);
+    EXPECT_FALSE(::IsWindowVisible(wnd));
+    back.Show();
+}
+
+// Sees the messages sent to windows of this thread.
+struct SentWatch {
+    static inline std::vector<WPARAM> sysCommands;
+    static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) {
+        const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+        if (code == HC_ACTION && m->message == WM_SYSCOMMAND) sysCommands.push_back(m->wParam);
+        return ::CallNextHookEx(nullptr, code, wp, lp);
+    }
+};
+
+TEST_F(FormBackTest, APressOfAnyButtonStartsTheSystemsMoveLoop) {
+    const HHOOK hook =
+        ::SetWindowsHookExW(WH_CALLWNDPROC, &SentWatch::Hook, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    for (const UINT press : {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN}) {
+        SentWatch::sysCommands.clear();
+        // The move loop reads the queue; Escape ends it at once.
+        ::PostMessageW(wnd, WM_KEYDOWN, VK_ESCAPE, 0);
+        ::SendMessageW(wnd, press, 0, MAKELPARAM(200, 200));
+        EXPECT_EQ(SentWatch::sysCommands, std::vector<WPARAM>{0xF011})
+            << "button message " << press;
+        EXPECT_EQ(::GetCapture(), nullptr);
+    }
+    ::UnhookWindowsHookEx(hook);
+}
+
+// Last: ends the application.
+TEST_F(FormBackTest, ExitFromTheTrayEndsTheProgramAndTakesTheIconAway) {
+    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+    ASSERT_TRUE(TrayIconShown(wnd));
+    MenuDriver::Arm(1);
+    ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN);
+    EXPECT_TRUE(Application->Terminated());
+    Application->DestroyComponents();
+    EXPECT_FALSE(::IsWindow(wnd));
+    FormBack = nullptr;
+    EXPECT_FALSE(TrayIconShown(wnd));
+}
+
+} // namespace

@@ -1,0 +1,228 @@
+#include "windows/FormBack.h"
+
+#include "classlib/Application.h"
+#include "classlib/Handles.h"
+#include "gdiplus/Gdiplus.h"
+#include "services/PublicUnit.h"
+#include "windows/Launcher.h"
+#include "windows/ModuleSteps.h"
+
+#include <shellapi.h>
+
+#include <cmath>
+#include <iterator>
+
+namespace tn {
+namespace {
+
+namespace gp = gdiplus;
+
+// The tray record's size field: that of the oldest single-byte record, which the shell reads as
+// the oldest record (callback, icon and a tip of up to 63 characters).
+constexpr DWORD kTrayRecordSize = 88;
+constexpr wchar_t kTrayTip[] = L"左键双击弹出或右键";
+// SC_MOVE + 1: the system's move loop, driven by the mouse.
+constexpr WPARAM kSysCommandDrag = 0xF011;
+
+// Hook for the login window, which is its own module and not built yet: it is created on the
+// first show and reached as a form. Until it exists both do nothing.
+void CreateFormLogin() {}
+TForm* LoginForm() noexcept {
+    return nullptr;
+}
+
+} // namespace
+
+TFormBack::TFormBack(TComponent* owner) : TForm(owner) {
+    SetName(L"FormBack");
+    SetBorderStyle(TBorderStyle::bsNone);
+    SetPosition(TPosition::poScreenCenter);
+    Font().SetName(L"Tahoma");
+    Font().SetHeight(-11);
+
+    pmtaskbar = TComponent::Create<TPopupMenu>(*this);
+    pmtaskbar->SetName(L"pmtaskbar");
+    pmtaskbar->AutoHotkeys = false;
+    mniOpen = pmtaskbar->Items().Add(L"打开", [this](TObject* s) { mniOpenClick(s); });
+    mniOpen->SetName(L"mniOpen");
+    mniExit = pmtaskbar->Items().Add(L"退出", [this](TObject* s) { mniExitClick(s); });
+    mniExit->SetName(L"mniExit");
+
+    OnCreate = [this](TObject* s) { FormCreate(s); };
+    OnShow = [this](TObject* s) { FormShow(s); };
+    OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+        FormMouseDown(s, b, sh, x, y);
+    };
+    Bind(WM_MOVE, &TFormBack::WMMove);
+    Bind(WM_SYSCOMMAND, &TFormBack::WMSysCommand);
+    Bind(WM_BARICON, &TFormBack::WMBarIconClick);
+    Bind(WM_TIMER, &TFormBack::WMOnTimer);
+}
+
+void TFormBack::BeforeDestruction() noexcept {
+    // Ending from the tray would otherwise leave the icon behind until the pointer passes over it.
+    if (FIsBarIcon && HandleAllocated()) {
+        try {
+            UpdateTrayIcon(true);
+        } catch (...) {
+            // Nothing to report at teardown; the shell drops the icon when the mouse passes.
+        }
+    }
+    TForm::BeforeDestruction();
+}
+
+void TFormBack::FormCreate(TObject*) {
+    SetBounds(Left(), Top(), 1024, 651);
+    IfFristActive = true;
+    SetIcon(Application->Icon());
+    Application->SetTitle(kProductName);
+    SetCaption(kProductName);
+    FIsBarIcon = false;
+    const HWND wnd = Handle();
+    ::SetWindowLongW(wnd, GWL_STYLE,
+                     ::GetWindowLongW(wnd, GWL_STYLE) | WS_MINIMIZEBOX | WS_SYSMENU);
+    // The resource check has seen the file; a picture that still cannot be loaded would leave an
+    // empty, invisible window, so the start ends with the resource message instead.
+    if (!DrawLayeredImage(wnd, GetLoginBackImagePath(), 100))
+        throw TStartupError(L"您的资源缺失，请下载新的程序或联系Varkel客服，谢谢！");
+    UpdateBounds();
+}
+
+bool TFormBack::DrawLayeredImage(HWND wnd, const std::wstring& path, int percent) {
+    const std::unique_ptr<gp::TGPImage> image = gp::TGPImage::FromFile(path, false);
+    if (!image) return false;
+    const UINT width = image->GetWidth();
+    const UINT height = image->GetHeight();
+    if (image->GetLastStatus() != gp::Ok || width == 0 || height == 0) return false;
+
+    const WindowDc screen(wnd);
+    const UniqueMemDc mem(::CreateCompatibleDC(screen.get()));
+    const UniqueBitmap bitmap(
+        ::CreateCompatibleBitmap(screen.get(), static_cast<int>(width), static_cast<int>(height)));
+    if (!mem || !bitmap) return false;
+    struct Selected {
+        HDC dc;
+        HGDIOBJ old;
+        ~Selected() { ::SelectObject(dc, old); }
+    } selected{mem.get(), ::SelectObject(mem.get(), bitmap.get())};
+
+    if (percent < 0 || percent > 100) percent = 100;
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::lrint(percent * 2.55)),
+                              AC_SRC_ALPHA};
+
+    const std::unique_ptr<gp::TGPGraphics> graphics = gp::TGPGraphics::Create(mem.get());
+    if (!graphics) return false;
+    (void)graphics->DrawImage(image.get(), gp::REAL(0), gp::REAL(0), static_cast<gp::REAL>(width),
+                              static_cast<gp::REAL>(height));
+    ::SetWindowLongW(wnd, GWL_EXSTYLE, ::GetWindowLongW(wnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+    SIZE size{static_cast<LONG>(width), static_cast<LONG>(height)};
+    POINT source{0, 0};
+    ::UpdateLayeredWindow(wnd, screen.get(), nullptr, &size, mem.get(), &source, 0,
+                          const_cast<BLENDFUNCTION*>(&blend), ULW_ALPHA);
+    graphics->ReleaseHDC(mem.get());
+    return true;
+}
+
+void TFormBack::FormShow(TObject*) {
+    if (!FormLogin) CreateFormLogin();
+    if (TForm* login = LoginForm()) login->Show();
+    CheckMinsizeAfterClose();
+}
+
+void TFormBack::CheckMinsizeAfterClose() {
+    if (!IfFristActive || !IsTrayStart(ProgramArgs())) return;
+    IfFristActive = false;
+    const HWND wnd = Handle();
+    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+    // Hides the window again should the show in progress bring it up.
+    ::SetTimer(wnd, reinterpret_cast<UINT_PTR>(wnd), 10, nullptr);
+}
+
+void TFormBack::WMOnTimer(TWMTimer&) {
+    Hide();
+    const HWND wnd = Handle();
+    ::KillTimer(wnd, reinterpret_cast<UINT_PTR>(wnd));
+}
+
+void TFormBack::WMSysCommand(TWMSysCommand& Msg) {
+    if (Msg.CmdType != SC_HIDETOTRAY) {
+        DefaultHandler(Msg.Raw);
+        return;
+    }
+    const HWND wnd = Handle();
+    ::SetWindowLongW(wnd, GWL_EXSTYLE,
+                     (::GetWindowLongW(wnd, GWL_EXSTYLE) & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
+    SetWindowState(TWindowState::wsMinimized);
+    UpdateTrayIcon(false);
+    if (TForm* login = LoginForm()) login->Hide();
+    Hide();
+}
+
+void TFormBack::UpdateTrayIcon(bool remove) {
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = kTrayRecordSize;
+    nid.hWnd = Handle();
+    nid.uID = 0;
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    nid.uCallbackMessage = WM_BARICON;
+    nid.hIcon = Application->Icon();
+    ::lstrcpynW(nid.szTip, kTrayTip, static_cast<int>(std::size(nid.szTip)));
+    ::Shell_NotifyIconW(remove ? NIM_DELETE : NIM_ADD, &nid);
+    FIsBarIcon = !remove;
+}
+
+void TFormBack::WMBarIconClick(TWMNotifyIcon& Msg) {
+    if (Msg.MouseMsg == WM_LBUTTONDOWN) Restore();
+    if (Msg.MouseMsg == WM_RBUTTONDOWN) {
+        POINT p{};
+        ::GetCursorPos(&p);
+        pmtaskbar->Popup(p.x, p.y);
+    }
+}
+
+void TFormBack::Restore() {
+    UpdateTrayIcon(true);
+    const HWND wnd = Handle();
+    ::SetWindowLongW(wnd, GWL_EXSTYLE,
+                     (::GetWindowLongW(wnd, GWL_EXSTYLE) & ~WS_EX_TOOLWINDOW) | WS_EX_APPWINDOW);
+    ::KillTimer(wnd, reinterpret_cast<UINT_PTR>(wnd));
+    // Shown in the normal state: the hide to the tray left the window minimized.
+    SetWindowState(TWindowState::wsNormal);
+    Show();
+    if (TForm* login = LoginForm()) login->Show();
+    ::SetForegroundWindow(wnd);
+    ::SetActiveWindow(wnd);
+}
+
+void TFormBack::mniOpenClick(TObject*) {
+    Restore();
+}
+
+void TFormBack::mniExitClick(TObject*) {
+    Close();
+}
+
+void TFormBack::MoveLoginHere() {
+    TForm* login = LoginForm();
+    if (!login) return;
+    RECT r{};
+    ::GetWindowRect(Handle(), &r);
+    ::SetWindowPos(login->Handle(), HWND_TOP, r.left, r.top, 0, 0, SWP_NOSIZE);
+}
+
+void TFormBack::FormMouseDown(TObject*, TMouseButton, TShiftState, int, int) {
+    MoveLoginHere();
+    ::ReleaseCapture();
+    // The pointer's screen position goes along, as with a move chosen by the mouse; some systems
+    // start the loop from it.
+    POINT p{};
+    ::GetCursorPos(&p);
+    ::SendMessageW(Handle(), WM_SYSCOMMAND, kSysCommandDrag, MAKELPARAM(p.x, p.y));
+}
+
+void TFormBack::WMMove(TWMMove& Msg) {
+    Dispatch(Msg.Raw);
+    if (FormLogin) MoveLoginHere();
+}
+
+} // namespace tn

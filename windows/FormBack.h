@@ -1,0 +1,58 @@
+// The background window: the main form, a borderless per-pixel-alpha window painted from the
+// skin picture. It carries the login phase's taskbar button, the drag of the window pair, and the
+// hide-to-tray behaviour with its tray icon and tray menu.
+#pragma once
+
+#include "classlib/Forms.h"
+#include "classlib/Menus.h"
+#include "classlib/Messages.h"
+
+#include <string>
+
+namespace tn {
+
+class TFormBack : public TForm {
+public:
+    explicit TFormBack(TComponent* owner);
+
+    // Layout.
+    TPopupMenu* pmtaskbar;
+    TMenuItem* mniOpen;
+    TMenuItem* mniExit;
+
+    // Handlers bound by the layout.
+    void FormCreate(TObject* Sender);
+    void FormShow(TObject* Sender);
+    void FormMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void mniOpenClick(TObject* Sender);
+    void mniExitClick(TObject* Sender);
+
+    // Message handlers.
+    void WMMove(TWMMove& Msg);
+    void WMSysCommand(TWMSysCommand& Msg);
+    void WMBarIconClick(TWMNotifyIcon& Msg);
+    void WMOnTimer(TWMTimer& Msg);
+
+    // Adds (remove false) or deletes the tray icon; the window is then in the tray or not.
+    void UpdateTrayIcon(bool remove);
+    // Paints a picture file into a window as a per-pixel-alpha layered window of the picture's
+    // size. False, with the window unchanged, when the picture cannot be loaded.
+    static bool DrawLayeredImage(HWND wnd, const std::wstring& path, int percent);
+    // The tray start of "/autorun", once.
+    void CheckMinsizeAfterClose();
+
+    [[nodiscard]] bool IsBarIcon() const noexcept { return FIsBarIcon; }
+    bool IfFristActive = true;
+
+protected:
+    [[nodiscard]] const wchar_t* ClassName() const noexcept override { return L"TFormBack"; }
+    void BeforeDestruction() noexcept override;
+
+private:
+    void Restore();
+    void MoveLoginHere();
+
+    bool FIsBarIcon = false;
+};
+
+} // namespace tn
