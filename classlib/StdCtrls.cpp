@@ -121,6 +121,19 @@ void TImage::SetTransparent(bool v) {
     PictureChanged();
 }
 
+void ApplyPictureStyle(TGraphic& graphic, bool transparent, const RECT& dest, int clientWidth,
+                       int clientHeight, TControlStyle& style) {
+    auto onChange = std::move(graphic.OnChange);
+    graphic.SetTransparent(transparent);
+    graphic.OnChange = std::move(onChange);
+    const bool covers =
+        dest.left <= 0 && dest.top <= 0 && dest.right >= clientWidth && dest.bottom >= clientHeight;
+    if (!graphic.Transparent() && !graphic.SupportsPartialTransparency() && covers)
+        style |= csOpaque;
+    else
+        style &= ~csOpaque;
+}
+
 RECT TImage::DestRect() const noexcept {
     return ImageDestRect(FPicture.Width(), FPicture.Height(), ClientWidth(), ClientHeight(),
                          FStretch, FProportional, FCenter);
@@ -129,19 +142,9 @@ RECT TImage::DestRect() const noexcept {
 void TImage::PictureChanged() {
     if (AutoSize() && FPicture.Width() > 0 && FPicture.Height() > 0)
         SetBounds(Left(), Top(), FPicture.Width(), FPicture.Height());
-    if (TGraphic* g = FPicture.Graphic()) {
-        // Set quietly: this step already runs because the picture changed.
-        auto onChange = std::move(g->OnChange);
-        g->SetTransparent(FTransparent);
-        g->OnChange = std::move(onChange);
-        const RECT d = DestRect();
-        const bool covers =
-            d.left <= 0 && d.top <= 0 && d.right >= ClientWidth() && d.bottom >= ClientHeight();
-        if (!g->Transparent() && !g->SupportsPartialTransparency() && covers)
-            ControlStyle |= csOpaque;
-        else
-            ControlStyle &= ~csOpaque;
-    }
+    if (TGraphic* g = FPicture.Graphic())
+        ApplyPictureStyle(*g, FTransparent, DestRect(), ClientWidth(), ClientHeight(),
+                          ControlStyle);
     if (!FDrawing) Invalidate();
 }
 

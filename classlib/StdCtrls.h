@@ -11,6 +11,12 @@ namespace tn {
 [[nodiscard]] RECT ImageDestRect(int w, int h, int cw, int ch, bool stretch, bool proportional,
                                  bool center) noexcept;
 
+// The picture-changed step of the controls that show a picture: the graphic takes the control's
+// transparency (quietly, as this step already answers its change), and the control is opaque
+// exactly when the graphic paints every pixel of the client area.
+void ApplyPictureStyle(TGraphic& graphic, bool transparent, const RECT& dest, int clientWidth,
+                       int clientHeight, TControlStyle& style);
+
 class TLabel : public TGraphicControl {
 public:
     explicit TLabel(TComponent* owner);

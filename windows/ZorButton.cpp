@@ -150,19 +150,9 @@ RECT TZorButton::DestRect() const noexcept {
 void TZorButton::PictureChanged() {
     if (AutoSize() && FPicture.Width() > 0 && FPicture.Height() > 0)
         SetBounds(Left(), Top(), FPicture.Width(), FPicture.Height());
-    if (TGraphic* g = FPicture.Graphic()) {
-        // Quietly: this step already runs because the picture changed.
-        auto onChange = std::move(g->OnChange);
-        g->SetTransparent(FTransparent);
-        g->OnChange = std::move(onChange);
-        const RECT d = DestRect();
-        const bool covers =
-            d.left <= 0 && d.top <= 0 && d.right >= ClientWidth() && d.bottom >= ClientHeight();
-        if (!g->Transparent() && !g->SupportsPartialTransparency() && covers)
-            ControlStyle |= csOpaque;
-        else
-            ControlStyle &= ~csOpaque;
-    }
+    if (TGraphic* g = FPicture.Graphic())
+        ApplyPictureStyle(*g, FTransparent, DestRect(), ClientWidth(), ClientHeight(),
+                          ControlStyle);
     if (!FDrawing) Invalidate();
 }
 

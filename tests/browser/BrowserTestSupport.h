@@ -2,6 +2,8 @@
 // and the host interfaces reached as the control reaches them.
 #pragma once
 
+#include "tests/support/WindowTestSupport.h"
+
 #include "browser/HwbCore.h"
 #include "classlib/Application.h"
 #include "classlib/Forms.h"
@@ -87,22 +89,6 @@ template <typename I> ComPtr<I> HostInterface(const TOleControl& host) {
     ComPtr<I> p;
     EXPECT_EQ(host.ClientSite()->QueryInterface(__uuidof(I), p.put_void()), S_OK);
     return p;
-}
-
-// Dispatches messages until done() holds, sleeping on the queue in between; false on time-out.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (done()) return true;
-        const DWORD elapsed = ::GetTickCount() - start;
-        if (elapsed >= timeoutMs) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
-    }
 }
 
 } // namespace tn::test

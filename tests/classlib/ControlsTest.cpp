@@ -6,7 +6,7 @@
 #include "classlib/StdCtrls.h"
 
 #include "tests/classlib/PngFixtures.h"
-#include "tests/classlib/WindowTestSupport.h"
+#include "tests/support/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "classlib/Forms.h"
 #include "classlib/OleControl.h"
 
-#include "tests/classlib/WindowTestSupport.h"
+#include "tests/support/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 

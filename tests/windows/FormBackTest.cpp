@@ -8,7 +8,7 @@
 #include "classlib/FileUtil.h"
 #include "classlib/Text.h"
 #include "services/PublicUnit.h"
-#include "tests/classlib/WindowTestSupport.h"
+#include "tests/support/WindowTestSupport.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

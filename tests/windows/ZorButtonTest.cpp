@@ -5,7 +5,7 @@
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
 #include "tests/classlib/PngFixtures.h"
-#include "tests/classlib/WindowTestSupport.h"
+#include "tests/support/WindowTestSupport.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
