@@ -7,7 +7,6 @@
 #include <mshtmdid.h>
 #include <olectl.h>
 
-#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -25,6 +24,8 @@ constexpr std::array<DWORD, 19> kDownloadControlFlags = {
     0x10,    0x20,       0x40,       0x80,       0x100,     0x200,   0x400,
     0x800,   0x1000,     0x2000,     0x4000,     0x8000,    0x10000, 0x20000,
     0x40000, 0x10000000, 0x20000000, 0x40000000, 0x80000000};
+
+constexpr LONG kCharsetRefreshLevel = 7;
 
 template <typename Set, std::size_t N>
 DWORD FlagWord(Set set, const std::array<DWORD, N>& table) noexcept {
@@ -186,7 +187,8 @@ void TCustomHostedWB::SetCharactersSet(const std::wstring& value) {
     if (!doc) return;
     OleCheck(doc->put_charset(Bstr(value).get()));
     if (!DefaultInterface()) return;
-    OleVariant level(LONG{REFRESH_COMPLETELY});
+    // The page is loaded again in the new character set.
+    OleVariant level(kCharsetRefreshLevel);
     OleCheck(DefaultInterface()->Refresh2(level.ptr()));
 }
 
@@ -265,21 +267,31 @@ bool TCustomHostedWB::QueryCMDArrayStatus(const GUID* CmdGroup, std::span<OLECMD
 
 // --- zoom ---------------------------------------------------------------------------------------
 
-bool TCustomHostedWB::ReadZoomRange(DWORD cmd, int& low, int& high, VARIANT& out) {
+bool TCustomHostedWB::ReadZoomRange(DWORD cmd, DWORD& range, VARIANT& out) {
     OleVariant in;
     if (FAILED(InvokeCommand(nullptr, cmd, OLECMDEXECOPT_DONTPROMPTUSER, *in.ptr(), out)))
         return false;
-    // Without a usable range the value goes to the control as it is: an empty answer would
-    // otherwise read as the range 0 ... 0.
     if (out.vt == VT_EMPTY || out.vt == VT_NULL) return false;
     VARIANT n;
     ::VariantInit(&n);
     if (FAILED(::VariantChangeType(&n, &out, 0, VT_I4))) return false;
-    const auto r = static_cast<DWORD>(n.lVal);
-    low = static_cast<int>(r & 0xFFFF);
-    high = static_cast<int>(r >> 16);
-    return low <= high && high > 0;
+    range = static_cast<DWORD>(n.lVal);
+    return true;
 }
+
+namespace {
+// The low word is the lower end of the range, the high word the upper end.
+int ClampToZoomRange(int value, DWORD range) noexcept {
+    // Without a range the value goes to the control as it is: a missing or zero answer would
+    // otherwise zoom every page to nothing.
+    if (range == 0) return value;
+    const int low = static_cast<int>(range & 0xFFFF);
+    const int high = static_cast<int>(range >> 16);
+    if (value < low) return low;
+    if (value > high) return high;
+    return value;
+}
+} // namespace
 
 int TCustomHostedWB::Zoom() {
     OleVariant in, out;
@@ -289,34 +301,38 @@ int TCustomHostedWB::Zoom() {
 }
 
 void TCustomHostedWB::SetZoom(int value) {
-    OleVariant range;
-    int low = 0, high = 0;
-    if (ReadZoomRange(OLECMDID_GETZOOMRANGE, low, high, *range.ptr()))
-        value = std::clamp(value, low, high);
-    OleVariant in(LONG{value}), out;
+    OleVariant out;
+    DWORD range = 0;
+    if (ReadZoomRange(OLECMDID_GETZOOMRANGE, range, *out.ptr()))
+        value = ClampToZoomRange(value, range);
+    OleVariant in(LONG{value});
+    out.Clear();
     (void)InvokeCommand(nullptr, OLECMDID_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, *in.ptr(),
                         *out.ptr());
 }
 
 int TCustomHostedWB::ZoomRangeLow() {
     OleVariant out;
-    int low = 0, high = 0;
-    return ReadZoomRange(OLECMDID_GETZOOMRANGE, low, high, *out.ptr()) ? low : 0;
+    DWORD range = 0;
+    return ReadZoomRange(OLECMDID_GETZOOMRANGE, range, *out.ptr())
+               ? static_cast<int>(range & 0xFFFF)
+               : 0;
 }
 
 int TCustomHostedWB::ZoomRangeHigh() {
     OleVariant out;
-    int low = 0, high = 0;
-    return ReadZoomRange(OLECMDID_GETZOOMRANGE, low, high, *out.ptr()) ? high : 0;
+    DWORD range = 0;
+    return ReadZoomRange(OLECMDID_GETZOOMRANGE, range, *out.ptr()) ? static_cast<int>(range >> 16)
+                                                                   : 0;
 }
 
 void TCustomHostedWB::SetZoomPercent(int value) {
     if (value == FZoomPercent) return;
     FZoomPercent = value;
     OleVariant out;
-    int low = 0, high = 0;
-    if (ReadZoomRange(OLECMDID_OPTICAL_GETZOOMRANGE, low, high, *out.ptr()))
-        value = std::clamp(value, low, high);
+    DWORD range = 0;
+    if (ReadZoomRange(OLECMDID_OPTICAL_GETZOOMRANGE, range, *out.ptr()))
+        value = ClampToZoomRange(value, range);
     OleVariant in(LONG{value});
     (void)InvokeCommand(nullptr, OLECMDID_OPTICAL_ZOOM, OLECMDEXECOPT_DONTPROMPTUSER, *in.ptr(),
                         *out.ptr());

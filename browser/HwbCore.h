@@ -425,7 +425,7 @@ private:
     [[nodiscard]] ComPtr<IDispatch> DocumentOrNull() const noexcept;
     [[nodiscard]] TForm* ParentForm() const noexcept;
     // OLECMDID_GETZOOMRANGE or its optical twin; false when the range cannot be read.
-    bool ReadZoomRange(DWORD cmd, int& low, int& high, VARIANT& out);
+    bool ReadZoomRange(DWORD cmd, DWORD& range, VARIANT& out);
     void TakeBackParkedWindow() noexcept;
 
     int FZoomPercent = 100;

@@ -65,6 +65,7 @@ bool TCustomHostedWB::ShowBuiltInContextMenu(DWORD dwID, POINT* ppt, IUnknown* p
     if (!sub) return false;
 
     // The encoding item opens the control's own encoding menu, which it hands out on request.
+    bool encodingAttached = false;
     if (DefaultInterface()) {
         OleVariant in, out;
         if (SUCCEEDED(DefaultInterface()->ExecWB(static_cast<OLECMDID>(kGetEncodingMenu),
@@ -78,7 +79,7 @@ bool TCustomHostedWB::ShowBuiltInContextMenu(DWORD dwID, POINT* ppt, IUnknown* p
                 item.cbSize = sizeof item;
                 item.fMask = MIIM_SUBMENU;
                 item.hSubMenu = encoding;
-                ::SetMenuItemInfoW(sub, kEncodingItem, FALSE, &item);
+                encodingAttached = ::SetMenuItemInfoW(sub, kEncodingItem, FALSE, &item) != FALSE;
             }
         }
     }
@@ -87,6 +88,13 @@ bool TCustomHostedWB::ShowBuiltInContextMenu(DWORD dwID, POINT* ppt, IUnknown* p
         TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_HORPOSANIMATION | TPM_VERPOSANIMATION;
     const int cmd =
         static_cast<int>(::TrackPopupMenu(sub, flags, ppt->x, ppt->y, 0, targetWnd, nullptr));
+    if (encodingAttached) {
+        // The encoding menu is the control's: destroying the resource must not take it along.
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_SUBMENU;
+        ::SetMenuItemInfoW(sub, kEncodingItem, FALSE, &item);
+    }
     if (cmd) ::SendMessageW(targetWnd, WM_COMMAND, MAKEWPARAM(cmd, 0), 0);
     return true;
 }

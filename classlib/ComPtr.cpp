@@ -3,6 +3,7 @@
 #include "classlib/Text.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace tn {
@@ -98,13 +99,17 @@ EOleError::EOleError(std::wstring message)
     : FMessage(std::move(message)), FWhat(text::ToUtf8(FMessage)) {}
 
 namespace {
+struct LocalMemFree {
+    void operator()(wchar_t* p) const noexcept { ::LocalFree(p); }
+};
+
 std::wstring SystemMessage(HRESULT code) {
-    wchar_t* buffer = nullptr;
+    wchar_t* raw = nullptr;
     const DWORD n = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text = n && buffer ? std::wstring(buffer, n) : std::wstring();
-    if (buffer) ::LocalFree(buffer);
+        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&raw), 0, nullptr);
+    const std::unique_ptr<wchar_t, LocalMemFree> buffer(raw);
+    std::wstring text = n && buffer ? std::wstring(buffer.get(), n) : std::wstring();
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
         text.pop_back();
     if (text.empty()) {

@@ -516,9 +516,10 @@ struct GdiplusStartupOutput {
 };
 
 // ---- opaque native handles
-// ----------------------------------------------------------------------- Never instantiated: the
-// library owns the objects. The derived kinds mirror which handles the flat API accepts in place of
-// which.
+// ----------------------------------------------------------------------
+
+// Never instantiated: the library owns the objects. The derived kinds mirror which handles the
+// flat API accepts in place of which.
 
 struct GpGraphics {};
 struct GpBrush {};

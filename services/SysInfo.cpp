@@ -308,9 +308,8 @@ std::int32_t TscOverSleep() {
     return static_cast<std::int32_t>(static_cast<double>(tscEnd - tscStart) / seconds / 1000000.0);
 }
 
-TCPU ReadCpuInfo() {
-    TCPU cpu;
-    if (!HasCpuid()) return cpu;
+void ReadCpuInfoInto(TCPU& cpu) {
+    if (!HasCpuid()) return;
     cpu.Serial = GetCpuSerialText();
 
     const Regs leaf0 = Cpuid(0);
@@ -362,6 +361,17 @@ TCPU ReadCpuInfo() {
             std::max(RoundCpuSpeed(TscAgainstPerformanceCounter()), RoundCpuSpeed(TscOverSleep()));
     if (keyOpen) cpu.Name = reg.ReadString(L"ProcessorNameString");
     if (cpu.Name.empty()) cpu.Name = VendorDefaultName(cpu.Vendor);
+}
+
+// Every value gathered before a failing read is kept: the serial, which comes first, feeds the
+// machine id whatever the registry holds.
+TCPU ReadCpuInfo() noexcept {
+    TCPU cpu;
+    try {
+        ReadCpuInfoInto(cpu);
+    } catch (...) {
+        // A registry value of an unexpected type leaves the rest at its default.
+    }
     return cpu;
 }
 
@@ -370,13 +380,7 @@ TCPU ReadCpuInfo() {
 void TSysInfo::GatherCpu() {
     if (FCpuInit) return;
     FCpuInit = true;
-    TCPU cpu;
-    try {
-        cpu = ReadCpuInfo();
-    } catch (...) {
-        // A failing registry read leaves the defaults; nothing is reported.
-        return;
-    }
+    const TCPU cpu = ReadCpuInfo();
     FCPUName = cpu.Name;
     FCPUCores = cpu.Cores;
     FCPUSpeed = cpu.Speed;

@@ -55,9 +55,10 @@ std::string SerialFromIdentify(std::span<const std::uint8_t> identify, std::size
 }
 
 std::string DecodeSerialText(std::string_view source) {
-    // Hexadecimal first: two digits a byte; a decoded zero ends the text.
+    // Hexadecimal first: two digits a byte. A decoded zero ends the text, but the digits after it
+    // are still read, and one that is not hex abandons the hex reading all the same.
     std::string out;
-    bool hex = true;
+    bool hex = true, ended = false;
     for (std::size_t i = 0; i < source.size(); i += 2) {
         const int hi = HexValue(source[i]);
         const int lo = i + 1 < source.size() ? HexValue(source[i + 1]) : -1;
@@ -66,12 +67,15 @@ std::string DecodeSerialText(std::string_view source) {
             break;
         }
         const auto b = static_cast<std::uint8_t>(hi << 4 | lo);
-        if (b == 0) break;
+        if (b == 0) {
+            ended = true;
+            continue;
+        }
         if (!IsPrintable(b)) {
             hex = false;
             break;
         }
-        out.push_back(static_cast<char>(b));
+        if (!ended) out.push_back(static_cast<char>(b));
     }
     if (!hex) {
         out.clear();

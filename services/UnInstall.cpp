@@ -1,6 +1,7 @@
 #include "services/UnInstall.h"
 
 #include "classlib/CommandLine.h"
+#include "classlib/ComPtr.h"
 #include "classlib/FileUtil.h"
 #include "classlib/Handles.h"
 #include "classlib/Registry.h"
@@ -27,22 +28,6 @@ constexpr UINT kQuestionFlags = MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2; /
 // batch file's loop then waits for it to end before the folder goes.
 constexpr int kKillRounds = 10;
 constexpr DWORD kKillWaitMs = 3000;
-
-template <typename T> class ComPtr {
-public:
-    ComPtr() noexcept = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() {
-        if (p_) p_->Release();
-    }
-    [[nodiscard]] T* get() const noexcept { return p_; }
-    T* operator->() const noexcept { return p_; }
-    void** put() noexcept { return reinterpret_cast<void**>(&p_); }
-
-private:
-    T* p_ = nullptr;
-};
 
 // COM on this thread for the scope; where it already runs, this only counts it up and down.
 class ComScope {
@@ -123,10 +108,6 @@ std::wstring ShortPath(const std::wstring& path) {
     return n > 0 && n < MAX_PATH * 2 ? std::wstring(buf, n) : path;
 }
 
-struct TaskMemFree {
-    void operator()(void* p) const noexcept { ::CoTaskMemFree(p); }
-};
-
 // The user's downloads: a known folder without a CSIDL, asked by name where the system has it.
 std::wstring DownloadsFolder() {
     static constexpr GUID kDownloads = {
@@ -139,7 +120,7 @@ std::wstring DownloadsFolder() {
     if (!known) return {};
     PWSTR raw = nullptr;
     const HRESULT hr = known(kDownloads, 0, nullptr, &raw);
-    const std::unique_ptr<wchar_t, TaskMemFree> path(raw);
+    const UniqueTaskMem<wchar_t> path(raw);
     return SUCCEEDED(hr) && path ? std::wstring(path.get()) : std::wstring();
 }
 
@@ -176,7 +157,9 @@ bool IsUninstallMode(const std::vector<std::wstring>& args) {
     return !args.empty() && text::LowerCase(args[0]) == L"/uninst";
 }
 
-bool IsUninstallMode() { return IsUninstallMode(ProgramArgs()); }
+bool IsUninstallMode() {
+    return IsUninstallMode(ProgramArgs());
+}
 
 bool FindOtherProcess(const std::wstring& name, PROCESSENTRY32W* found) noexcept {
     try {
@@ -216,10 +199,10 @@ std::wstring GetShortcutTarget(const std::wstring& path) noexcept {
     const ComScope com;
     ComPtr<IShellLinkW> link;
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                  link.put())))
+                                  link.put_void())))
         return {};
     ComPtr<IPersistFile> file;
-    if (FAILED(link->QueryInterface(IID_IPersistFile, file.put()))) return {};
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.put_void()))) return {};
     if (FAILED(file->Load(path.c_str(), STGM_READ))) return {};
     if (FAILED(link->Resolve(nullptr, SLR_NO_UI))) return {};
     wchar_t target[MAX_PATH + 1] = {};

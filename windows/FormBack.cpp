@@ -17,8 +17,8 @@ namespace {
 
 namespace gp = gdiplus;
 
-// The tray record's size field: that of the oldest single-byte record, which the shell reads as
-// the oldest record (callback, icon and a tip of up to 63 characters).
+// The tray record's size field: that of the oldest single-byte record, though the wide record is
+// passed; the shell then reads only as far as that size reaches, which holds this short tip.
 constexpr DWORD kTrayRecordSize = 88;
 constexpr wchar_t kTrayTip[] = L"左键双击弹出或右键";
 // SC_MOVE + 1: the system's move loop, driven by the mouse.
@@ -107,8 +107,8 @@ bool TFormBack::DrawLayeredImage(HWND wnd, const std::wstring& path, int percent
     } selected{mem.get(), ::SelectObject(mem.get(), bitmap.get())};
 
     if (percent < 0 || percent > 100) percent = 100;
-    const BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::lrint(percent * 2.55)),
-                              AC_SRC_ALPHA};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::lrint(percent * 2.55)),
+                        AC_SRC_ALPHA};
 
     const std::unique_ptr<gp::TGPGraphics> graphics = gp::TGPGraphics::Create(mem.get());
     if (!graphics) return false;
@@ -117,10 +117,10 @@ bool TFormBack::DrawLayeredImage(HWND wnd, const std::wstring& path, int percent
     ::SetWindowLongW(wnd, GWL_EXSTYLE, ::GetWindowLongW(wnd, GWL_EXSTYLE) | WS_EX_LAYERED);
     SIZE size{static_cast<LONG>(width), static_cast<LONG>(height)};
     POINT source{0, 0};
-    ::UpdateLayeredWindow(wnd, screen.get(), nullptr, &size, mem.get(), &source, 0,
-                          const_cast<BLENDFUNCTION*>(&blend), ULW_ALPHA);
+    const bool shown = ::UpdateLayeredWindow(wnd, screen.get(), nullptr, &size, mem.get(), &source,
+                                             0, &blend, ULW_ALPHA) != FALSE;
     graphics->ReleaseHDC(mem.get());
-    return true;
+    return shown;
 }
 
 void TFormBack::FormShow(TObject*) {

@@ -36,7 +36,7 @@ public:
     // Adds (remove false) or deletes the tray icon; the window is then in the tray or not.
     void UpdateTrayIcon(bool remove);
     // Paints a picture file into a window as a per-pixel-alpha layered window of the picture's
-    // size. False, with the window unchanged, when the picture cannot be loaded.
+    // size. False when the picture cannot be loaded (the window then unchanged) or not shown.
     static bool DrawLayeredImage(HWND wnd, const std::wstring& path, int percent);
     // The tray start of "/autorun", once.
     void CheckMinsizeAfterClose();

@@ -14,6 +14,13 @@ namespace tn {
 namespace {
 
 void RunRoad() {
+    // The forms go before the modules they paint with, also when the start-up stops half-way.
+    struct FormsGuard {
+        ~FormsGuard() {
+            Application->SetMainForm(nullptr);
+            Application->DestroyComponents();
+        }
+    } forms;
     Application->Initialize();
     Application->SetTitle(kProductName);
     Application->MainFormOnTaskBar = true;
@@ -37,7 +44,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         TModuleSession modules;
         RunRoad();
     } catch (const TStartupError& e) {
-        ::MessageBoxW(nullptr, e.Message().c_str(), kProductName, MB_OK | MB_ICONERROR);
+        // The same caption as the missing-resource box: both tell the user the program cannot
+        // start.
+        ::MessageBoxW(nullptr, e.Message().c_str(), L"错误", MB_OK | MB_ICONERROR);
         return 1;
     } catch (...) {
         // Nothing above reports failures to the user; an unexpected one still ends the program

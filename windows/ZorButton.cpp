@@ -51,7 +51,7 @@ void TZorButton::SetTxtColorNormal(TColor c) {
 
 void TZorButton::SetTxtOffsetWidth(int v) {
     FTxtOffsetWidth = v;
-    Invalidate();
+    Repaint();
 }
 
 void TZorButton::SetCenter(bool v) {

@@ -80,6 +80,12 @@ protected:
     void EnabledChanged() override;
 
 private:
+    // The button drives its states from these; only the Ex events are for its users.
+    using TControl::OnMouseDown;
+    using TControl::OnMouseEnter;
+    using TControl::OnMouseLeave;
+    using TControl::OnMouseUp;
+
     void DoMouseEnter();
     void DoMouseLeave();
     void DoMouseDown(TMouseButton button, TShiftState shift, int x, int y);

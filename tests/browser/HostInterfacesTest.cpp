@@ -340,6 +340,13 @@ TEST(HostUIHandler, WithoutHandlersTheControlDoesItsOwnDefault) {
              return Intf<IDocHostShowUI>(w)->ShowHelp(nullptr, file, 0, 0, origin, nullptr);
          },
          S_FALSE},
+        {"ShowHelp with only the component's file", [](TestWB& w) { w.HelpFile = L"C:\\help.chm"; },
+         [origin](TestWB& w) {
+             constexpr UINT kCloseAll = 0x12; // HH_CLOSE_ALL: shows nothing
+             return Intf<IDocHostShowUI>(w)->ShowHelp(nullptr, nullptr, kCloseAll, 0, origin,
+                                                      nullptr);
+         },
+         S_OK},
         {"ShowHelp without any file",
          {},
          [origin](TestWB& w) {
@@ -977,6 +984,7 @@ TEST(HostZoom, ZoomPercentIsClampedToTheOpticalRangeAndAnUnreadableRangeClampsNo
         {"range command fails", E_FAIL, VT_I4, range, 300, 300},
         {"range answer empty", S_OK, VT_EMPTY, 0, 300, 300},
         {"range answer zero", S_OK, VT_I4, 0, 300, 300},
+        {"range with its ends swapped", S_OK, VT_I4, MAKELONG(250, 10), 120, 250},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -8,6 +8,7 @@
 #include "tests/services/LinkFixture.h"
 #include "tests/services/StatQuery.h"
 #include "tests/services/WaitFile.h"
+#include "tests/support/Process.h"
 #include "tests/support/Standin.h"
 #include "tests/support/TempDir.h"
 
@@ -16,35 +17,29 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <deque>
 #include <optional>
 #include <string>
 
 namespace tn {
 namespace {
 
+using testing::BoxWatch;
+using testing::BuildFile;
 using testing::ExpectStatQuery;
+using testing::kRunBound;
+using testing::Process;
 using testing::ReadFileBytes;
+using testing::Start;
 using testing::TempDir;
+using testing::WaitExit;
 using testing::WriteFileBytes;
 
-constexpr DWORD kRunBound = 60000;
 // A name of its own: the uninstall ends every other process of its file name, and other tests may
 // be running tn.exe in this prefix.
 constexpr wchar_t kExeName[] = L"tnServicesE2E.exe";
 
 std::string Narrow(const std::wstring& s) {
     return text::ToUtf8(s);
-}
-
-std::wstring BinaryPath(const wchar_t* relative) {
-    const char* dir = std::getenv("TN_BINARY_DIR");
-    if (!dir) return {};
-    std::wstring path = L"Z:" + text::FromUtf8(dir) + L"/" + relative;
-    for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
-    return path;
 }
 
 bool Exists(const std::wstring& path) {
@@ -62,7 +57,7 @@ struct Install {
         : Folder(dir.Path() + folder + L"\\") {
         EXPECT_TRUE(ForceDirectories(Folder));
         Exe = Folder + kExeName;
-        EXPECT_TRUE(::CopyFileW(BinaryPath(L"windows/tn.exe").c_str(), Exe.c_str(), FALSE))
+        EXPECT_TRUE(::CopyFileW(BuildFile(L"windows/tn.exe").c_str(), Exe.c_str(), FALSE))
             << "tn.exe not built?";
         if (withSkin) {
             EXPECT_TRUE(ForceDirectories(Folder + L"Skin"));
@@ -70,133 +65,6 @@ struct Install {
         }
     }
     std::wstring Folder, Exe;
-};
-
-struct Process {
-    UniqueHandleKernel Handle;
-    DWORD Id = 0;
-};
-
-Process Start(const std::wstring& exe, const std::wstring& args) {
-    std::wstring commandLine = L"\"" + exe + L"\" " + args;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &si, &pi)) {
-        ADD_FAILURE() << "cannot start " << Narrow(exe);
-        return {};
-    }
-    const UniqueHandleKernel thread(pi.hThread);
-    return {UniqueHandleKernel(pi.hProcess), pi.dwProcessId};
-}
-
-std::optional<DWORD> WaitExit(const Process& p, DWORD ms = kRunBound) {
-    if (!p.Handle || ::WaitForSingleObject(p.Handle.get(), ms) != WAIT_OBJECT_0)
-        return std::nullopt;
-    DWORD code = 0;
-    ::GetExitCodeProcess(p.Handle.get(), &code);
-    return code;
-}
-
-// Sees every dialog box that any process creates, through the system's window events; the
-// boxes are then read and answered like a user would.
-class BoxWatch {
-public:
-    struct Box {
-        HWND Window;
-        DWORD Process;
-    };
-
-    BoxWatch() {
-        Current = this;
-        FHook = ::SetWinEventHook(EVENT_OBJECT_CREATE, EVENT_OBJECT_CREATE, nullptr,
-                                  &BoxWatch::Event, 0, 0, WINEVENT_OUTOFCONTEXT);
-        EXPECT_NE(FHook, nullptr);
-    }
-    BoxWatch(const BoxWatch&) = delete;
-    BoxWatch& operator=(const BoxWatch&) = delete;
-    ~BoxWatch() {
-        if (FHook) ::UnhookWinEvent(FHook);
-        Current = nullptr;
-    }
-
-    // The next box of process p; none when p ends first or the bound passes.
-    std::optional<HWND> Next(const Process& p, DWORD ms = kRunBound) {
-        const ULONGLONG deadline = ::GetTickCount64() + ms;
-        for (;;) {
-            for (auto it = FBoxes.begin(); it != FBoxes.end(); ++it) {
-                if (it->Process == p.Id) {
-                    const HWND box = it->Window;
-                    FBoxes.erase(it);
-                    return box;
-                }
-            }
-            const ULONGLONG now = ::GetTickCount64();
-            if (now >= deadline) return std::nullopt;
-            const HANDLE h = p.Handle.get();
-            const DWORD r = ::MsgWaitForMultipleObjects(
-                1, &h, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
-            if (r == WAIT_OBJECT_0) {
-                Pump();
-                continue; // a box created just before the end still counts
-            }
-            if (r != WAIT_OBJECT_0 + 1) return std::nullopt;
-            Pump();
-        }
-    }
-
-    [[nodiscard]] bool SawBoxOf(DWORD process) {
-        Pump();
-        for (const Box& b : FSeen)
-            if (b.Process == process) return true;
-        return false;
-    }
-
-    // Waits until the box runs its own message loop, so that it is complete and can be read.
-    static std::wstring Text(HWND window) {
-        DWORD_PTR result = 0;
-        ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result);
-        wchar_t buf[512] = {};
-        ::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf), SMTO_BLOCK,
-                              10000, &result);
-        return buf;
-    }
-    static std::wstring Caption(HWND box) { return Text(box); }
-    static std::wstring Message(HWND box) {
-        (void)Text(box);
-        const HWND label = ::GetDlgItem(box, 0xFFFF);
-        return label ? Text(label) : std::wstring();
-    }
-    static void Click(HWND box, int button) {
-        (void)Text(box);
-        const HWND b = ::GetDlgItem(box, button);
-        ASSERT_NE(b, nullptr) << "no button " << button;
-        DWORD_PTR result = 0;
-        ::SendMessageTimeoutW(b, BM_CLICK, 0, 0, SMTO_BLOCK, 10000, &result);
-    }
-
-private:
-    static void CALLBACK Event(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
-        if (!Current || !window || object != OBJID_WINDOW) return;
-        wchar_t cls[16] = {};
-        ::GetClassNameW(window, cls, 16);
-        if (std::wstring_view(cls) != L"#32770") return;
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(window, &pid);
-        Current->FBoxes.push_back({window, pid});
-        Current->FSeen.push_back({window, pid});
-    }
-    static void Pump() {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageW(&msg);
-    }
-
-    static inline BoxWatch* Current = nullptr;
-    HWINEVENTHOOK FHook = nullptr;
-    std::deque<Box> FBoxes;
-    std::vector<Box> FSeen;
 };
 
 // Each test owns the data folder's lander.ini and the stand-in; what was there comes back after.
@@ -276,7 +144,7 @@ TEST_F(ServicesE2E, SetupReportWithDownloadStartsBothCompanionInstallers) {
 
 TEST_F(ServicesE2E, AMissingSkinIsReportedAfterTheCompanionsStart) {
     const std::wstring data = GetAppDataDir();
-    const std::wstring fake = BinaryPath(L"standin-files/VarkelAnimateIcon.exe");
+    const std::wstring fake = BuildFile(L"standin-files/VarkelAnimateIcon.exe");
     for (const std::wstring& companion : {GetAnimateExePath(), GetIconTipsExePath()})
         ASSERT_TRUE(::CopyFileW(fake.c_str(), companion.c_str(), FALSE));
     ::DeleteFileW((data + L"ran.txt").c_str());

@@ -426,15 +426,22 @@ TEST_F(GdipWrappers, ConstructorsKeepTheirStatusAndStillGiveAnObject) {
 }
 
 TEST_F(GdipWrappers, GettersStartFromTheirPresetWhenTheCallFailsWithoutWriting) {
-    for (const char* name : {"GdipGetImageWidth", "GdipGetSmoothingMode", "GdipIsVisibleRect",
-                             "GdipIsVisiblePoint", "GdipIsClipEmpty", "GdipGetInterpolationMode"})
+    for (const char* name : {"GdipGetImageWidth", "GdipGetImageHeight", "GdipGetSmoothingMode",
+                             "GdipGetInterpolationMode", "GdipGetPixelOffsetMode",
+                             "GdipIsVisibleRect", "GdipIsVisibleRectI", "GdipIsVisiblePoint",
+                             "GdipIsVisiblePointI", "GdipIsClipEmpty", "GdipIsVisibleClipEmpty"})
         spy.Returns(name, GenericError);
     EXPECT_EQ(image->GetWidth(), 0u);
+    EXPECT_EQ(image->GetHeight(), 0u);
     EXPECT_EQ(graphics->GetSmoothingMode(), SmoothingModeInvalid);
     EXPECT_EQ(graphics->GetInterpolationMode(), InterpolationModeInvalid);
+    EXPECT_EQ(graphics->GetPixelOffsetMode(), PixelOffsetModeInvalid);
     EXPECT_TRUE(graphics->IsVisible(TGPRectF{0, 0, 1, 1}));
+    EXPECT_TRUE(graphics->IsVisible(TGPRect{0, 0, 1, 1}));
     EXPECT_FALSE(graphics->IsVisible(0.5f, 0.5f));
+    EXPECT_FALSE(graphics->IsVisible(TGPPoint{0, 0}));
     EXPECT_FALSE(graphics->IsClipEmpty());
+    EXPECT_FALSE(graphics->IsVisibleClipEmpty());
     EXPECT_EQ(graphics->GetLastStatus(), GenericError);
 }
 

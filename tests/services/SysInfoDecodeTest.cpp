@@ -42,6 +42,8 @@ TEST(SysInfoDecode, DecodeSerialText) {
         {"5a4b", "ZK"},           // lower-case hex
         {"4 4\t", "@@"},          // blank, tab and line feed read as "0"
         {"570041", "W"},          // a decoded zero ends the text
+        {"5700zz", "5700zz"},     // ... but a later non-hex digit still abandons the hex reading
+        {"57001F", "57001F"},     // ... and so does a later unprintable byte
         {"WD-123 ", "WD-123"},    // no hex: copied, then trimmed
         {"\tWD\n", ""},           // a tab is no printable character either
         {"1F41", "1F41"},         // 0x1F is not printable: copied as text

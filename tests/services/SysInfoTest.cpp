@@ -1,10 +1,14 @@
 #include "services/SysInfo.h"
 
+#include "classlib/Handles.h"
 #include "classlib/Text.h"
+
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <vector>
 
 namespace tn {
 namespace {
@@ -40,6 +44,38 @@ TEST(SysInfo, OtherValuesAreGathered) {
     EXPECT_LE(info.AvailablePhysicalMemory(), info.TotalPhysicalMemory());
     EXPECT_FALSE(info.OSDescription().empty());
     EXPECT_TRUE(IsAdmin()); // the prefix's user is an administrator
+}
+
+// A processor name of the wrong type makes its read fail; the serial, read before it, must still
+// feed the machine id.
+TEST(SysInfo, AProcessorKeyValueOfTheWrongTypeKeepsTheSerial) {
+    constexpr wchar_t kKey[] = L"Hardware\\Description\\System\\CentralProcessor\\0";
+    constexpr wchar_t kName[] = L"ProcessorNameString";
+    UniqueRegKey key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key.put()) !=
+        ERROR_SUCCESS)
+        GTEST_SKIP() << "the processor key cannot be written here";
+    DWORD type = 0, size = 0;
+    const bool had =
+        ::RegQueryValueExW(key.get(), kName, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+    std::vector<BYTE> old(size);
+    if (had) ::RegQueryValueExW(key.get(), kName, nullptr, &type, old.data(), &size);
+    const DWORD number = 7;
+    ASSERT_EQ(::RegSetValueExW(key.get(), kName, 0, REG_DWORD,
+                               reinterpret_cast<const BYTE*>(&number), sizeof number),
+              ERROR_SUCCESS);
+
+    TSysInfo info;
+    const std::wstring serial = info.CPUSerial();
+    const std::wstring name = info.CPUName();
+
+    if (had)
+        ::RegSetValueExW(key.get(), kName, 0, type, old.data(), size);
+    else
+        ::RegDeleteValueW(key.get(), kName);
+    EXPECT_EQ(serial, GetCpuSerialText());
+    EXPECT_FALSE(serial.empty());
+    EXPECT_EQ(name, L"");
 }
 
 } // namespace

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -36,6 +38,28 @@ int Shown(TZorButton& b) {
     const auto* png = dynamic_cast<const TPngImage*>(b.Picture().Graphic());
     return png ? png->Image().bgra[2] : -1;
 }
+
+// The button's own mouse events drive its states; a user can reach only the Ex events.
+template <typename T>
+concept DownReachable = requires(T& c) {
+    c.OnMouseDown;
+};
+template <typename T>
+concept UpReachable = requires(T& c) {
+    c.OnMouseUp;
+};
+template <typename T>
+concept EnterReachable = requires(T& c) {
+    c.OnMouseEnter;
+};
+template <typename T>
+concept LeaveReachable = requires(T& c) {
+    c.OnMouseLeave;
+};
+static_assert(DownReachable<TControl> && UpReachable<TControl> && EnterReachable<TControl> &&
+              LeaveReachable<TControl>);
+static_assert(!DownReachable<TZorButton> && !UpReachable<TZorButton> &&
+              !EnterReachable<TZorButton> && !LeaveReachable<TZorButton>);
 
 enum : std::uint8_t { N = 10, O = 20, D = 30, X = 40, CN = 50, CO = 60, CD = 70, CX = 80 };
 
@@ -221,19 +245,28 @@ TEST(ZorButton, PaintShowsTheNormalPictureAndTheCaptionAtItsOffset) {
     const HWND wnd = f.form->Handle();
     ASSERT_TRUE(test::PumpUntil([&] { return test::WindowPixel(wnd, 12, 12) == 0x0000FF; }));
     EXPECT_EQ(Shown(f.b), 0);
-    int textLeft = 1000, textRows = 0;
-    for (int y = 10; y < 38; ++y) {
-        bool row = false;
-        for (int x = 10; x < 90; ++x)
-            if (test::WindowPixel(wnd, x, y) != 0x0000FF) {
-                textLeft = std::min(textLeft, x - 10);
-                row = true;
-            }
-        textRows += row;
-    }
+    const auto textLeftAndRows = [&] {
+        int textLeft = 1000, textRows = 0;
+        for (int y = 10; y < 38; ++y) {
+            bool row = false;
+            for (int x = 10; x < 90; ++x)
+                if (test::WindowPixel(wnd, x, y) != 0x0000FF) {
+                    textLeft = std::min(textLeft, x - 10);
+                    row = true;
+                }
+            textRows += row;
+        }
+        return std::pair{textLeft, textRows};
+    };
+    auto [textLeft, textRows] = textLeftAndRows();
     EXPECT_GE(textLeft, 25);
     EXPECT_LE(textLeft, 27);
     EXPECT_GT(textRows, 5);
+
+    f.b.SetTxtOffsetWidth(40);
+    std::tie(textLeft, textRows) = textLeftAndRows();
+    EXPECT_GE(textLeft, 40);
+    EXPECT_LE(textLeft, 42);
 }
 
 TEST(ZorButton, AutoSizeTakesThePictureSizeAlongItsAlignment) {
