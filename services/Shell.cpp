@@ -1,19 +1,39 @@
 #include "services/Shell.h"
 
 #include "Deploy.h"
+#include "classlib/Application.h"
+#include "classlib/ComPtr.h"
 #include "classlib/FileUtil.h"
 #include "classlib/Handles.h"
 #include "classlib/Http.h"
 #include "classlib/MemoryStream.h"
+#include "classlib/Registry.h"
 #include "services/PublicUnit.h"
 
 #include <windows.h>
+#include <mshtml.h>
+#include <shellapi.h>
 
+#include <array>
 #include <string>
 
 namespace tn {
 
 namespace {
+
+constexpr wchar_t kRunKey[] = L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The browser control's "Document" property.
+constexpr DISPID kDocumentProperty = 203;
+
+// Runs body on the Run key, opened with creation allowed; registry failures are swallowed here.
+template <typename F> void WithRunKey(F&& body) noexcept {
+    try {
+        TRegistry registry(HKEY_CURRENT_USER);
+        if (registry.OpenKey(kRunKey, true)) body(registry);
+    } catch (...) {
+        // The start-at-logon value is a convenience: nothing is reported when it cannot be kept.
+    }
+}
 
 bool DownloadAndStart(const wchar_t* sourcePath, const wchar_t* fileName) noexcept {
     try {
@@ -43,7 +63,106 @@ bool DownloadAndStart(const wchar_t* sourcePath, const wchar_t* fileName) noexce
     }
 }
 
+// What a dispatch call raised is of no interest here, but its texts are ours to free.
+void FreeExceptionTexts(EXCEPINFO& exception) noexcept {
+    ::SysFreeString(exception.bstrSource);
+    ::SysFreeString(exception.bstrDescription);
+    ::SysFreeString(exception.bstrHelpFile);
+}
+
+ComPtr<IDispatch> DocumentOf(IDispatch* browser) noexcept {
+    if (!browser) return {};
+    DISPPARAMS none{};
+    OleVariant document;
+    EXCEPINFO exception{};
+    UINT argError = 0;
+    const HRESULT hr =
+        browser->Invoke(kDocumentProperty, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET,
+                        &none, document.put(), &exception, &argError);
+    FreeExceptionTexts(exception);
+    if (FAILED(hr)) return {};
+    return VariantToDispatch(document.get());
+}
+
 } // namespace
+
+void OpenUrl(HWND owner, const std::wstring& url, TShellExecute shellExecute) noexcept {
+    if (!shellExecute) shellExecute = &::ShellExecuteW;
+    // The shell reports success by a value above 32.
+    const auto succeeded = [](HINSTANCE result) { return reinterpret_cast<INT_PTR>(result) > 32; };
+    if (succeeded(
+            shellExecute(owner, L"open", L"IExplore.EXE", url.c_str(), nullptr, SW_SHOWNORMAL)))
+        return;
+    (void)shellExecute(owner, nullptr, url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void SetAutoRun(const std::wstring& name) noexcept {
+    WithRunKey([&](TRegistry& registry) {
+        const std::wstring valueName = name.empty() ? Application->Title() : name;
+        if (registry.ValueExists(valueName)) return;
+        registry.WriteString(valueName,
+                             L"\"" + GetAppDataDir() + LanderExeName + L".exe\" /autorun");
+    });
+}
+
+bool IsAutoRunSet() noexcept {
+    bool set = false;
+    WithRunKey([&](TRegistry& registry) { set = registry.ValueExists(Application->Title()); });
+    return set;
+}
+
+void RemoveAutoRun(const std::wstring& name) noexcept {
+    WithRunKey([&](TRegistry& registry) {
+        if (registry.ValueExists(name)) (void)registry.DeleteValue(name);
+    });
+}
+
+bool IsForegroundFullScreen() noexcept {
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    for (HWND wnd = ::GetForegroundWindow(); wnd; wnd = ::GetParent(wnd)) {
+        WINDOWINFO info{};
+        info.cbSize = sizeof info;
+        if (!::GetWindowInfo(wnd, &info)) continue;
+        const RECT& client = info.rcClient;
+        if (client.left <= 0 && client.top <= 0 && client.right >= width && client.bottom >= height)
+            return true;
+    }
+    return false;
+}
+
+bool CallPageScript(int first, int second, const std::wstring& name, IDispatch* browser) noexcept {
+    try {
+        const auto document = DocumentOf(browser).as<IHTMLDocument2>();
+        if (!document) return false;
+        ComPtr<IDispatch> script;
+        if (FAILED(document->get_Script(script.put())) || !script) return false;
+
+        Bstr functionName(name);
+        LPOLESTR names[] = {functionName.get()};
+        DISPID id = DISPID_UNKNOWN;
+        if (FAILED(script->GetIDsOfNames(IID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &id)))
+            return false;
+
+        // Slot 0 is the script's last parameter.
+        std::array<VARIANT, 2> arguments{};
+        arguments[0].vt = VT_I4;
+        arguments[0].lVal = first;
+        arguments[1].vt = VT_I4;
+        arguments[1].lVal = second;
+        DISPPARAMS params{arguments.data(), nullptr, 2, 0};
+        OleVariant result;
+        EXCEPINFO exception{};
+        UINT argError = 0;
+        const HRESULT hr = script->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD,
+                                          &params, result.put(), &exception, &argError);
+        // The page's return value is ignored; the variant frees it.
+        FreeExceptionTexts(exception);
+        return SUCCEEDED(hr);
+    } catch (...) {
+        return false;
+    }
+}
 
 bool DownloadIconTips() noexcept {
     return DownloadAndStart(L"/Varkel/pfr/pfrIconTips/pfrIconTipsSetup.exe",

@@ -1,11 +1,38 @@
-// Shell services of the launcher: fetching and starting the companion programs' installers.
+// Shell services of the launcher: opening web addresses, the start-at-logon value, fetching and
+// starting the companion programs' installers, the full-screen test and page script calls.
 #pragma once
 
+#include <windows.h>
+#include <oaidl.h>
+
+#include <string>
+
 namespace tn {
+
+// The shell call that OpenUrl makes; a test puts a recorder in its place.
+using TShellExecute = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+
+// Opens url in the system web browser, else with the shell's own handler for it.
+void OpenUrl(HWND owner, const std::wstring& url, TShellExecute shellExecute = nullptr) noexcept;
+
+// The start-at-logon value runs the launcher copy in the data folder with "/autorun". An empty
+// name stands for the application title; an existing value keeps its data.
+void SetAutoRun(const std::wstring& name) noexcept;
+// True when a start-at-logon value named after the application title exists.
+[[nodiscard]] bool IsAutoRunSet() noexcept;
+void RemoveAutoRun(const std::wstring& name) noexcept;
 
 // Each fetches its installer into the download folder beside the executable and starts it; true
 // when the file was saved and the start was attempted.
 [[nodiscard]] bool DownloadIconTips() noexcept;
 [[nodiscard]] bool DownloadAnimateIcon() noexcept;
+
+// True when the foreground window, or one of its parents, covers the whole primary screen.
+[[nodiscard]] bool IsForegroundFullScreen() noexcept;
+
+// Calls the page's script function name on the document of a browser control (its dispatch
+// interface); the script receives (second, first). False when there is no such function to call.
+[[nodiscard]] bool CallPageScript(int first, int second, const std::wstring& name,
+                                  IDispatch* browser) noexcept;
 
 } // namespace tn

@@ -6,9 +6,15 @@
 #include "tests/support/Standin.h"
 #include "tests/support/TempDir.h"
 
+#include "tests/support/WindowTestSupport.h"
+
 #include <gtest/gtest.h>
+#include <mshtml.h>
 
 #include <algorithm>
+#include <memory>
+#include <optional>
+#include <vector>
 
 namespace tn {
 namespace {
@@ -61,6 +67,318 @@ TEST_F(Shell, AFailedDownloadKeepsTheOlderInstaller) {
     FStandin.Set("/Varkel/pfr/pfrIconTips/pfrIconTipsSetup.exe", broken);
     EXPECT_FALSE(DownloadIconTips());
     EXPECT_EQ(ReadFileBytes(FFolder + L"IconTips_Update.exe"), "older");
+}
+
+// ---- OpenUrl
+
+struct ShellCall {
+    HWND Owner;
+    std::optional<std::wstring> Verb, File, Parameters, Folder;
+    INT Show;
+};
+std::vector<ShellCall> ShellCalls;
+std::vector<INT_PTR> ShellResults; // one per call, in order
+
+std::optional<std::wstring> Text(LPCWSTR s) {
+    if (!s) return std::nullopt;
+    return std::wstring(s);
+}
+
+HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
+                                    LPCWSTR folder, INT show) {
+    ShellCalls.push_back({owner, Text(verb), Text(file), Text(parameters), Text(folder), show});
+    const INT_PTR result = ShellResults.at(ShellCalls.size() - 1);
+    return reinterpret_cast<HINSTANCE>(result);
+}
+
+TEST(OpenUrl, TriesTheBrowserProgramFirstThenTheShellsOwnHandler) {
+    const auto owner = reinterpret_cast<HWND>(0x1234);
+    const std::wstring url = L"http://127.0.0.1/pay?gid=1016&sid=S12";
+
+    ShellCalls.clear();
+    ShellResults = {42};
+    OpenUrl(owner, url, &RecordShellExecute);
+    ASSERT_EQ(ShellCalls.size(), 1u);
+    EXPECT_EQ(ShellCalls[0].Owner, owner);
+    EXPECT_EQ(ShellCalls[0].Verb, L"open");
+    EXPECT_EQ(ShellCalls[0].File, L"IExplore.EXE");
+    EXPECT_EQ(ShellCalls[0].Parameters, url);
+    EXPECT_EQ(ShellCalls[0].Folder, std::nullopt);
+    EXPECT_EQ(ShellCalls[0].Show, SW_SHOWNORMAL);
+
+    // 32 and below are the shell's failures.
+    for (const INT_PTR failure : {INT_PTR{ERROR_FILE_NOT_FOUND}, INT_PTR{32}}) {
+        ShellCalls.clear();
+        ShellResults = {failure, 2};
+        OpenUrl(owner, url, &RecordShellExecute);
+        ASSERT_EQ(ShellCalls.size(), 2u);
+        EXPECT_EQ(ShellCalls[1].Owner, owner);
+        EXPECT_EQ(ShellCalls[1].Verb, std::nullopt);
+        EXPECT_EQ(ShellCalls[1].File, url);
+        EXPECT_EQ(ShellCalls[1].Parameters, std::nullopt);
+        EXPECT_EQ(ShellCalls[1].Folder, std::nullopt);
+        EXPECT_EQ(ShellCalls[1].Show, SW_SHOWNORMAL);
+    }
+}
+
+// ---- IsForegroundFullScreen
+
+struct WindowDestroyer {
+    void operator()(HWND wnd) const noexcept { ::DestroyWindow(wnd); }
+};
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+class ForegroundFullScreen : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = kClass;
+        ASSERT_NE(::RegisterClassW(&wc), 0);
+    }
+    static UniqueWindow Popup(int x, int y, int width, int height, HWND owner = nullptr) {
+        UniqueWindow wnd(::CreateWindowExW(0, kClass, L"", WS_POPUP, x, y, width, height, owner,
+                                           nullptr, ::GetModuleHandleW(nullptr), nullptr));
+        // An empty region: the window covers no other test's pixels while it stands.
+        ::SetWindowRgn(wnd.get(), ::CreateRectRgn(0, 0, 0, 0), FALSE);
+        return wnd;
+    }
+    static bool BringToFront(HWND wnd) {
+        ::ShowWindow(wnd, SW_SHOW);
+        ::SetForegroundWindow(wnd);
+        return test::PumpUntil([&] { return ::GetForegroundWindow() == wnd; });
+    }
+    static constexpr wchar_t kClass[] = L"TnFullScreenProbe";
+    const int FWidth = ::GetSystemMetrics(SM_CXSCREEN);
+    const int FHeight = ::GetSystemMetrics(SM_CYSCREEN);
+};
+
+TEST_F(ForegroundFullScreen, AWindowOverTheWholeScreenCounts) {
+    const UniqueWindow full = Popup(0, 0, FWidth, FHeight);
+    ASSERT_TRUE(BringToFront(full.get()));
+    EXPECT_TRUE(IsForegroundFullScreen());
+    // Larger than the screen still covers it.
+    ::SetWindowPos(full.get(), nullptr, -8, -8, FWidth + 16, FHeight + 16,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(IsForegroundFullScreen());
+}
+
+TEST_F(ForegroundFullScreen, ASmallerWindowDoesNot) {
+    const UniqueWindow small = Popup(10, 10, 200, 150);
+    ASSERT_TRUE(BringToFront(small.get()));
+    EXPECT_FALSE(IsForegroundFullScreen());
+    // One row short of the screen is not full screen.
+    ::SetWindowPos(small.get(), nullptr, 0, 0, FWidth, FHeight - 1, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_FALSE(IsForegroundFullScreen());
+}
+
+TEST_F(ForegroundFullScreen, ASmallWindowOwnedByAFullScreenOneCounts) {
+    const UniqueWindow full = Popup(0, 0, FWidth, FHeight);
+    const UniqueWindow small = Popup(10, 10, 200, 150, full.get());
+    ::ShowWindow(full.get(), SW_SHOWNA);
+    ASSERT_TRUE(BringToFront(small.get()));
+    EXPECT_TRUE(IsForegroundFullScreen());
+}
+
+// ---- CallPageScript
+
+// A COM double that counts its references, so that a test sees every one given back.
+template <typename I> class Counted : public I {
+public:
+    virtual ~Counted() = default;
+    [[nodiscard]] ULONG Count() const noexcept { return FCount; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++FCount; }
+    ULONG STDMETHODCALLTYPE Release() override { return --FCount; }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = nullptr;
+        if (!Answers(iid)) return E_NOINTERFACE;
+        *out = static_cast<I*>(this);
+        AddRef();
+        return S_OK;
+    }
+
+protected:
+    [[nodiscard]] virtual bool Answers(REFIID iid) const { return iid == IID_IUnknown; }
+
+private:
+    ULONG FCount = 1; // the test's own
+};
+
+template <typename I> class CountedDispatch : public Counted<I> {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        return E_NOTIMPL;
+    }
+
+protected:
+    [[nodiscard]] bool Answers(REFIID iid) const override {
+        return iid == IID_IDispatch || Counted<I>::Answers(iid);
+    }
+};
+
+class FakeScript : public CountedDispatch<IDispatch> {
+public:
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID lcid,
+                                            DISPID* ids) override {
+        NameCount = count;
+        NameLocale = lcid;
+        AskedName = names[0];
+        if (AskedName != KnownName) {
+            ids[0] = DISPID_UNKNOWN;
+            return DISP_E_UNKNOWNNAME;
+        }
+        ids[0] = kFunctionId;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID lcid, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* exception, UINT*) override {
+        ++Invocations;
+        InvokedId = id;
+        InvokeLocale = lcid;
+        InvokeFlags = flags;
+        NamedCount = params->cNamedArgs;
+        Arguments.assign(params->rgvarg, params->rgvarg + params->cArgs);
+        // A returned object is the caller's to free.
+        if (result) {
+            result->vt = VT_UNKNOWN;
+            result->punkVal = &Returned;
+            Returned.AddRef();
+        }
+        if (InvokeResult == DISP_E_EXCEPTION && exception) {
+            exception->bstrSource = ::SysAllocString(L"page");
+            exception->bstrDescription = ::SysAllocString(L"thrown");
+        }
+        return InvokeResult;
+    }
+
+    static constexpr DISPID kFunctionId = 77;
+    std::wstring KnownName = L"A4F07C19E2B35D86C0E1F4A97B2D";
+    HRESULT InvokeResult = S_OK;
+    Counted<IUnknown> Returned;
+    UINT NameCount = 0;
+    LCID NameLocale = 0;
+    std::wstring AskedName;
+    int Invocations = 0;
+    DISPID InvokedId = 0;
+    LCID InvokeLocale = 0;
+    WORD InvokeFlags = 0;
+    UINT NamedCount = 0;
+    std::vector<VARIANT> Arguments; // only VT_I4 arrive, so plain copies do
+};
+
+// The routine reads only the script object, and the second document interface's table begins
+// with the first one's, so this double answers for both.
+class FakeDocument : public CountedDispatch<IHTMLDocument> {
+public:
+    HRESULT STDMETHODCALLTYPE get_Script(IDispatch** out) override {
+        *out = Script;
+        if (Script) Script->AddRef();
+        return Script ? S_OK : E_FAIL;
+    }
+
+    bool IsHtml = true;
+    IDispatch* Script = nullptr;
+
+protected:
+    [[nodiscard]] bool Answers(REFIID iid) const override {
+        return iid == IID_IHTMLDocument || (iid == IID_IHTMLDocument2 && IsHtml) ||
+               CountedDispatch::Answers(iid);
+    }
+};
+
+// The browser control's dispatch interface: property 203 is its document.
+class FakeBrowser : public CountedDispatch<IDispatch> {
+public:
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
+                                     VARIANT* result, EXCEPINFO*, UINT*) override {
+        if (id != 203 || !(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;
+        result->vt = VT_DISPATCH;
+        result->pdispVal = Document;
+        if (Document) Document->AddRef();
+        return S_OK;
+    }
+
+    IDispatch* Document = nullptr;
+};
+
+class PageScript : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FDocument.Script = &FScript;
+        FBrowser.Document = &FDocument;
+    }
+    void ExpectAllReleased() const {
+        EXPECT_EQ(FBrowser.Count(), 1u);
+        EXPECT_EQ(FDocument.Count(), 1u);
+        EXPECT_EQ(FScript.Count(), 1u);
+        EXPECT_EQ(FScript.Returned.Count(), 1u);
+    }
+    FakeScript FScript;
+    FakeDocument FDocument;
+    FakeBrowser FBrowser;
+};
+
+TEST_F(PageScript, CallsTheNamedFunctionWithBothArgumentsInSlotOrder) {
+    EXPECT_TRUE(CallPageScript(11, -22, FScript.KnownName, &FBrowser));
+    EXPECT_EQ(FScript.AskedName, FScript.KnownName);
+    EXPECT_EQ(FScript.NameCount, 1u);
+    EXPECT_EQ(FScript.NameLocale, 2048u);
+    ASSERT_EQ(FScript.Invocations, 1);
+    EXPECT_EQ(FScript.InvokedId, FakeScript::kFunctionId);
+    EXPECT_EQ(FScript.InvokeLocale, 2048u);
+    EXPECT_EQ(FScript.InvokeFlags, DISPATCH_METHOD);
+    EXPECT_EQ(FScript.NamedCount, 0u);
+    ASSERT_EQ(FScript.Arguments.size(), 2u);
+    EXPECT_EQ(FScript.Arguments[0].vt, VT_I4);
+    EXPECT_EQ(FScript.Arguments[0].lVal, 11);
+    EXPECT_EQ(FScript.Arguments[1].vt, VT_I4);
+    EXPECT_EQ(FScript.Arguments[1].lVal, -22);
+    ExpectAllReleased();
+}
+
+TEST_F(PageScript, AnUnknownFunctionIsNotCalled) {
+    EXPECT_FALSE(CallPageScript(0, 0, L"NotOnThisPage", &FBrowser));
+    EXPECT_EQ(FScript.AskedName, L"NotOnThisPage");
+    EXPECT_EQ(FScript.Invocations, 0);
+    ExpectAllReleased();
+}
+
+TEST_F(PageScript, EveryMissingPieceOrFailingCallIsFalse) {
+    FakeDocument plain; // a document that is not an HTML one
+    plain.IsHtml = false;
+    plain.Script = &FScript;
+    FakeDocument scriptless;
+    const struct {
+        const char* Case;
+        IDispatch* Document;
+        HRESULT InvokeResult;
+    } cases[] = {
+        {"no document", nullptr, S_OK},
+        {"not an HTML document", &plain, S_OK},
+        {"no script object", &scriptless, S_OK},
+        {"the script raises", &FDocument, DISP_E_EXCEPTION},
+        {"the call fails", &FDocument, E_FAIL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        FBrowser.Document = c.Document;
+        FScript.InvokeResult = c.InvokeResult;
+        EXPECT_FALSE(CallPageScript(0, 0, FScript.KnownName, &FBrowser));
+        ExpectAllReleased();
+        EXPECT_EQ(plain.Count(), 1u);
+        EXPECT_EQ(scriptless.Count(), 1u);
+    }
+    EXPECT_FALSE(CallPageScript(0, 0, FScript.KnownName, nullptr));
 }
 
 } // namespace
