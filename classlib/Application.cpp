@@ -80,6 +80,10 @@ LRESULT TApplication::AppWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_CLOSE:
         // The hidden window is closed by the program, never by the user.
         return 0;
+    case WM_ACTIVATEAPP:
+        // Posted, so that its handlers see the activation finished.
+        if (wParam) ::PostMessageW(wnd, CM_ACTIVATE, 0, 0);
+        return ::DefWindowProcW(wnd, msg, wParam, lParam);
     default:
         return ::DefWindowProcW(wnd, msg, wParam, lParam);
     }

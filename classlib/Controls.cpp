@@ -765,4 +765,13 @@ void TWinControl::AlignControls() {
     }
 }
 
+TWinControl* FindControl(HWND wnd) noexcept {
+    // Only windows of the classes registered here carry a control in their user data.
+    if (!wnd || !::IsWindow(wnd) ||
+        ::GetClassLongPtrW(wnd, GCLP_WNDPROC) !=
+            reinterpret_cast<ULONG_PTR>(&TWinControl::StdWndProc))
+        return nullptr;
+    return reinterpret_cast<TWinControl*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+}
+
 } // namespace tn

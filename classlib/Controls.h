@@ -274,6 +274,7 @@ protected:
 
 private:
     friend class TControl;
+    friend TWinControl* FindControl(HWND wnd) noexcept;
     static LRESULT CALLBACK StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     void InsertControl(TControl* c);
     void RemoveControl(TControl* c) noexcept;
@@ -294,5 +295,8 @@ private:
     bool FAligning = false;
     int FAnchorWidth = -1, FAnchorHeight = -1; // client size the anchored children are laid out for
 };
+
+// The class library's windowed control that owns wnd; null for any other window.
+[[nodiscard]] TWinControl* FindControl(HWND wnd) noexcept;
 
 } // namespace tn

@@ -14,6 +14,9 @@ struct TMessage {
     LRESULT Result = 0;
 };
 
+// Posted to the application window when the application becomes the active one.
+constexpr UINT CM_ACTIVATE = 0xB000;
+
 // Signed client or screen coordinates packed in the low and high words.
 [[nodiscard]] inline POINT PointFromLParam(LPARAM lp) noexcept {
     return {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
