@@ -35,5 +35,7 @@ python3 "$TN_ROOT/tools/standin.py" --port "$port" --lifetime 3000 --state "$run
 TN_PIDS+=($!)
 for _ in $(seq 100); do (echo >"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break; sleep 0.1; done
 export TN_STANDIN_PORT=$port
-(cd "$build/win" && ctest --output-on-failure -j4 "$@") || status=1
+# One at a time: the window tests share one display, where focus, activation and menus are
+# global, so a test run beside another could steal what it checks.
+(cd "$build/win" && ctest --output-on-failure "$@") || status=1
 exit $status
