@@ -14,19 +14,6 @@ int MouseHookCount = 0;
 constexpr DWORD SetFeatureOnProcess = 2; // SET_FEATURE_ON_PROCESS
 constexpr unsigned FeatureCount = static_cast<unsigned>(TInternetFeatureList::EntryCount) + 1;
 
-TForm* ParentFormOf(TControl* control) noexcept {
-    while (control && control->Parent())
-        control = control->Parent();
-    return dynamic_cast<TForm*>(control);
-}
-
-// The nearest class-library control that wnd is, or lies inside.
-TWinControl* ControlOfWindow(HWND wnd) noexcept {
-    for (; wnd; wnd = ::GetParent(wnd))
-        if (TWinControl* control = FindControl(wnd)) return control;
-    return nullptr;
-}
-
 bool FormCanFocus(TForm& form) noexcept {
     const HWND wnd = form.HandleIfAllocated();
     return form.Visible() && form.Enabled() && wnd && ::IsWindowVisible(wnd) &&
@@ -38,12 +25,6 @@ TForm* ActiveForm() noexcept {
     if (Application->Terminated()) return nullptr;
     auto* form = dynamic_cast<TForm*>(FindControl(::GetActiveWindow()));
     return form && FormCanFocus(*form) ? form : nullptr;
-}
-
-// A form's active control is the control of that form holding the focus.
-TWinControl* ActiveControlOf(TForm& form) noexcept {
-    TWinControl* control = ControlOfWindow(::GetFocus());
-    return control && control != &form && ParentFormOf(control) == &form ? control : nullptr;
 }
 
 bool IsBrowserClass(const std::wstring& name) noexcept {
@@ -91,7 +72,7 @@ bool TAppHookWindow::HookProc(UINT msg) noexcept {
     if (msg != WM_WINDOWPOSCHANGING && msg != CM_ACTIVATE) return false;
     TForm* form = ActiveForm();
     if (!form) return false;
-    TWinControl* control = ActiveControlOf(*form);
+    TWinControl* control = form->ActiveControl();
     if (!control) return false;
     const HWND wnd = control->HandleIfAllocated();
     try {
@@ -159,8 +140,8 @@ LRESULT THWBMouseHook::MouseHookMethod(int nCode, WPARAM wp, LPARAM lp) noexcept
             }
         }
         if (FActiveFormOnly) {
-            TWinControl* control = ControlOfWindow(target);
-            if (TForm* form = ParentFormOf(control); control && form)
+            TWinControl* control = FindControlAtOrAbove(target);
+            if (TForm* form = GetParentForm(control); control && form)
                 skip = form->HandleIfAllocated() != ::GetActiveWindow();
         }
         const HWND focus = ::GetFocus();

@@ -389,10 +389,7 @@ void TCustomHostedWB::SetFocusToDoc() {
     RECT r{};
     ::GetClientRect(wnd, &r);
     const HRESULT hr = object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, ClientSite(), 0, wnd, &r);
-    // The form's active control is the one holding the focus.
-    if (hr == S_OK && ParentForm() && Visible() && Enabled() && ::IsWindowVisible(wnd) &&
-        ::IsWindowEnabled(wnd))
-        ::SetFocus(wnd);
+    if (hr == S_OK && ParentForm() && CanFocus()) ParentForm()->SetActiveControl(this);
 }
 
 void TCustomHostedWB::SetFocusToParent() {

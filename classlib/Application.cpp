@@ -110,11 +110,40 @@ bool TApplication::ProcessMessage(MSG& msg) {
     }
     bool handled = false;
     if (OnMessage) OnMessage(msg, handled);
+    if (!handled) handled = IsKeyMsg(msg);
     if (!handled) {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
     return true;
+}
+
+bool TApplication::IsKeyMsg(MSG& msg) noexcept {
+    switch (msg.message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        break;
+    default:
+        return false;
+    }
+    // While a control has captured the mouse, keys go to it (a menu loop, a drag).
+    HWND target = ::GetCapture();
+    if (!target) target = msg.hwnd;
+    TWinControl* control = FindControlAtOrAbove(target);
+    if (!control) return false;
+    FKeyMessage = &msg;
+    struct Offered {
+        const MSG*& slot;
+        ~Offered() { slot = nullptr; }
+    } offered{FKeyMessage};
+    try {
+        return control->Perform(CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
+    } catch (...) {
+        // A control that fails on the offer has not taken the key; it is dispatched as usual.
+        return false;
+    }
 }
 
 bool TApplication::HandleMessage() {

@@ -63,6 +63,8 @@ public:
 
     // Sees every queued message before dispatch; setting handled drops it.
     std::function<void(MSG& msg, bool& handled)> OnMessage;
+    // The queued key message being offered to a control as its CN_ twin now, else null.
+    [[nodiscard]] const MSG* KeyMessage() const noexcept { return FKeyMessage; }
 
     // Main-window hooks see each message of the application window first; true means handled.
     using MainWindowHook =
@@ -74,6 +76,8 @@ private:
     static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT AppWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     bool ProcessMessage(MSG& msg);
+    // Offers a key message to the class-library control it is aimed at; true drops it.
+    bool IsKeyMsg(MSG& msg) noexcept;
 
     HWND FHandle = nullptr;
     std::wstring FTitle;
@@ -83,6 +87,7 @@ private:
     bool FTerminated = false;
     int FNextHook = 1;
     std::vector<std::pair<int, MainWindowHook>> FHooks;
+    const MSG* FKeyMessage = nullptr;
 };
 
 // The one application object of the process, as the class library's programs expect it.

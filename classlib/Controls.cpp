@@ -1,5 +1,6 @@
 #include "classlib/Controls.h"
 
+#include "classlib/Forms.h"
 #include "classlib/Menus.h"
 
 #include <algorithm>
@@ -64,7 +65,10 @@ void TControl::SetParent(TWinControl* parent) {
     if (parent == FParent) return;
     if (parent == this) throw EInvalidOperation("a control cannot be its own parent");
     if (FParent) {
-        if (auto* self = dynamic_cast<TWinControl*>(this)) self->DestroyHandle();
+        if (auto* self = dynamic_cast<TWinControl*>(this)) {
+            if (TForm* form = GetParentForm(this)) form->ControlLeaving(self);
+            self->DestroyHandle();
+        }
         FParent->RemoveControl(this);
     }
     FParent = parent;
@@ -261,6 +265,7 @@ TWinControl::~TWinControl() {
 }
 
 void TWinControl::BeforeDestruction() noexcept {
+    if (TForm* form = GetParentForm(this); form && form != this) form->ControlLeaving(this);
     while (!FControls.empty()) {
         TControl* c = FControls.back();
         FControls.pop_back();
@@ -361,7 +366,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wParam,
     try {
         // The object may be freed while it handles a message; nothing below touches it then,
         // except at WM_NCDESTROY, which arrives only while the object still exists.
-        self->WndProc(m);
+        self->CallWindowProc(m);
     } catch (...) {
         // The one place where failures inside handlers are swallowed: an exception must not
         // unwind through the system's message dispatcher. The message counts as handled.
@@ -383,8 +388,51 @@ void TWinControl::SetMessageHandler(UINT msg, TMessageHandler handler) {
 
 LRESULT TWinControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam) {
     TMessage m{msg, wParam, lParam, 0};
-    WndProc(m);
+    CallWindowProc(m);
     return m.Result;
+}
+
+void TWinControl::CallWindowProc(TMessage& m) {
+    if (FWindowProc) {
+        // A copy: the hook may replace itself while it runs.
+        const TWndMethod proc = FWindowProc;
+        proc(m);
+    } else {
+        WndProc(m);
+    }
+}
+
+TWndMethod TWinControl::WindowProc() {
+    if (FWindowProc) return FWindowProc;
+    return [this](TMessage& m) { WndProc(m); };
+}
+
+bool TWinControl::CanFocus() const {
+    const TForm* form = GetParentForm(this);
+    if (!form) return false;
+    for (const TControl* c = this; c; c = c->Parent())
+        if (!c->Visible() || !c->Enabled()) return false;
+    return true;
+}
+
+void TWinControl::SetFocus() {
+    if (TForm* form = GetParentForm(this); form && form != this) {
+        form->SetActiveControl(this);
+        return;
+    }
+    if (const HWND wnd = Handle()) ::SetFocus(wnd);
+}
+
+void TWinControl::NoteFocused() noexcept {
+    // A window destroyed with the focus may hand it to its parent while that is going too.
+    for (const TControl* c = this; c; c = c->Parent())
+        if (c->Destroying()) return;
+    // The control last given the focus is the one its form gives it back to.
+    if (TForm* form = GetParentForm(this); form && form != this) form->ControlFocused(this);
+}
+
+bool TWinControl::Focused() const {
+    return FHandle && ::GetFocus() == FHandle;
 }
 
 void TWinControl::WndProc(TMessage& m) {
@@ -434,7 +482,15 @@ void TWinControl::Dispatch(TMessage& m) {
     case WM_CONTEXTMENU:
         if (WMContextMenu(m)) return;
         break;
+    case WM_SETFOCUS:
+        NoteFocused();
+        break;
     default:
+        // Key messages offered before dispatch: nobody here wants them.
+        if (IsCnKeyMessage(m.Msg)) {
+            m.Result = 0;
+            return;
+        }
         break;
     }
     DefaultHandler(m);
@@ -772,6 +828,16 @@ TWinControl* FindControl(HWND wnd) noexcept {
             reinterpret_cast<ULONG_PTR>(&TWinControl::StdWndProc))
         return nullptr;
     return reinterpret_cast<TWinControl*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+}
+
+TWinControl* FindControlAtOrAbove(HWND wnd) noexcept {
+    while (wnd) {
+        if (TWinControl* control = FindControl(wnd)) return control;
+        // A top-level window's "parent" is its owner, which is another window altogether.
+        if (!(::GetWindowLongW(wnd, GWL_STYLE) & WS_CHILD)) return nullptr;
+        wnd = ::GetParent(wnd);
+    }
+    return nullptr;
 }
 
 } // namespace tn

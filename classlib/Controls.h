@@ -19,6 +19,9 @@ namespace tn {
 class TWinControl;
 class TPopupMenu;
 
+// A control's window procedure as a value, so that a hook can save one and chain to it.
+using TWndMethod = std::function<void(TMessage&)>;
+
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
 using TAnchors = unsigned;
@@ -250,6 +253,18 @@ public:
     // Runs a message through this control's window procedure at once, window or not.
     LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 
+    // The procedure every message of this control goes through first: WndProc unless a hook
+    // replaced it. A hook keeps the value it read and hands on to it; setting an empty one
+    // puts WndProc back.
+    [[nodiscard]] TWndMethod WindowProc();
+    void SetWindowProc(TWndMethod proc) { FWindowProc = std::move(proc); }
+
+    // Focus: a control can take it when it and every parent up to its form are visible and
+    // enabled. SetFocus makes it its form's active control (focused when the form is active).
+    [[nodiscard]] virtual bool CanFocus() const;
+    virtual void SetFocus();
+    [[nodiscard]] virtual bool Focused() const;
+
     virtual void WndProc(TMessage& m);
     virtual void Dispatch(TMessage& m);
     virtual void DefaultHandler(TMessage& m);
@@ -271,6 +286,8 @@ protected:
     void Resize() override;
     void BeforeDestruction() noexcept override;
     [[nodiscard]] static TShiftState KeysToShift(UINT keys) noexcept;
+    // Makes this control its form's active control; WM_SETFOCUS handling calls it.
+    void NoteFocused() noexcept;
 
 private:
     friend class TControl;
@@ -286,7 +303,10 @@ private:
     bool WMSetCursor(TMessage& m);
     bool WMContextMenu(TMessage& m);
 
+    void CallWindowProc(TMessage& m);
+
     HWND FHandle = nullptr;
+    TWndMethod FWindowProc;
     std::vector<TControl*> FControls;
     std::unordered_map<UINT, TMessageHandler> FHandlers;
     TControl* FCaptureControl = nullptr;
@@ -298,5 +318,7 @@ private:
 
 // The class library's windowed control that owns wnd; null for any other window.
 [[nodiscard]] TWinControl* FindControl(HWND wnd) noexcept;
+// The nearest class-library control that wnd is or lies inside (not crossing top-level windows).
+[[nodiscard]] TWinControl* FindControlAtOrAbove(HWND wnd) noexcept;
 
 } // namespace tn

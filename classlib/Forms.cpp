@@ -287,8 +287,30 @@ void TForm::Release() {
     ::PostMessageW(Handle(), CM_RELEASE, 0, 0);
 }
 
+void TForm::SetActiveControl(TWinControl* control) {
+    FActiveControl = control;
+    const HWND wnd = HandleIfAllocated();
+    if (control && wnd && ::GetActiveWindow() == wnd && control->CanFocus())
+        ::SetFocus(control->Handle());
+}
+
+void TForm::ControlLeaving(TWinControl* control) noexcept {
+    for (const TControl* c = FActiveControl; c; c = c->Parent())
+        if (c == control) {
+            FActiveControl = nullptr;
+            return;
+        }
+}
+
 void TForm::Dispatch(TMessage& m) {
     switch (m.Msg) {
+    case WM_ACTIVATE:
+        TWinControl::Dispatch(m);
+        // The system gave the focus to the form's window; it belongs to the active control.
+        if (LOWORD(m.WParam) != WA_INACTIVE && !HIWORD(m.WParam) && FActiveControl &&
+            FActiveControl->HandleAllocated() && FActiveControl->CanFocus())
+            ::SetFocus(FActiveControl->HandleIfAllocated());
+        return;
     case WM_CLOSE:
         Close();
         m.Result = 0;
@@ -301,6 +323,12 @@ void TForm::Dispatch(TMessage& m) {
         TWinControl::Dispatch(m);
         return;
     }
+}
+
+TForm* GetParentForm(const TControl* control) noexcept {
+    while (control && control->Parent())
+        control = control->Parent();
+    return dynamic_cast<TForm*>(const_cast<TControl*>(control));
 }
 
 int ScreenWidth() noexcept {

@@ -56,6 +56,14 @@ public:
     void Release();
     [[nodiscard]] bool IsMainForm() const noexcept;
 
+    // The control inside this form that last had the keyboard focus; the form gives the focus
+    // back to it whenever the form is activated. Setting it focuses it while the form is active.
+    [[nodiscard]] TWinControl* ActiveControl() const noexcept { return FActiveControl; }
+    void SetActiveControl(TWinControl* control);
+    // Told by the controls: one of them took the focus, or it (or a parent of it) leaves the form.
+    void ControlFocused(TWinControl* control) noexcept { FActiveControl = control; }
+    void ControlLeaving(TWinControl* control) noexcept;
+
     TNotifyEvent OnCreate, OnShow, OnHide, OnDestroy;
     TCloseEvent OnClose;
 
@@ -81,7 +89,11 @@ private:
     bool FTransparentColor = false;
     TColor FTransparentColorValue = clBlack;
     bool FPositioned = false;
+    TWinControl* FActiveControl = nullptr;
 };
+
+// The form at the top of a control's parent chain (the control itself when it is a form).
+[[nodiscard]] TForm* GetParentForm(const TControl* control) noexcept;
 
 [[nodiscard]] int ScreenWidth() noexcept;
 [[nodiscard]] int ScreenHeight() noexcept;

@@ -17,6 +17,17 @@ struct TMessage {
 // Posted to the application window when the application becomes the active one.
 constexpr UINT CM_ACTIVATE = 0xB000;
 
+// A queued key message is first offered, as its CN_ twin, to the class-library control it is
+// aimed at (the nearest one at or above the target window); a non-zero result drops it.
+constexpr UINT CN_BASE = 0xBC00;
+constexpr UINT CN_KEYDOWN = CN_BASE + WM_KEYDOWN;
+constexpr UINT CN_KEYUP = CN_BASE + WM_KEYUP;
+constexpr UINT CN_SYSKEYDOWN = CN_BASE + WM_SYSKEYDOWN;
+constexpr UINT CN_SYSKEYUP = CN_BASE + WM_SYSKEYUP;
+[[nodiscard]] constexpr bool IsCnKeyMessage(UINT msg) noexcept {
+    return msg == CN_KEYDOWN || msg == CN_KEYUP || msg == CN_SYSKEYDOWN || msg == CN_SYSKEYUP;
+}
+
 // Signed client or screen coordinates packed in the low and high words.
 [[nodiscard]] inline POINT PointFromLParam(LPARAM lp) noexcept {
     return {static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};

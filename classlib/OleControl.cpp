@@ -1,5 +1,7 @@
 #include "classlib/OleControl.h"
 
+#include "classlib/Application.h"
+
 #include <olectl.h>
 
 namespace tn {
@@ -379,8 +381,36 @@ void TOleControl::Resize() {
     UpdateObjectRects();
 }
 
+bool TOleControl::TranslateKey(const TMessage& m) noexcept {
+    if (!FActiveObject) return false;
+    // The queued message itself when it is the one being offered: the control wants its
+    // target window, time and point.
+    MSG msg{};
+    const MSG* queued = Application ? Application->KeyMessage() : nullptr;
+    if (queued && queued->message == m.Msg - CN_BASE && queued->wParam == m.WParam &&
+        queued->lParam == m.LParam) {
+        msg = *queued;
+    } else {
+        msg.hwnd = HandleIfAllocated();
+        msg.message = m.Msg - CN_BASE;
+        msg.wParam = m.WParam;
+        msg.lParam = m.LParam;
+        msg.time = static_cast<DWORD>(::GetMessageTime());
+        const DWORD pos = ::GetMessagePos();
+        msg.pt = {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+    }
+    // Hold the object: the control may let go of it while it translates.
+    const ComPtr<IOleInPlaceActiveObject> object = FActiveObject;
+    return object->TranslateAccelerator(&msg) == S_OK;
+}
+
 void TOleControl::Dispatch(TMessage& m) {
+    if (IsCnKeyMessage(m.Msg)) {
+        m.Result = TranslateKey(m) ? 1 : 0;
+        return;
+    }
     if (m.Msg == WM_SETFOCUS) {
+        NoteFocused();
         // The control's own window takes the focus the host window was given.
         if (const HWND child = ::GetWindow(HandleIfAllocated(), GW_CHILD)) {
             ::SetFocus(child);

@@ -73,6 +73,8 @@ protected:
     // Puts the control in place in this window and tells it where it is.
     void InPlaceActivate();
     void InPlaceDeactivate() noexcept;
+    // Offers a CN_ key message to the in-place object's accelerators; true when it took it.
+    bool TranslateKey(const TMessage& m) noexcept;
     void UpdateObjectRects() noexcept;
 
 private:

@@ -286,24 +286,34 @@ TEST(FocusControl, ActivationOrAMoveAsksTheActiveFormsUnfocusedBrowserToTakeTheF
         UINT msg;
         WPARAM wp;
         LPARAM lp;
+        TWinControl* active; // the form's active control
         HWND focus;
         Host* expected;
     } const cases[] = {
         {"move, focus in the page", WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&Pos),
-         f.browsers[0].doc, f.browsers[0].host},
-        {"activation message", CM_ACTIVATE, 0, 0, f.browsers[0].view, f.browsers[0].host},
-        {"application activated", WM_ACTIVATEAPP, TRUE, 0, f.browsers[1].doc, f.browsers[1].host},
-        {"application deactivated", WM_ACTIVATEAPP, FALSE, 0, f.browsers[0].doc, nullptr},
-        {"another message", WM_MOVE, 0, 0, f.browsers[0].doc, nullptr},
-        {"browser's own window focused", CM_ACTIVATE, 0, 0, f.browsers[0].host->Handle(), nullptr},
-        {"not a browser class", CM_ACTIVATE, 0, 0, f.browsers[2].doc, nullptr},
-        {"plain control focused", CM_ACTIVATE, 0, 0, f.other->Handle(), nullptr},
-        {"form focused", CM_ACTIVATE, 0, 0, f.form->Handle(), nullptr},
+         f.browsers[0].host, f.browsers[0].doc, f.browsers[0].host},
+        {"activation message", CM_ACTIVATE, 0, 0, f.browsers[0].host, f.browsers[0].view,
+         f.browsers[0].host},
+        {"application activated", WM_ACTIVATEAPP, TRUE, 0, f.browsers[1].host, f.browsers[1].doc,
+         f.browsers[1].host},
+        // The application comes back with the focus on the form itself: the browser that was
+        // its active control is still asked to take it.
+        {"focus on the form", CM_ACTIVATE, 0, 0, f.browsers[0].host, f.form->Handle(),
+         f.browsers[0].host},
+        {"application deactivated", WM_ACTIVATEAPP, FALSE, 0, f.browsers[0].host, f.browsers[0].doc,
+         nullptr},
+        {"another message", WM_MOVE, 0, 0, f.browsers[0].host, f.browsers[0].doc, nullptr},
+        {"browser's own window focused", CM_ACTIVATE, 0, 0, f.browsers[0].host,
+         f.browsers[0].host->Handle(), nullptr},
+        {"not a browser class", CM_ACTIVATE, 0, 0, f.browsers[2].host, f.browsers[2].doc, nullptr},
+        {"plain control active", CM_ACTIVATE, 0, 0, f.other, f.browsers[0].doc, nullptr},
+        {"no active control", CM_ACTIVATE, 0, 0, nullptr, f.form->Handle(), nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ::SetFocus(c.focus);
         Pump();
+        f.form->ControlFocused(c.active);
         for (const Browser& b : f.browsers)
             b.host->refocus.clear();
         ::SendMessageW(Application->Handle(), c.msg, c.wp, c.lp);

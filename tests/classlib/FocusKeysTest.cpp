@@ -1,0 +1,296 @@
+// The focus model of forms and controls, hooks on a control's window procedure, key messages
+// offered to controls before dispatch (with an ActiveX host handing them to the in-place
+// object), and the simple message box.
+#include "classlib/Application.h"
+#include "classlib/Dialogs.h"
+#include "classlib/Forms.h"
+#include "classlib/OleControl.h"
+
+#include "tests/support/WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <exdisp.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace tn;
+using test::PumpUntil;
+
+class OleAppSetUp : public ::testing::Environment {
+public:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
+        Application->Initialize();
+        Application->SetTitle(L"Focus test");
+    }
+    void TearDown() override { ::OleUninitialize(); }
+};
+[[maybe_unused]] const auto* const kSetUp = ::testing::AddGlobalTestEnvironment(new OleAppSetUp);
+
+// Runs the application's own loop (its pre-processing included) until done() holds.
+bool LoopUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        Application->ProcessMessages();
+        if (done()) return true;
+        const DWORD elapsed = ::GetTickCount() - start;
+        if (elapsed >= timeoutMs) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+    }
+}
+
+void Activate(TForm* form) {
+    ::SetForegroundWindow(form->Handle());
+    ::SetActiveWindow(form->Handle());
+    ASSERT_TRUE(LoopUntil([&] { return ::GetActiveWindow() == form->Handle(); }));
+}
+
+struct TwoControls {
+    TwoControls() {
+        form = TComponent::Create<TForm>(*Application);
+        form->SetBounds(50, 50, 300, 200);
+        panel = TComponent::Create<TWinControl>(*form);
+        panel->SetParent(form);
+        panel->SetBounds(0, 0, 300, 100);
+        a = TComponent::Create<TWinControl>(*form);
+        a->SetParent(panel);
+        a->SetBounds(10, 10, 50, 50);
+        b = TComponent::Create<TWinControl>(*form);
+        b->SetParent(form);
+        b->SetBounds(100, 110, 50, 50);
+        form->Show();
+    }
+    ~TwoControls() { TComponent::Free(form); }
+    TForm* form;
+    TWinControl* panel;
+    TWinControl* a;
+    TWinControl* b;
+};
+
+TEST(Focus, TheFormGivesTheFocusBackToTheControlThatLastHadIt) {
+    TwoControls f;
+    Activate(f.form);
+    f.b->SetFocus();
+    EXPECT_EQ(::GetFocus(), f.b->Handle());
+    EXPECT_TRUE(f.b->Focused());
+    EXPECT_EQ(f.form->ActiveControl(), f.b);
+
+    // Focus given by the system (a click) makes the control the active one too.
+    ::SetFocus(f.a->Handle());
+    LoopUntil([] { return true; }, 0);
+    EXPECT_EQ(f.form->ActiveControl(), f.a);
+    EXPECT_FALSE(f.b->Focused());
+
+    // Another window takes the activation; coming back, the form hands the focus to a again.
+    TForm* other = TComponent::Create<TForm>(*Application);
+    other->SetBounds(400, 50, 100, 100);
+    other->Show();
+    Activate(other);
+    EXPECT_NE(::GetFocus(), f.a->Handle());
+    EXPECT_EQ(f.form->ActiveControl(), f.a);
+    Activate(f.form);
+    EXPECT_EQ(::GetFocus(), f.a->Handle());
+
+    // Set while another form is active: remembered, focused at the next activation.
+    Activate(other);
+    f.b->SetFocus();
+    EXPECT_EQ(f.form->ActiveControl(), f.b);
+    EXPECT_NE(::GetFocus(), f.b->Handle());
+    Activate(f.form);
+    EXPECT_EQ(::GetFocus(), f.b->Handle());
+    TComponent::Free(other);
+}
+
+TEST(Focus, CanFocusNeedsAFormAndEveryParentVisibleAndEnabled) {
+    TwoControls f;
+    EXPECT_TRUE(f.a->CanFocus());
+    f.panel->SetEnabled(false);
+    EXPECT_FALSE(f.a->CanFocus());
+    EXPECT_TRUE(f.b->CanFocus());
+    f.panel->SetEnabled(true);
+    f.panel->Hide();
+    EXPECT_FALSE(f.a->CanFocus());
+    f.panel->Show();
+    f.form->Hide();
+    EXPECT_FALSE(f.b->CanFocus());
+    f.form->Show();
+    const auto loose = TComponent::CreateOwned<TWinControl>();
+    EXPECT_FALSE(loose->CanFocus());
+}
+
+TEST(Focus, AControlThatLeavesItsFormOrIsFreedIsNoLongerItsActiveControl) {
+    TwoControls f;
+    Activate(f.form);
+    f.a->SetFocus();
+    ASSERT_EQ(f.form->ActiveControl(), f.a);
+    TComponent::Free(f.panel); // a lies inside it
+    EXPECT_EQ(f.form->ActiveControl(), nullptr);
+    f.b->SetFocus();
+    f.b->SetParent(nullptr);
+    EXPECT_EQ(f.form->ActiveControl(), nullptr);
+    Activate(f.form); // nothing to hand the focus to: no stale pointer is touched
+    EXPECT_EQ(::GetFocus(), f.form->Handle());
+}
+
+TEST(WindowProc, AHookSeesEveryMessageFirstAndChainsToTheProcedureItReplaced) {
+    TwoControls f;
+    std::vector<UINT> seen;
+    const TWndMethod old = f.b->WindowProc();
+    f.b->SetWindowProc([&](TMessage& m) {
+        if (m.Msg == WM_USER + 1) seen.push_back(m.Msg);
+        if (m.Msg == WM_USER + 2) {
+            m.Result = 7; // swallowed: the control never sees it
+            return;
+        }
+        old(m);
+    });
+    f.b->SetMessageHandler(WM_USER + 1, [](TMessage& m) { m.Result = 42; });
+    EXPECT_EQ(::SendMessageW(f.b->Handle(), WM_USER + 1, 0, 0), 42);
+    EXPECT_EQ(f.b->Perform(WM_USER + 1), 42);
+    EXPECT_EQ(f.b->Perform(WM_USER + 2), 7);
+    EXPECT_EQ(seen.size(), 2u);
+    f.b->SetWindowProc(old);
+    EXPECT_EQ(::SendMessageW(f.b->Handle(), WM_USER + 1, 0, 0), 42);
+    EXPECT_EQ(seen.size(), 2u);
+}
+
+// An in-place object that records the keys offered to it and takes all but the letter A.
+class ActiveObjectDouble : public IOleInPlaceActiveObject {
+public:
+    std::vector<WPARAM> offered;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (riid == IID_IUnknown || riid == IID_IOleWindow || riid == IID_IOleInPlaceActiveObject) {
+            *ppv = static_cast<IOleInPlaceActiveObject*>(this);
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override {
+        if (msg->message != WM_KEYDOWN) return S_FALSE;
+        offered.push_back(msg->wParam);
+        return msg->wParam == 'A' ? S_FALSE : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+};
+
+std::vector<WPARAM> KeysAtTarget;
+LRESULT CALLBACK TargetProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (msg == WM_KEYDOWN) KeysAtTarget.push_back(wp);
+    return ::DefWindowProcW(wnd, msg, wp, lp);
+}
+
+TEST(KeyMessages, KeysInsideAHostedControlGoToItsInPlaceObjectFirst) {
+    TForm* form = TComponent::Create<TForm>(*Application);
+    form->SetBounds(0, 0, 400, 300);
+    auto* host = TComponent::Create<TOleControl>(*form, CLSID_WebBrowser, DIID_DWebBrowserEvents2);
+    host->SetParent(form);
+    host->SetBounds(10, 10, 300, 200);
+    form->Show();
+
+    // The in-place object as the control announces it: through the frame of the host's site.
+    ComPtr<IOleInPlaceSite> site;
+    ASSERT_EQ(host->ClientSite()->QueryInterface(IID_IOleInPlaceSite, site.put_void()), S_OK);
+    ComPtr<IOleInPlaceFrame> frame;
+    ComPtr<IOleInPlaceUIWindow> doc;
+    RECT pos{}, clip{};
+    OLEINPLACEFRAMEINFO info{};
+    info.cb = sizeof info;
+    ASSERT_EQ(site->GetWindowContext(frame.put(), doc.put(), &pos, &clip, &info), S_OK);
+    ActiveObjectDouble object;
+    ASSERT_EQ(frame->SetActiveObject(&object, nullptr), S_OK);
+
+    // A page window inside the control's window.
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &TargetProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KeyTarget";
+    ::RegisterClassExW(&wc);
+    const HWND inner = ::GetWindow(host->Handle(), GW_CHILD);
+    const HWND target =
+        ::CreateWindowExW(0, L"KeyTarget", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
+                          inner ? inner : host->Handle(), nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(target, nullptr);
+
+    const std::vector<WPARAM> keys = {VK_TAB, VK_RETURN, VK_BACK, VK_LEFT, VK_CONTROL, 'C', 'A'};
+    for (const WPARAM k : keys)
+        ::PostMessageW(target, WM_KEYDOWN, k, 1);
+    ASSERT_TRUE(LoopUntil([] { return !KeysAtTarget.empty(); }));
+    LoopUntil([] { return true; }, 0);
+    EXPECT_EQ(object.offered, keys);
+    EXPECT_EQ(KeysAtTarget, std::vector<WPARAM>{'A'});
+
+    // A window outside any class-library control is never offered.
+    object.offered.clear();
+    KeysAtTarget.clear();
+    const HWND loose = ::CreateWindowExW(0, L"KeyTarget", L"", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                         nullptr, wc.hInstance, nullptr);
+    ::PostMessageW(loose, WM_KEYDOWN, VK_TAB, 1);
+    ASSERT_TRUE(LoopUntil([] { return !KeysAtTarget.empty(); }));
+    EXPECT_TRUE(object.offered.empty());
+    ::DestroyWindow(loose);
+    (void)frame->SetActiveObject(nullptr, nullptr);
+    TComponent::Free(form);
+}
+
+TEST(KeyMessages, APlainControlTakesNoKeyAndTheWindowGetsIt) {
+    TwoControls f;
+    std::vector<UINT> offered;
+    f.b->SetMessageHandler(CN_KEYDOWN, [&](TMessage& m) {
+        offered.push_back(m.Msg);
+        f.b->Dispatch(m);
+    });
+    std::vector<WPARAM> received;
+    f.b->SetMessageHandler(WM_KEYDOWN, [&](TMessage& m) { received.push_back(m.WParam); });
+    ::PostMessageW(f.b->Handle(), WM_KEYDOWN, VK_TAB, 1);
+    ASSERT_TRUE(LoopUntil([&] { return !received.empty(); }));
+    EXPECT_EQ(offered, std::vector<UINT>{CN_KEYDOWN});
+    EXPECT_EQ(received, std::vector<WPARAM>{VK_TAB});
+}
+
+struct BoxSeen {
+    std::wstring caption;
+    bool ok = false, cancel = false;
+};
+BoxSeen Seen;
+BOOL CALLBACK FindBox(HWND w, LPARAM lp) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(w, cls, 16);
+    if (::lstrcmpW(cls, L"#32770") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(lp) = w;
+    return FALSE;
+}
+void CALLBACK ReadAndCloseBox(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = nullptr;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindBox, reinterpret_cast<LPARAM>(&box));
+    if (!box) return;
+    ::KillTimer(nullptr, id);
+    wchar_t text[64] = {};
+    ::GetWindowTextW(box, text, 64);
+    Seen = {text, ::GetDlgItem(box, IDOK) != nullptr, ::GetDlgItem(box, IDCANCEL) != nullptr};
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST(ShowMessage, ShowsTheTextUnderTheApplicationsTitleWithOneOkButton) {
+    ::SetTimer(nullptr, 0, 50, &ReadAndCloseBox);
+    ShowMessage(L"hello");
+    EXPECT_EQ(Seen.caption, L"Focus test");
+    EXPECT_TRUE(Seen.ok);
+    EXPECT_FALSE(Seen.cancel);
+}
+
+} // namespace
