@@ -5,20 +5,47 @@
 
 #include "browser/HwbControl.h"
 #include "browser/HwbUtils.h"
+#include "browser/ProxyOptions.h"
+#include "browser/StoredSettings.h"
 #include "classlib/Fpu.h"
 
 namespace tn {
 
 namespace {
-// The module's own state: whether OLE must be undone, and the control word to give back.
+// The module's own state: whether OLE must be undone, the control word to give back, and the
+// flags the component's instances share.
 bool OleStarted = false;
-std::uint16_t SavedControlWord = 0;
+std::uint16_t SavedWord = 0;
+TBrowserModuleFlags Flags;
 // The process's focus and mouse-wheel hooks.
 TComponent::Owned<THwbControl> HwbControl;
+
+bool ResetProxy(bool processWide) noexcept {
+    try {
+        return ResetProxyServer(processWide);
+    } catch (...) {
+        return false; // no memory for the option list: nothing was written
+    }
+}
+
+const BrowserShutdownCalls kSystemShutdownCalls{&ResetProxy, &SetNavigationSoundScheme};
 } // namespace
 
+const BrowserShutdownCalls& SystemBrowserShutdownCalls() noexcept {
+    return kSystemShutdownCalls;
+}
+
+std::uint16_t SavedControlWord() noexcept {
+    return SavedWord;
+}
+
+TBrowserModuleFlags& BrowserModuleFlags() noexcept {
+    return Flags;
+}
+
 void BrowserModuleStartup() {
-    SavedControlWord = Get8087CW();
+    SavedWord = Get8087CW();
+    Flags = {};
     // S_FALSE (already initialised on this thread) counts as success and is balanced too.
     OleStarted = SUCCEEDED(::OleInitialize(nullptr));
     if (!HwbControl) {
@@ -28,14 +55,19 @@ void BrowserModuleStartup() {
     }
 }
 
-void BrowserModuleShutdown() noexcept {
-    // Freeing it switches both hooks off.
-    HwbControl.reset();
+void BrowserModuleShutdown(const BrowserShutdownCalls& calls) noexcept {
+    // Each scope that a proxy write reached goes back to a direct connection.
+    if (Flags.ProxyChangedProcessWide) (void)calls.resetProxyServer(true);
+    if (Flags.ProxyChangedOnHandle) (void)calls.resetProxyServer(false);
+    if (Flags.NavSoundOff) calls.setNavigationSoundScheme(false);
+    Flags = {};
     // The help and moniker libraries loaded on demand go before OLE does.
     HwbUtilsShutdown();
-    Set8087CW(SavedControlWord);
+    Set8087CW(SavedWord);
     if (OleStarted) ::OleUninitialize();
     OleStarted = false;
+    // Freeing it switches both hooks off.
+    HwbControl.reset();
 }
 
 } // namespace tn

@@ -1,14 +1,47 @@
-// Start-up and shutdown of the browser component's module: OLE, the floating-point control word
-// and the focus and mouse-wheel hooks.
+// Start-up and shutdown of the browser component's module: OLE, the floating-point control word,
+// the focus and mouse-wheel hooks, and the process-wide state the component's instances share.
 #pragma once
+
+#include <cstdint>
 
 namespace tn {
 
 // Initialises OLE, saves the floating-point control word and switches the focus and mouse-wheel
 // hooks on.
 void BrowserModuleStartup();
-// Switches the hooks off, restores the control word and uninitialises OLE (only after a
-// successful initialisation).
-void BrowserModuleShutdown() noexcept;
+
+// The platform calls of the shutdown that reach beyond the process (the user's proxy and sound
+// settings); a test puts doubles in their place.
+struct BrowserShutdownCalls {
+    // Back to a direct connection, in the scope given (true: the user's settings, false: a
+    // session handle of its own).
+    bool (*resetProxyServer)(bool processWide) noexcept;
+    void (*setNavigationSoundScheme)(bool disable) noexcept;
+};
+[[nodiscard]] const BrowserShutdownCalls& SystemBrowserShutdownCalls() noexcept;
+
+// Puts the proxy and the navigation sound back when the component changed them, restores the
+// control word, uninitialises OLE (only after a successful initialisation) and frees the hooks.
+void BrowserModuleShutdown(const BrowserShutdownCalls& calls) noexcept;
+inline void BrowserModuleShutdown() noexcept {
+    BrowserModuleShutdown(SystemBrowserShutdownCalls());
+}
+
+// The control word saved at start-up.
+[[nodiscard]] std::uint16_t SavedControlWord() noexcept;
+
+// Process-wide flags of the component (GUI thread only).
+struct TBrowserModuleFlags {
+    // A proxy write succeeded in that scope since start-up; the shutdown resets that scope.
+    bool ProxyChangedProcessWide = false;
+    bool ProxyChangedOnHandle = false;
+    // LoadSettings switched the navigation sound off; the shutdown switches it on again.
+    bool NavSoundOff = false;
+    // An instance hooks its owner's window procedure; at most one does.
+    bool OwnerHooked = false;
+    // The next page-setup dialog is filled from the print options.
+    bool FillNextPrintDialog = false;
+};
+[[nodiscard]] TBrowserModuleFlags& BrowserModuleFlags() noexcept;
 
 } // namespace tn

@@ -38,9 +38,11 @@ public:
     void Refresh();
 
     [[nodiscard]] ComPtr<IDispatch> Application() const;
-    [[nodiscard]] ComPtr<IDispatch> Document() const;
-    [[nodiscard]] std::wstring LocationURL() const;
-    [[nodiscard]] bool Busy() const;
+    // Virtual: the seam where tests put a document, a location or a busy state that this
+    // platform's control never has.
+    [[nodiscard]] virtual ComPtr<IDispatch> Document() const;
+    [[nodiscard]] virtual std::wstring LocationURL() const;
+    [[nodiscard]] virtual bool Busy() const;
     [[nodiscard]] bool Silent() const;
     void SetSilent(bool value);
     [[nodiscard]] bool RegisterAsDropTarget() const;

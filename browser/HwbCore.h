@@ -337,6 +337,8 @@ protected:
     virtual HRESULT HandleScriptError(const VARIANT& vaIn, VARIANT& vaOut);
     virtual bool QueryHostService(REFGUID rsid, REFIID iid, void** Obj);
     virtual bool IsMenuFilterActive();
+    // The host flags and the rest of the document host information; a derived component adds.
+    HRESULT STDMETHODCALLTYPE GetHostInfo(DOCHOSTUIINFO* pInfo) override;
     virtual void FilterPopupMenu(DWORD ID, HMENU Menu, IDispatch* Context);
 
     // The document's command target (the seam the zoom and command helpers use); empty
@@ -355,7 +357,6 @@ private:
     // IDocHostUIHandler2
     HRESULT STDMETHODCALLTYPE ShowContextMenu(DWORD dwID, POINT* ppt, IUnknown* pcmdtReserved,
                                               IDispatch* pdispReserved) override;
-    HRESULT STDMETHODCALLTYPE GetHostInfo(DOCHOSTUIINFO* pInfo) override;
     HRESULT STDMETHODCALLTYPE ShowUI(DWORD dwID, IOleInPlaceActiveObject* pActiveObject,
                                      IOleCommandTarget* pCommandTarget, IOleInPlaceFrame* pFrame,
                                      IOleInPlaceUIWindow* pDoc) override;

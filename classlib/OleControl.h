@@ -37,7 +37,8 @@ public:
 
     // Dispatch properties by number; a failing call raises EOleSysError.
     [[nodiscard]] OleVariant GetProperty(DISPID id) const;
-    void SetProperty(DISPID id, const VARIANT& value);
+    // Virtual: the seam where a test counts or refuses the writes that reach the control.
+    virtual void SetProperty(DISPID id, const VARIANT& value);
 
     // The one IUnknown of the client site and of every interface a derived class adds to it.
     HRESULT HostQueryInterface(REFIID riid, void** ppv) noexcept;

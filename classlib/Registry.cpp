@@ -102,6 +102,31 @@ bool TRegistry::DeleteKey(const std::wstring& key) const noexcept {
     return ::SHDeleteKeyW(FRootKey, rel.c_str()) == ERROR_SUCCESS;
 }
 
+bool TRegistry::MoveKey(const std::wstring& oldName, const std::wstring& newName,
+                        bool deleteOld) const {
+    if (!FCurrentKey || oldName.empty() || newName.empty()) return false;
+    const HKEY parent = FCurrentKey.get();
+    UniqueRegKey source;
+    if (::RegOpenKeyExW(parent, oldName.c_str(), 0, KEY_READ, source.put()) != ERROR_SUCCESS)
+        return false;
+    UniqueRegKey probe;
+    if (::RegOpenKeyExW(parent, newName.c_str(), 0, KEY_READ, probe.put()) == ERROR_SUCCESS)
+        return false;
+    UniqueRegKey target;
+    if (::RegCreateKeyExW(parent, newName.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          target.put(), nullptr) != ERROR_SUCCESS)
+        return false;
+    if (::RegCopyTreeW(source.get(), nullptr, target.get()) != ERROR_SUCCESS) {
+        // A half copy is worse than none: the original stays the only one.
+        target.reset();
+        (void)::SHDeleteKeyW(parent, newName.c_str());
+        return false;
+    }
+    source.reset();
+    if (deleteOld) (void)::SHDeleteKeyW(parent, oldName.c_str());
+    return true;
+}
+
 std::vector<std::wstring> TRegistry::GetKeyNames() const {
     std::vector<std::wstring> names;
     if (!FCurrentKey) return names;

@@ -44,6 +44,10 @@ public:
     bool DeleteValue(const std::wstring& name) const noexcept;
     // Deletes the key below the root with all its subkeys.
     bool DeleteKey(const std::wstring& key) const noexcept;
+    // Copies the subkey oldName of the open key, values and subkeys, to newName beside it, and
+    // with deleteOld removes the original; nothing happens when oldName is missing or newName
+    // exists already. False when nothing was copied.
+    bool MoveKey(const std::wstring& oldName, const std::wstring& newName, bool deleteOld) const;
     // Names of the subkeys of the open key.
     [[nodiscard]] std::vector<std::wstring> GetKeyNames() const;
 

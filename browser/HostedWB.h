@@ -1,0 +1,218 @@
+// The browser component that the launcher's windows place on their layouts: the hosted browser
+// with option objects read at load time, its own window procedure, waiting and stopping,
+// suppression of the browser's dialogs, hooks on its owner and child windows, the user agent,
+// the HTML code property and a protocol object that answers the control.
+#pragma once
+
+#include "browser/HostedWBOptions.h"
+#include "browser/HwbCore.h"
+#include "classlib/MemoryStream.h"
+
+#include <windows.h>
+#include <urlmon.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tn {
+
+class TForm;
+
+enum TUserAgentMode : unsigned { uaDefault, uaInternal, uaRegistry };
+
+using TOnBusyWait =
+    std::function<void(TObject* Sender, DWORD AStartTime, DWORD& TimeOut, bool& Cancel)>;
+using TKeyEventEx =
+    std::function<void(TObject* Sender, WORD& Key, WORD ScanCode, TShiftState Shift)>;
+using TMsgEvent = std::function<void(TObject* Sender, TMessage& Msg, bool& Handled)>;
+using TShowDialogEvent =
+    std::function<void(TObject* Sender, HWND h, int StyleEx, const std::wstring& OldCaption,
+                       std::wstring& NewCaption, bool& Cancel)>;
+using THWBOnVisible = std::function<void(TObject* ASender, bool Visible)>;
+using THTMLCodeChangeEvent =
+    std::function<void(TObject* Sender, const std::vector<std::wstring>& HTMLCode, bool& Handled)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+// The command identifiers of the context-menu items, in TIEPopupMenuItem order.
+inline constexpr DWORD kMenuCommandTable[17] = {2282, 2283, 2263, 2264, 2265, 2278, 31,   26,  2266,
+                                                2261, 2292, 2300, 2139, 28,   27,   2137, 2136};
+// The command group of the document's own commands, for InvokeCMD (index 1; index 0 is none).
+inline constexpr GUID kMshtmlCommandGroup = {
+    0xED016940, 0xBD5B, 0x11CF, {0xBA, 0x4E, 0x00, 0xC0, 0x4F, 0xD7, 0x08, 0x16}};
+
+class THostedWB : public TCustomHostedWB, public IInternetProtocol {
+public:
+    explicit THostedWB(TComponent* owner);
+
+    // Applies the option objects and installs the hooks; the window calls it once its window
+    // and layout values exist (there is no load-complete notification here).
+    void LoadSettings();
+
+    // Focus.
+    void SetFocus() override;
+    [[nodiscard]] bool Focused() const override;
+
+    // Navigation and waiting.
+    // Asks the control to stop; failures are swallowed. Ends a running wait loop.
+    void Stop() noexcept;
+    // Empties the WinINet URL cache; touches no field, so any thread may call it.
+    static void ClearCache() noexcept;
+    // Pump until the page is complete; false when stopped, cancelled or timed out (0: no limit).
+    bool Wait(DWORD TimeOut);
+    // Pump while the control is busy; the same endings.
+    bool WaitWhileBusy(DWORD TimeOut);
+    // Navigates (an existing folder as a file URL); a blank URL does nothing. With a time-out,
+    // waits for the page.
+    bool Go(const std::wstring& Url, DWORD TimeOut);
+    // Navigates to "about:blank"; with bWait, then waits without a time-out.
+    void AssignEmptyDocument(bool bWait);
+    // Loads markup as the document (lines joined by line breaks, in Encoding()).
+    HRESULT LoadFromStrings(const std::vector<std::wstring>& AStrings);
+    HRESULT LoadFromStrings(const std::vector<std::wstring>& AStrings, bool AddHtmlTags);
+    HRESULT LoadFromStream(TMemoryStream& AStream);
+
+    // Published properties with code behind them.
+    void SetSilent(bool value);
+    [[nodiscard]] bool RegisterAsBrowser() const;
+    void SetRegisterAsBrowser(bool value);
+    [[nodiscard]] const std::wstring& About() const noexcept { return FAbout; }
+    std::wstring HostCSS;
+    std::wstring HostNS;
+    bool EnableMessageHandler = true;
+    TIEPopupMenuItems DisabledPopupMenuItems;
+    [[nodiscard]] TDisableErrors& DisableErrors() noexcept { return FDisableErrors; }
+    [[nodiscard]] TDialogBoxes& DialogBoxes() noexcept { return FDialogBoxes; }
+    [[nodiscard]] TPrintOptions& PrintOptions() noexcept { return FPrintOptions; }
+    [[nodiscard]] TProxySettings& ProxySettings() noexcept { return FProxySettings; }
+    [[nodiscard]] TVisualEffects& VisualEffects() noexcept { return FVisualEffects; }
+    [[nodiscard]] const std::vector<std::wstring>& HTMLCode() const noexcept { return FHTMLCode; }
+    void SetHTMLCode(const std::vector<std::wstring>& value);
+    [[nodiscard]] const std::wstring& UserAgent() const noexcept { return FUserAgent; }
+    void SetUserAgent(const std::wstring& value);
+    [[nodiscard]] TUserAgentMode UserAgentMode() const noexcept { return FUserAgentMode; }
+    void SetUserAgentMode(TUserAgentMode value);
+
+    // Public properties.
+    // The page's window: "Internet Explorer_Server", else "SysListView32"; null without a window.
+    // (The property's own name would hide the HWND type inside this class.)
+    [[nodiscard]] HWND Hwnd();
+    bool Resizable = false; // stored only
+    [[nodiscard]] UINT Encoding() const noexcept { return FEncoding; }
+    void SetEncoding(UINT codePage) noexcept { FEncoding = codePage; }
+    [[nodiscard]] bool Modified() const noexcept { return FModified; }
+    void SetModified(bool value);
+    // The document's design mode ("On"), named apart from the ambient DesignMode of the base.
+    [[nodiscard]] bool DocumentDesignMode() const;
+    void SetDocumentDesignMode(bool value);
+
+    // Forwards of the system-services family that the component runs itself.
+    void RefreshProxy();
+    void DisableNavSound(bool bDisable);
+
+    TCloseQueryEvent OnCloseQuery;
+    TMsgEvent OnMessage;
+    TShowDialogEvent OnShowDialog;
+    TOnBusyWait OnBusyWait;
+    THWBOnVisible OnVisible;
+    TKeyEventEx OnKeyDown, OnKeyUp;
+    // Hides the control's click notification: raised from the window procedure with a button.
+    TMouseEvent OnClick;
+    THTMLCodeChangeEvent OnHTMLCodeChange;
+
+    // IUnknown for every interface, the protocol pair's included.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+protected:
+    [[nodiscard]] const wchar_t* ClassName() const noexcept override { return L"THostedWB"; }
+    void WndProc(TMessage& m) override;
+    void AfterConstruction() override;
+    void BeforeDestruction() noexcept override;
+    void VisibleChanged() override;
+    [[nodiscard]] void* QueryHostInterface(REFIID riid) noexcept override;
+    bool IsMenuFilterActive() override;
+    void FilterPopupMenu(DWORD ID, HMENU Menu, IDispatch* Context) override;
+    HRESULT STDMETHODCALLTYPE GetHostInfo(DOCHOSTUIINFO* pInfo) override;
+
+    // Seams at the control: its ready state (-525) and the version test made at creation.
+    [[nodiscard]] virtual long ReadyState() const;
+    [[nodiscard]] virtual bool VersionIsXPSP2OrLater() const noexcept;
+
+    // The owner hook and the activated-dialog check.
+    void InstallOwnerHook();
+    void RemoveOwnerHook() noexcept;
+    void OwnerWindowProc(TMessage& m);
+    void CheckActivatedDialog(HWND h) noexcept;
+    // Child windows.
+    void HookChildWindowsIfNeeded();
+    void HookChildWindows();
+    void UnhookChildWindows() noexcept;
+    LRESULT ChildWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    void ActivateBrowser(TForm* form);
+    // User agent and HTML code.
+    void ApplyUserAgentMode();
+    void RemoveUserAgentToken() noexcept;
+    HRESULT SupplyUserAgent(std::wstring& agent);
+    void ApplyHTMLCode();
+
+private:
+    // IInternetProtocolRoot
+    HRESULT STDMETHODCALLTYPE Start(LPCWSTR szUrl, IInternetProtocolSink* pOIProtSink,
+                                    IInternetBindInfo* pOIBindInfo, DWORD grfPI,
+                                    HANDLE_PTR dwReserved) override;
+    HRESULT STDMETHODCALLTYPE Continue(PROTOCOLDATA* pProtocolData) override;
+    HRESULT STDMETHODCALLTYPE Abort(HRESULT hrReason, DWORD dwOptions) override;
+    HRESULT STDMETHODCALLTYPE Terminate(DWORD dwOptions) override;
+    HRESULT STDMETHODCALLTYPE Suspend() override;
+    HRESULT STDMETHODCALLTYPE Resume() override;
+    // IInternetProtocol
+    HRESULT STDMETHODCALLTYPE Read(void* pv, ULONG cb, ULONG* pcbRead) override;
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin,
+                                   ULARGE_INTEGER* plibNewPosition) override;
+    HRESULT STDMETHODCALLTYPE LockRequest(DWORD dwOptions) override;
+    HRESULT STDMETHODCALLTYPE UnlockRequest() override;
+
+    bool RunWaitLoop(DWORD TimeOut, const std::function<bool()>& waiting);
+    bool HandleFolderListKey(WORD key, TShiftState shift) noexcept;
+
+    std::wstring FAbout;
+    ComPtr<IInternetBindInfo> FBindInfo;
+    bool FDestroying = false;
+    TDialogBoxes FDialogBoxes;
+    TDisableErrors FDisableErrors;
+    std::vector<std::wstring> FHTMLCode;
+    bool FHTMLCodeLoaded = false; // LoadSettings ran: later changes apply at once
+    bool FModified = false;
+    TPrintOptions FPrintOptions;
+    ComPtr<IInternetProtocolSink> FProtSink;
+    TProxySettings FProxySettings;
+    bool FResizing = false;
+    TMeasure FRuntimeMeasure = mMetric;
+    bool FSilent = true;
+    std::wstring FUserAgent;
+    std::wstring FUserAgentInt;
+    TUserAgentMode FUserAgentMode = uaDefault;
+    std::wstring FUserAgentReg;
+    bool FUserAgentRegSet = false;
+    TVisualEffects FVisualEffects;
+    bool FStopped = false;
+    bool FWinXPSP2orLater = true;
+    bool FWndProcSubClassed = false;
+    TWndMethod FOldWindowProc;
+    TWinControl* FParentForm = nullptr;
+    bool FOwnerHooked = false; // this instance installed the owner hook
+    HWND FShellDocObjViewHandle = nullptr;
+    HWND FSysListViewHandle = nullptr;
+    HWND FInetExplorerServerHandle = nullptr;
+    UINT FEncoding = CP_ACP;
+    ComPtr<IInternetSecurityManager> SecurityManager;
+    ComPtr<IInternetZoneManager> ZoneManager;
+    // Tells a running wait loop that this instance is gone without reading it.
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+};
+
+} // namespace tn

@@ -1,0 +1,45 @@
+#include "browser/HostedWBOptions.h"
+
+#include "browser/BrowserModule.h"
+#include "browser/ProxyOptions.h"
+#include "classlib/Fpu.h"
+
+namespace tn {
+
+namespace {
+// Every floating-point exception masked, extended precision, round to nearest.
+constexpr std::uint16_t kMaskedControlWord = 0x133F;
+
+bool NoteProxyWrite(bool ok, bool processWide) noexcept {
+    // Once a write went through, the shutdown puts the connection back, even when a later
+    // write fails: that failure undid nothing.
+    if (ok) {
+        TBrowserModuleFlags& flags = BrowserModuleFlags();
+        (processWide ? flags.ProxyChangedProcessWide : flags.ProxyChangedOnHandle) = true;
+    }
+    return ok;
+}
+} // namespace
+
+void TDisableErrors::SetfpExceptions(bool value) noexcept {
+    Set8087CW(value ? SavedControlWord() : kMaskedControlWord);
+    FfpExceptions = value;
+}
+
+bool TProxySettings::SetProxy(const std::wstring& UserAgent, const std::wstring& Address,
+                              const std::wstring& Bypass) {
+    return NoteProxyWrite(ApplyProxyServer(UserAgent, Address, Bypass), true);
+}
+
+bool TProxySettings::SetProxy(const std::wstring& UserAgent, const std::wstring& Address,
+                              const std::wstring& UserName, const std::wstring& Password,
+                              int Port) {
+    return NoteProxyWrite(ApplyProxyServerWithLogin(UserAgent, Address, UserName, Password, Port),
+                          false);
+}
+
+bool TProxySettings::SetProxyFromPAC(const std::wstring& UserAgent, const std::wstring& PACFile) {
+    return NoteProxyWrite(ApplyProxyAutoConfig(UserAgent, PACFile), false);
+}
+
+} // namespace tn

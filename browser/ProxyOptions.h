@@ -1,0 +1,43 @@
+// The per-connection proxy options of the LAN connection: written through WinINet and then
+// reloaded by the library. Behind the proxy settings of the browser component.
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <string>
+
+namespace tn {
+
+// The WinINet calls below the routines; the system's in production, doubles in tests (the
+// writes reach the user's own settings).
+struct TProxyCalls {
+    HINTERNET(WINAPI* open)
+    (LPCWSTR agent, DWORD access, LPCWSTR proxy, LPCWSTR bypass, DWORD flags);
+    HINTERNET(WINAPI* connect)
+    (HINTERNET session, LPCWSTR server, INTERNET_PORT port, LPCWSTR user, LPCWSTR password,
+     DWORD service, DWORD flags, DWORD_PTR context);
+    BOOL(WINAPI* setOption)(HINTERNET handle, DWORD option, LPVOID buffer, DWORD length);
+    BOOL(WINAPI* close)(HINTERNET handle);
+    // The class library's simple message box.
+    void (*showMessage)(const std::wstring& text);
+};
+[[nodiscard]] const TProxyCalls& SystemProxyCalls() noexcept;
+
+// Each is true only when the option write and the reload both succeeded.
+// Shows the bypass list, then writes flags 2, the server and the bypass list for the user.
+bool ApplyProxyServer(const std::wstring& UserAgent, const std::wstring& Address,
+                      const std::wstring& Bypass, const TProxyCalls& calls = SystemProxyCalls());
+// Connects to the proxy with the login first; writes flags 3, the server and "<local>" on the
+// session's handle.
+bool ApplyProxyServerWithLogin(const std::wstring& UserAgent, const std::wstring& Address,
+                               const std::wstring& UserName, const std::wstring& Password, int Port,
+                               const TProxyCalls& calls = SystemProxyCalls());
+// Writes the automatic configuration URL and flags 4 on the session's handle.
+bool ApplyProxyAutoConfig(const std::wstring& UserAgent, const std::wstring& PACFile,
+                          const TProxyCalls& calls = SystemProxyCalls());
+// Back to a direct connection (flags 3, no server, "<local>"), for the user (processWide) or on
+// a session handle; true whenever a session could be opened.
+bool ResetProxyServer(bool processWide, const TProxyCalls& calls = SystemProxyCalls());
+
+} // namespace tn
