@@ -15,6 +15,7 @@ public:
 
 protected:
     friend struct GdipFactory;
+    friend class TGPPen; // a pen's GetBrush fills an empty wrapper of the fill's class
     TGPBrush() noexcept = default;
     TGPBrush(GpBrush* handle, Status status) noexcept;
     // Wraps an existing handle; when no wrapper can be made the handle is deleted.
