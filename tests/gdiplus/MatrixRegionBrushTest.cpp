@@ -8,11 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <functional>
 #include <tuple>
 #include <typeinfo>
@@ -46,9 +46,8 @@ const auto kRegionCopy = Fake<GpRegion>(0x8320, "Rc");
 const auto kBrushCopy = Fake<GpBrush>(0x8110, "Bc");
 const auto kHrgn = Fake<HRGN__>(0x9200, "RGN");
 
-template <typename T, std::size_t N> std::span<T, N> Labelled(T (&items)[N], const char* label) {
+template <typename T, std::size_t N> void Labelled(T (&items)[N], const char* label) {
     Labels()[reinterpret_cast<std::uintptr_t>(items)] = label;
-    return items;
 }
 
 TGPPointF gPlgF[3] = {{10, 20}, {30, 20}, {10, 50}};
