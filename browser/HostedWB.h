@@ -177,6 +177,11 @@ private:
     HRESULT STDMETHODCALLTYPE UnlockRequest() override;
 
     bool RunWaitLoop(DWORD TimeOut, const std::function<bool()>& waiting);
+    // The child windows' subclass procedure (reference data: the instance).
+    static LRESULT CALLBACK ChildSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                              UINT_PTR id, DWORD_PTR refData) noexcept;
+    bool SubclassChild(HWND wnd, UINT_PTR id) noexcept;
+    void FillPrintDialog(HWND h);
     bool HandleFolderListKey(WORD key, TShiftState shift) noexcept;
 
     std::wstring FAbout;
@@ -208,6 +213,7 @@ private:
     HWND FShellDocObjViewHandle = nullptr;
     HWND FSysListViewHandle = nullptr;
     HWND FInetExplorerServerHandle = nullptr;
+    bool FActivating = false; // activating the browser now: focus changes it makes come back
     UINT FEncoding = CP_ACP;
     ComPtr<IInternetSecurityManager> SecurityManager;
     ComPtr<IInternetZoneManager> ZoneManager;
