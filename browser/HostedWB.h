@@ -65,13 +65,16 @@ public:
     // Pump while the control is busy; the same endings.
     bool WaitWhileBusy(DWORD TimeOut);
     // Navigates (an existing folder as a file URL); a blank URL does nothing. With a time-out,
-    // waits for the page.
+    // waits for the page. Never raises: false when the control refuses the navigation.
     bool Go(const std::wstring& Url, DWORD TimeOut);
     // Navigates to "about:blank"; with bWait, then waits without a time-out.
     void AssignEmptyDocument(bool bWait);
-    // Loads markup as the document (lines joined by line breaks, in Encoding()).
+    // Loads markup as the document (each line ended by a line break, in Encoding()); asks for an
+    // empty document first when there is none. Load's result, S_FALSE without a document that
+    // loads from streams; the strings form gives S_FALSE for any failure of its own.
     HRESULT LoadFromStrings(const std::vector<std::wstring>& AStrings);
     HRESULT LoadFromStrings(const std::vector<std::wstring>& AStrings, bool AddHtmlTags);
+    // AStream is rewound and stays the caller's: the document cannot read it after the load.
     HRESULT LoadFromStream(TMemoryStream& AStream);
 
     // Published properties with code behind them.

@@ -2,13 +2,221 @@
 // UI-handler entry and its protocol object.
 #include "browser/HostedWB.h"
 
+#include "classlib/FileUtil.h"
+#include "classlib/Registry.h"
+#include "classlib/Text.h"
+
+#include <mshtmdid.h>
+
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+
 namespace tn {
 
-HRESULT THostedWB::GetHostInfo(DOCHOSTUIINFO* pInfo) {
-    return TCustomHostedWB::GetHostInfo(pInfo);
+namespace {
+
+// Without the leading backslash: some registry implementations refuse a path that has one.
+constexpr wchar_t kPostPlatformKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform";
+constexpr std::wstring_view kRegistryTokenHead =
+    L"User-agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1)(";
+
+constexpr UINT kUtf16Le = 1200;
+constexpr UINT kUtf16Be = 1201;
+
+// A one-line HTML code that is an address rather than markup.
+bool IsAddressLine(const std::wstring& line) {
+    static constexpr std::array<std::wstring_view, 5> kPrefixes = {L"http", L"www.", L"ftp:",
+                                                                   L"file", L"about:"};
+    const std::wstring lower = text::LowerCase(line);
+    for (const std::wstring_view prefix : kPrefixes)
+        if (lower.starts_with(prefix)) return true;
+    return false;
 }
 
-HRESULT THostedWB::Start(LPCWSTR, IInternetProtocolSink*, IInternetBindInfo*, DWORD, HANDLE_PTR) {
+// Every line followed by a line break, as a string list's text.
+std::wstring LinesText(const std::vector<std::wstring>& lines) {
+    std::wstring t;
+    for (const std::wstring& line : lines) {
+        t += line;
+        t += L"\r\n";
+    }
+    return t;
+}
+
+// The text in a code page; the Unicode forms carry their byte-order mark so that the document
+// recognises them. Raises for a code page the system cannot convert to.
+std::vector<std::uint8_t> EncodeText(const std::wstring& t, UINT codePage) {
+    if (codePage == kUtf16Le || codePage == kUtf16Be) {
+        std::vector<std::uint8_t> bytes = {0xFF, 0xFE};
+        const std::vector<std::uint8_t> body = text::ToUtf16LeBytes(t);
+        bytes.insert(bytes.end(), body.begin(), body.end());
+        if (codePage == kUtf16Be)
+            for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+                std::swap(bytes[i], bytes[i + 1]);
+        return bytes;
+    }
+    if (codePage == CP_UTF8) {
+        std::vector<std::uint8_t> bytes = {0xEF, 0xBB, 0xBF};
+        const std::string body = text::ToUtf8(t);
+        bytes.insert(bytes.end(), body.begin(), body.end());
+        return bytes;
+    }
+    if (t.empty()) return {};
+    const int n = ::WideCharToMultiByte(codePage, 0, t.data(), static_cast<int>(t.size()), nullptr,
+                                        0, nullptr, nullptr);
+    if (n <= 0) throw EOleSysError(HRESULT_FROM_WIN32(::GetLastError()));
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(n));
+    ::WideCharToMultiByte(codePage, 0, t.data(), static_cast<int>(t.size()),
+                          reinterpret_cast<char*>(bytes.data()), n, nullptr, nullptr);
+    return bytes;
+}
+
+// An IStream over a memory stream that belongs to the caller. Once the load has returned it is
+// cut off from that stream, so a document that keeps it reads nothing instead of freed memory.
+class MemoryStreamAdapter final : public IStream {
+public:
+    [[nodiscard]] static ComPtr<MemoryStreamAdapter> Create(TMemoryStream& stream) {
+        // The reference handed out is the object's first; Release frees it.
+        return ComPtr<MemoryStreamAdapter>::Attach(new MemoryStreamAdapter(stream));
+    }
+    void Detach() noexcept { stream_ = nullptr; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = riid == IID_IUnknown || riid == IID_ISequentialStream || riid == IID_IStream
+                   ? static_cast<IStream*>(this)
+                   : nullptr;
+        if (!*ppv) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return static_cast<ULONG>(::InterlockedIncrement(&refs_));
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const auto left = static_cast<ULONG>(::InterlockedDecrement(&refs_));
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT STDMETHODCALLTYPE Read(void* pv, ULONG cb, ULONG* pcbRead) override {
+        if (pcbRead) *pcbRead = 0;
+        if (!stream_) return E_UNEXPECTED;
+        if (!pv && cb) return STG_E_INVALIDPOINTER;
+        const std::size_t n = stream_->Read(pv, cb);
+        if (pcbRead) *pcbRead = static_cast<ULONG>(n);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Write(const void* pv, ULONG cb, ULONG* pcbWritten) override {
+        if (pcbWritten) *pcbWritten = 0;
+        if (!stream_) return E_UNEXPECTED;
+        if (!pv && cb) return STG_E_INVALIDPOINTER;
+        return ComBoundary(STG_E_MEDIUMFULL, [&] {
+            stream_->Write(pv, cb);
+            if (pcbWritten) *pcbWritten = cb;
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin,
+                                   ULARGE_INTEGER* plibNewPosition) override {
+        if (!stream_) return E_UNEXPECTED;
+        long long base = 0;
+        switch (dwOrigin) {
+        case STREAM_SEEK_SET:
+            break;
+        case STREAM_SEEK_CUR:
+            base = static_cast<long long>(stream_->Position());
+            break;
+        case STREAM_SEEK_END:
+            base = static_cast<long long>(stream_->Size());
+            break;
+        default:
+            return STG_E_INVALIDFUNCTION;
+        }
+        const long long target = base + dlibMove.QuadPart;
+        if (target < 0 ||
+            static_cast<unsigned long long>(target) > std::numeric_limits<std::size_t>::max())
+            return STG_E_INVALIDFUNCTION;
+        stream_->SetPosition(static_cast<std::size_t>(target));
+        if (plibNewPosition) plibNewPosition->QuadPart = static_cast<ULONGLONG>(target);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER libNewSize) override {
+        if (!stream_) return E_UNEXPECTED;
+        if (libNewSize.QuadPart > std::numeric_limits<std::size_t>::max()) return STG_E_MEDIUMFULL;
+        return ComBoundary(STG_E_MEDIUMFULL, [&] {
+            stream_->SetSize(static_cast<std::size_t>(libNewSize.QuadPart));
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE Stat(STATSTG* pstatstg, DWORD) override {
+        if (!pstatstg) return STG_E_INVALIDPOINTER;
+        if (!stream_) return E_UNEXPECTED;
+        *pstatstg = STATSTG{};
+        pstatstg->type = STGTY_STREAM;
+        pstatstg->cbSize.QuadPart = stream_->Size();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*,
+                                     ULARGE_INTEGER*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Revert() override { return STG_E_INVALIDFUNCTION; }
+    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
+        return STG_E_INVALIDFUNCTION;
+    }
+    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
+        return STG_E_INVALIDFUNCTION;
+    }
+    HRESULT STDMETHODCALLTYPE Clone(IStream** ppstm) override {
+        if (ppstm) *ppstm = nullptr;
+        return E_NOTIMPL;
+    }
+
+private:
+    explicit MemoryStreamAdapter(TMemoryStream& stream) noexcept : stream_(&stream) {}
+    ~MemoryStreamAdapter() = default;
+
+    volatile LONG refs_ = 1;
+    TMemoryStream* stream_;
+};
+
+} // namespace
+
+// --- host information ---------------------------------------------------------------------------
+
+// Serves both UI-handler entries: the extra style sheet and namespace go wherever the base left
+// none.
+HRESULT THostedWB::GetHostInfo(DOCHOSTUIINFO* pInfo) {
+    const HRESULT result = TCustomHostedWB::GetHostInfo(pInfo);
+    // A failed answer is not read by the control, so nothing is handed to it to free.
+    if (FAILED(result) || !pInfo) return result;
+    if (!pInfo->pchHostCss && !HostCSS.empty()) pInfo->pchHostCss = CopyToTaskMem(HostCSS);
+    if (!pInfo->pchHostNS && !HostNS.empty()) pInfo->pchHostNS = CopyToTaskMem(HostNS);
+    return result;
+}
+
+// --- protocol object ----------------------------------------------------------------------------
+
+HRESULT THostedWB::Start(LPCWSTR szUrl, IInternetProtocolSink* pOIProtSink,
+                         IInternetBindInfo* pOIBindInfo, DWORD, HANDLE_PTR) {
+    FProtSink = ComPtr<IInternetProtocolSink>(pOIProtSink);
+    FBindInfo = ComPtr<IInternetBindInfo>(pOIBindInfo);
+    if (const auto services = FProtSink.as<IServiceProvider>()) {
+        ComPtr<IHttpNegotiate> negotiate;
+        if (SUCCEEDED(services->QueryService(IID_IHttpNegotiate, IID_IHttpNegotiate,
+                                             negotiate.put_void())) &&
+            negotiate) {
+            LPWSTR extra = nullptr;
+            (void)negotiate->BeginningTransaction(szUrl, nullptr, 0, &extra);
+            // The headers are ours once handed out; nothing is added to the request.
+            const UniqueTaskMem<wchar_t> freed(extra);
+        }
+    }
     return INET_E_USE_DEFAULT_PROTOCOLHANDLER;
 }
 HRESULT THostedWB::Continue(PROTOCOLDATA*) {
@@ -26,6 +234,7 @@ HRESULT THostedWB::Suspend() {
 HRESULT THostedWB::Resume() {
     return E_NOTIMPL;
 }
+// Nothing is ever read, and the count says so.
 HRESULT THostedWB::Read(void*, ULONG, ULONG* pcbRead) {
     if (pcbRead) *pcbRead = 0;
     return S_OK;
@@ -40,35 +249,150 @@ HRESULT THostedWB::UnlockRequest() {
     return S_OK;
 }
 
+// --- user agent ---------------------------------------------------------------------------------
+
 void THostedWB::SetUserAgent(const std::wstring& value) {
+    if (value == FUserAgent) return;
     FUserAgent = value;
+    ApplyUserAgentMode();
 }
+
 void THostedWB::SetUserAgentMode(TUserAgentMode value) {
+    if (value == FUserAgentMode) return;
     FUserAgentMode = value;
+    ApplyUserAgentMode();
 }
-void THostedWB::ApplyUserAgentMode() {}
-void THostedWB::RemoveUserAgentToken() noexcept {}
+
+void THostedWB::ApplyUserAgentMode() {
+    switch (FUserAgentMode) {
+    case uaDefault:
+        RemoveUserAgentToken();
+        break;
+    case uaInternal:
+        if (FUserAgent != FUserAgentInt) {
+            RemoveUserAgentToken();
+            FUserAgentInt = FUserAgent;
+            NotifyAmbientChange(DISPID_AMBIENT_USERAGENT);
+        }
+        break;
+    case uaRegistry:
+        // The bare text never equals the decorated token, so each application writes the token
+        // afresh.
+        if (FUserAgent != FUserAgentReg) {
+            RemoveUserAgentToken();
+            FUserAgentReg = std::wstring(kRegistryTokenHead) + FUserAgent + L")";
+            if (!Designing()) {
+                TRegistry reg(HKEY_CURRENT_USER);
+                if (!reg.OpenKey(kPostPlatformKey, true))
+                    throw ERegistryException("the user-agent key cannot be opened");
+                reg.WriteString(FUserAgentReg, L"");
+                FUserAgentRegSet = true;
+            }
+        }
+        break;
+    }
+}
+
+void THostedWB::RemoveUserAgentToken() noexcept {
+    if (FUserAgentReg.empty() || !FUserAgentRegSet) return;
+    if (!Designing()) {
+        try {
+            TRegistry reg(HKEY_CURRENT_USER);
+            if (reg.OpenKey(kPostPlatformKey, false)) (void)reg.DeleteValue(FUserAgentReg);
+        } catch (...) {
+            // A token that cannot be taken out stays behind; the key's other values are never
+            // touched.
+        }
+    }
+    FUserAgentReg.clear();
+    FUserAgentRegSet = false;
+}
+
 HRESULT THostedWB::SupplyUserAgent(std::wstring& agent) {
+    if (FUserAgentMode == uaInternal && !FUserAgent.empty()) {
+        agent = FUserAgent;
+        return S_OK;
+    }
     agent.clear();
     return S_FALSE;
 }
+
+// --- HTML code ----------------------------------------------------------------------------------
+
 void THostedWB::SetHTMLCode(const std::vector<std::wstring>& value) {
     FHTMLCode = value;
+    if (FHTMLCodeLoaded) ApplyHTMLCode();
 }
-void THostedWB::ApplyHTMLCode() {}
 
-bool THostedWB::Go(const std::wstring&, DWORD) {
-    return true;
+void THostedWB::ApplyHTMLCode() {
+    if (Designing()) return;
+    if (FHTMLCode.size() == 1 && IsAddressLine(FHTMLCode.front())) {
+        (void)Go(FHTMLCode.front(), 0);
+        return;
+    }
+    bool handled = false;
+    if (OnHTMLCodeChange) OnHTMLCodeChange(this, FHTMLCode, handled);
+    if (!handled && !FHTMLCode.empty()) (void)LoadFromStrings(FHTMLCode);
 }
-void THostedWB::AssignEmptyDocument(bool) {}
+
+// --- navigation and loading ---------------------------------------------------------------------
+
+bool THostedWB::Go(const std::wstring& Url, DWORD TimeOut) {
+    try {
+        if (DirectoryExists(Url)) {
+            Navigate(L"file:///" + Url);
+            return true;
+        }
+        if (text::Trim(Url).empty()) return true;
+        IWebBrowser2* browser = DefaultInterface();
+        if (!browser) return false;
+        OleVariant url(Url);
+        OleVariant empty;
+        OleCheck(browser->Navigate2(url.ptr(), empty.ptr(), empty.ptr(), empty.ptr(), empty.ptr()));
+        return TimeOut == 0 || Wait(TimeOut);
+    } catch (const EOleError&) {
+        // Navigation never raises: a navigation the control refuses did not happen.
+        return false;
+    }
+}
+
+void THostedWB::AssignEmptyDocument(bool bWait) {
+    Navigate(L"about:blank");
+    if (bWait) (void)Wait(0);
+}
+
 HRESULT THostedWB::LoadFromStrings(const std::vector<std::wstring>& AStrings) {
     return LoadFromStrings(AStrings, false);
 }
-HRESULT THostedWB::LoadFromStrings(const std::vector<std::wstring>&, bool) {
-    return S_FALSE;
+
+HRESULT THostedWB::LoadFromStrings(const std::vector<std::wstring>& AStrings, bool AddHtmlTags) {
+    try {
+        std::wstring t = LinesText(AStrings);
+        if (AddHtmlTags && !text::UpperCase(t).starts_with(L"<HTML>"))
+            t = L"<html>\r\n<body>\r\n<body bgcolor=\"#ffffff\">\r\n" + t +
+                L"</body>\r\n</html>\r\n";
+        const std::vector<std::uint8_t> bytes = EncodeText(t, FEncoding);
+        TMemoryStream stream;
+        stream.Write(bytes.data(), bytes.size());
+        return LoadFromStream(stream);
+    } catch (...) {
+        return S_FALSE;
+    }
 }
-HRESULT THostedWB::LoadFromStream(TMemoryStream&) {
-    return E_NOTIMPL;
+
+HRESULT THostedWB::LoadFromStream(TMemoryStream& AStream) {
+    try {
+        if (!Document()) AssignEmptyDocument(false);
+        const auto persist = Document().as<IPersistStreamInit>();
+        if (!persist) return S_FALSE;
+        AStream.SetPosition(0);
+        const auto adapter = MemoryStreamAdapter::Create(AStream);
+        const HRESULT result = persist->Load(adapter.get());
+        adapter->Detach();
+        return result;
+    } catch (const EOleSysError& e) {
+        return e.ErrorCode();
+    }
 }
 
 } // namespace tn

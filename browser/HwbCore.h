@@ -347,6 +347,10 @@ protected:
     // The tick count that spaces the pre-refresh notifications.
     [[nodiscard]] virtual DWORD TickCount() const noexcept { return ::GetTickCount(); }
 
+    // Tells the control that an ambient property changed; a control that cannot be told is
+    // not told. Virtual: the seam where a test counts the announcements.
+    virtual void NotifyAmbientChange(DISPID id) noexcept;
+
     // Fields set by the derived component.
     TSetUserAgentEvent FOnSetUserAgent;
     TNotifyEvent FOnHookChildWindow;
@@ -419,9 +423,6 @@ private:
     bool ShowBuiltInContextMenu(DWORD dwID, POINT* ppt, IUnknown* pcmdtReserved,
                                 IDispatch* pdispReserved);
     HRESULT GetKeyPath(bool overriding, LPOLESTR* pchKey) const noexcept;
-    // Tells the control that an ambient property changed; a control that cannot be told is
-    // not told.
-    void NotifyAmbientChange(DISPID id) noexcept;
     void WriteRegisterAsDropTarget(bool value) noexcept;
     [[nodiscard]] ComPtr<IDispatch> DocumentOrNull() const noexcept;
     [[nodiscard]] TForm* ParentForm() const noexcept;
