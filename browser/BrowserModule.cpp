@@ -15,7 +15,9 @@ namespace {
 // The module's own state: whether OLE must be undone, the control word to give back, and the
 // flags the component's instances share.
 bool OleStarted = false;
-std::uint16_t SavedWord = 0;
+// The run-time library's word until the start-up saves it, so that a component loaded before
+// the start-up never unmasks every exception.
+std::uint16_t SavedWord = Get8087CW();
 TBrowserModuleFlags Flags;
 // The process's focus and mouse-wheel hooks.
 TComponent::Owned<THwbControl> HwbControl;

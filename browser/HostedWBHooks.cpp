@@ -253,11 +253,8 @@ void THostedWB::ActivateBrowser(TForm* form) {
     const ScopedFlag activating(FActivating);
     if (!form) form = GetParentForm(this);
     if (!form || !CanFocus()) return;
-    // Focus already inside (a click into the page) stays where it is; else it moves here.
-    if (Focused())
-        form->ControlFocused(this);
-    else
-        form->SetActiveControl(this);
+    // A focus already inside (a click into the page) stays where it is.
+    form->SetActiveControl(this);
     SetFocusToDoc();
 }
 

@@ -19,6 +19,9 @@ bool NoteProxyWrite(bool ok, bool processWide) noexcept {
     }
     return ok;
 }
+const TProxyCalls& CallsOf(const TProxySettings& settings) noexcept {
+    return settings.Calls ? *settings.Calls : SystemProxyCalls();
+}
 } // namespace
 
 void TDisableErrors::SetfpExceptions(bool value) noexcept {
@@ -28,18 +31,19 @@ void TDisableErrors::SetfpExceptions(bool value) noexcept {
 
 bool TProxySettings::SetProxy(const std::wstring& UserAgent, const std::wstring& Address,
                               const std::wstring& Bypass) {
-    return NoteProxyWrite(ApplyProxyServer(UserAgent, Address, Bypass), true);
+    return NoteProxyWrite(ApplyProxyServer(UserAgent, Address, Bypass, CallsOf(*this)), true);
 }
 
 bool TProxySettings::SetProxy(const std::wstring& UserAgent, const std::wstring& Address,
                               const std::wstring& UserName, const std::wstring& Password,
                               int Port) {
-    return NoteProxyWrite(ApplyProxyServerWithLogin(UserAgent, Address, UserName, Password, Port),
-                          false);
+    return NoteProxyWrite(
+        ApplyProxyServerWithLogin(UserAgent, Address, UserName, Password, Port, CallsOf(*this)),
+        false);
 }
 
 bool TProxySettings::SetProxyFromPAC(const std::wstring& UserAgent, const std::wstring& PACFile) {
-    return NoteProxyWrite(ApplyProxyAutoConfig(UserAgent, PACFile), false);
+    return NoteProxyWrite(ApplyProxyAutoConfig(UserAgent, PACFile, CallsOf(*this)), false);
 }
 
 } // namespace tn

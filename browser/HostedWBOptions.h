@@ -10,6 +10,8 @@
 
 namespace tn {
 
+struct TProxyCalls;
+
 enum TMeasure : unsigned { mMetric, mUS, mUnknown };
 enum TPrintOrientationOption : unsigned { poPortrait, poLandScape };
 
@@ -54,6 +56,9 @@ public:
     bool SetProxy(const std::wstring& UserAgent, const std::wstring& Address,
                   const std::wstring& UserName, const std::wstring& Password, int Port);
     bool SetProxyFromPAC(const std::wstring& UserAgent, const std::wstring& PACFile);
+
+    // The WinINet calls the writes go through; a test puts doubles here.
+    const TProxyCalls* Calls = nullptr; // null: the system's
 };
 
 class TDisableErrors {

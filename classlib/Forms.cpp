@@ -290,8 +290,11 @@ void TForm::Release() {
 void TForm::SetActiveControl(TWinControl* control) {
     FActiveControl = control;
     const HWND wnd = HandleIfAllocated();
-    if (control && wnd && ::GetActiveWindow() == wnd && control->CanFocus())
-        ::SetFocus(control->Handle());
+    if (!control || !wnd || ::GetActiveWindow() != wnd || !control->CanFocus()) return;
+    // A focus already inside the control (in a window it hosts) stays where it is.
+    const HWND own = control->Handle();
+    const HWND focus = ::GetFocus();
+    if (focus != own && !::IsChild(own, focus)) ::SetFocus(own);
 }
 
 void TForm::ControlLeaving(TWinControl* control) noexcept {

@@ -57,7 +57,8 @@ public:
     [[nodiscard]] bool IsMainForm() const noexcept;
 
     // The control inside this form that last had the keyboard focus; the form gives the focus
-    // back to it whenever the form is activated. Setting it focuses it while the form is active.
+    // back to it whenever the form is activated. Setting it focuses it while the form is active
+    // (a focus already inside it stays where it is).
     [[nodiscard]] TWinControl* ActiveControl() const noexcept { return FActiveControl; }
     void SetActiveControl(TWinControl* control);
     // Told by the controls: one of them took the focus, or it (or a parent of it) leaves the form.

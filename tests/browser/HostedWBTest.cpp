@@ -1,0 +1,742 @@
+// The browser component with the real web-browser control inside a form: load-time settings, its
+// window procedure, waiting and stopping, the option objects, the proxy routines (behind doubles:
+// no test touches the user's proxy), the navigation sound and the module's shutdown order.
+#include "browser/BrowserModule.h"
+#include "browser/HostedWB.h"
+#include "browser/HwbControl.h"
+#include "browser/HwbUtils.h"
+#include "browser/ProxyOptions.h"
+#include "browser/StoredSettings.h"
+
+#include "classlib/Fpu.h"
+#include "classlib/Registry.h"
+#include "tests/browser/BrowserTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <mshtmhst.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace tn;
+using test::HostInterface;
+using test::PumpUntil;
+
+class ModuleSetUp : public ::testing::Environment {
+public:
+    void SetUp() override {
+        BrowserModuleStartup();
+        Application->Initialize();
+    }
+};
+[[maybe_unused]] const auto* const kSetUp = ::testing::AddGlobalTestEnvironment(new ModuleSetUp);
+
+constexpr DISPID kSilent = 551;
+constexpr DISPID kRegisterAsBrowser = 552;
+constexpr DISPID kRegisterAsDropTarget = 553;
+
+// The component with its seams at the control open.
+class WB : public THostedWB {
+public:
+    explicit WB(TComponent* owner) : THostedWB(owner) {}
+    std::vector<DISPID> writes;
+    bool oldSystem = false;
+    long readyState = 1;
+    int busyPasses = 0; // Busy answers true this many times
+    void SetProperty(DISPID id, const VARIANT& value) override {
+        writes.push_back(id);
+        THostedWB::SetProperty(id, value);
+    }
+    [[nodiscard]] bool Busy() const override {
+        if (busyPasses <= 0) return false;
+        --const_cast<WB*>(this)->busyPasses;
+        return true;
+    }
+
+protected:
+    [[nodiscard]] long ReadyState() const override { return readyState; }
+    [[nodiscard]] bool VersionIsXPSP2OrLater() const noexcept override { return !oldSystem; }
+};
+
+class OldSystemWB : public WB {
+public:
+    explicit OldSystemWB(TComponent* owner) : WB(owner) {}
+
+protected:
+    [[nodiscard]] bool VersionIsXPSP2OrLater() const noexcept override { return false; }
+};
+
+template <typename T = WB> struct Layout {
+    Layout() {
+        form = TComponent::Create<TForm>(*Application);
+        form->SetBounds(0, 0, 520, 400);
+        wb = TComponent::Create<T>(*form);
+        wb->SetParent(form);
+        wb->SetBounds(16, 24, 490, 358);
+        form->Show();
+        (void)wb->Handle();
+    }
+    ~Layout() { TComponent::Free(form); }
+    TForm* form;
+    T* wb;
+};
+
+// An in-place object that takes every key it is offered.
+class TakingObject : public IOleInPlaceActiveObject {
+public:
+    std::vector<WPARAM> offered;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        *ppv = riid == IID_IUnknown || riid == IID_IOleInPlaceActiveObject ? this : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override {
+        if (msg->message == WM_KEYDOWN) offered.push_back(msg->wParam);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+};
+
+void AnnounceActiveObject(TOleControl& host, IOleInPlaceActiveObject* object) {
+    const auto site = HostInterface<IOleInPlaceSite>(host);
+    ComPtr<IOleInPlaceFrame> frame;
+    ComPtr<IOleInPlaceUIWindow> doc;
+    RECT pos{}, clip{};
+    OLEINPLACEFRAMEINFO info{};
+    info.cb = sizeof info;
+    ASSERT_EQ(site->GetWindowContext(frame.put(), doc.put(), &pos, &clip, &info), S_OK);
+    ASSERT_EQ(frame->SetActiveObject(object, nullptr), S_OK);
+}
+
+// The window in the control's first-child chain below "Shell DocObject View".
+HWND DeepestChild(HWND wnd) {
+    for (HWND c = ::GetWindow(wnd, GW_CHILD); c; c = ::GetWindow(c, GW_CHILD))
+        wnd = c;
+    return wnd;
+}
+
+std::vector<WPARAM> KeysAtPage;
+LRESULT CALLBACK PageProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    if (msg == WM_KEYDOWN) KeysAtPage.push_back(wp);
+    return ::DefWindowProcW(wnd, msg, wp, lp);
+}
+HWND PageWindow(HWND parent, const wchar_t* cls = L"PageWindow") {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &PageProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = cls;
+    ::RegisterClassExW(&wc);
+    return ::CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, parent, nullptr,
+                             wc.hInstance, nullptr);
+}
+
+// --- creation and load-time settings ------------------------------------------------------------
+
+TEST(HostedWB, CreationWritesNoPropertyAndLoadingWritesOnlyWhatTheLayoutChanged) {
+    {
+        Layout l; // the game frame's settings: Silent left at its default
+        EXPECT_TRUE(l.wb->writes.empty());
+        l.wb->DisableCtrlShortcuts = L"N";
+        l.wb->LoadSettings();
+        EXPECT_TRUE(l.wb->writes.empty());
+    }
+    Layout l; // the announcement popup's: Silent False
+    l.wb->SetSilent(false);
+    l.wb->LoadSettings();
+    EXPECT_EQ(l.wb->writes, std::vector<DISPID>{kSilent});
+    EXPECT_FALSE(l.wb->Silent());
+    l.wb->SetRegisterAsBrowser(true);
+    EXPECT_TRUE(l.wb->RegisterAsBrowser());
+    l.wb->SetRegisterAsDropTarget(false);
+    EXPECT_FALSE(l.wb->RegisterAsDropTarget());
+    EXPECT_EQ(l.wb->writes,
+              (std::vector<DISPID>{kSilent, kRegisterAsBrowser, kRegisterAsDropTarget}));
+}
+
+TEST(HostedWB, DefaultsOfTheComponentAndItsOptionObjects) {
+    Layout l;
+    THostedWB& wb = *l.wb;
+    EXPECT_FALSE(wb.About().empty());
+    EXPECT_TRUE(wb.EnableMessageHandler);
+    EXPECT_TRUE(wb.DisabledPopupMenuItems.Empty());
+    EXPECT_EQ(wb.UserAgentMode(), uaDefault);
+    EXPECT_EQ(wb.Encoding(), UINT{CP_ACP});
+    EXPECT_FALSE(wb.Modified());
+    EXPECT_EQ(wb.PrintOptions().HTMLHeader, std::vector<std::wstring>{L"<HTML></HTML>"});
+    EXPECT_EQ(wb.PrintOptions().Orientation, poPortrait);
+    EXPECT_EQ(wb.PrintOptions().Measure(), mMetric);
+    EXPECT_EQ(wb.ProxySettings().Port, 80);
+    EXPECT_TRUE(wb.DisableErrors().EnableDDE);
+    EXPECT_TRUE(wb.DisableErrors().fpExceptions());
+    EXPECT_TRUE(wb.DisableErrors().ScriptErrorsSuppressed);
+    EXPECT_FALSE(wb.DialogBoxes().DisableAll);
+    EXPECT_TRUE(wb.DialogBoxes().ReplaceCaption);
+    EXPECT_TRUE(wb.DialogBoxes().ReplaceIcon);
+    EXPECT_FALSE(wb.VisualEffects().DisableSounds);
+    EXPECT_EQ(wb.VisualEffects().TextSize, 2);
+    EXPECT_EQ(kMenuCommandTable[rcsViewSource], 2139u);
+    EXPECT_EQ(kMenuCommandTable[rcsProperties], 28u);
+    EXPECT_EQ(kMenuCommandTable[rcsOpenLink], 2136u);
+}
+
+TEST(HostedWB, LoadingSuppressesScriptErrorsAndTheLaunchersAnswersReachTheControl) {
+    Layout l;
+    THostedWB& wb = *l.wb;
+    using U = TUserInterfaceOption;
+    wb.DisableCtrlShortcuts = L"N";
+    wb.SetUserInterfaceOptions({U::DisableTextSelect, U::DisableHelpMenu, U::DontUse3DBorders,
+                                U::DontUseScrollBars, U::EnablesFormsAutoComplete,
+                                U::EnableThemes});
+    wb.DisabledPopupMenus = {rcmAll};
+    wb.ScriptErrorAction = eaAskUser;
+    wb.LoadSettings();
+    EXPECT_EQ(wb.ScriptErrorAction, eaContinue);
+
+    const auto ui = HostInterface<IDocHostUIHandler>(wb);
+    DOCHOSTUIINFO info{};
+    info.cbSize = sizeof info;
+    ASSERT_EQ(ui->GetHostInfo(&info), S_OK);
+    EXPECT_EQ(info.dwFlags, DWORD{0x1 | 0x2 | 0x4 | 0x8 | 0x4000 | 0x40000});
+    POINT at{10, 10};
+    EXPECT_EQ(ui->ShowContextMenu(CONTEXT_MENU_DEFAULT, &at, nullptr, nullptr), S_OK);
+    MSG ctrlN{wb.Handle(), WM_KEYDOWN, 'N', 0, 0, {}};
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    const BYTE saved = keys[VK_CONTROL];
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(ui->TranslateAccelerator(&ctrlN, nullptr, 0), S_OK);
+    keys[VK_CONTROL] = saved;
+    ::SetKeyboardState(keys);
+}
+
+// The control word's meaningful bits (bit 6 is reserved and always reads as set).
+std::uint16_t ControlWord() noexcept {
+    return Get8087CW() & 0x1F3F;
+}
+
+TEST(HostedWB, TheControlWordFollowsFpExceptionsAndLoadingAppliesItAgain) {
+    Layout l;
+    TDisableErrors& errors = l.wb->DisableErrors();
+    const std::uint16_t startup = SavedControlWord() & 0x1F3F;
+    ASSERT_NE(startup, 0x133F);
+    errors.SetfpExceptions(false);
+    EXPECT_EQ(ControlWord(), 0x133F);
+    errors.SetfpExceptions(true);
+    EXPECT_EQ(ControlWord(), startup);
+    Set8087CW(0x133F);
+    l.wb->LoadSettings(); // the default True puts the start-up word back
+    EXPECT_EQ(ControlWord(), startup);
+}
+
+// --- window procedure ---------------------------------------------------------------------------
+
+TEST(HostedWB, WindowProcedureTable) {
+    Layout l;
+    WB& wb = *l.wb;
+    wb.LoadSettings();
+
+    bool canClose = false;
+    int queries = 0;
+    wb.OnCloseQuery = [&](TObject*, bool& can) {
+        ++queries;
+        can = canClose;
+    };
+    EXPECT_EQ(wb.Perform(WM_CLOSE), 0);
+    EXPECT_TRUE(::IsWindow(wb.Handle())) << "a refused close leaves the window";
+    EXPECT_EQ(queries, 1);
+
+    // A key handler that clears the key keeps the message from the control.
+    std::vector<WORD> down, up;
+    wb.OnKeyDown = [&](TObject*, WORD& key, WORD scan, TShiftState) {
+        down.push_back(key);
+        EXPECT_EQ(scan, 0x1E);
+        if (key == 'X') key = 0;
+    };
+    wb.OnKeyUp = [&](TObject*, WORD& key, WORD, TShiftState) { up.push_back(key); };
+    EXPECT_EQ(wb.Perform(CN_KEYDOWN, 'X', 0x001E0001), 1);
+    EXPECT_EQ(wb.Perform(CN_KEYDOWN, 'Y', 0x001E0001), 0); // no in-place object takes it
+    EXPECT_EQ(wb.Perform(CN_KEYUP, 'Y', 0xC01E0001), 0);
+    EXPECT_EQ(down, (std::vector<WORD>{'X', 'Y'}));
+    EXPECT_EQ(up, std::vector<WORD>{'Y'});
+    wb.OnKeyDown = nullptr;
+
+    // Enter goes on to the page even after an in-place object took it; other keys do not.
+    TakingObject object;
+    AnnounceActiveObject(wb, &object);
+    EXPECT_EQ(wb.Perform(CN_KEYDOWN, VK_RETURN, 1), 0);
+    EXPECT_EQ(wb.Perform(CN_KEYDOWN, VK_TAB, 1), 1);
+    wb.EnableMessageHandler = false;
+    EXPECT_EQ(wb.Perform(CN_KEYDOWN, VK_RETURN, 1), 1);
+    wb.EnableMessageHandler = true;
+    AnnounceActiveObject(wb, nullptr);
+
+    EXPECT_EQ(::SendMessageW(wb.Handle(), WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS);
+
+    // Button presses in the page arrive as parent notifications; a timer numbered 513 is no click.
+    std::vector<std::pair<TMouseButton, POINT>> clicks;
+    wb.OnClick = [&](TObject*, TMouseButton b, TShiftState, int x, int y) {
+        clicks.push_back({b, POINT{x, y}});
+    };
+    ::SendMessageW(wb.Handle(), WM_PARENTNOTIFY, WM_LBUTTONDOWN, MAKELPARAM(5, 7));
+    ::SendMessageW(wb.Handle(), WM_PARENTNOTIFY, WM_RBUTTONDOWN, MAKELPARAM(-3, 9));
+    ::SendMessageW(wb.Handle(), WM_TIMER, WM_LBUTTONDOWN, 0);
+    ::SendMessageW(wb.Handle(), WM_PARENTNOTIFY, WM_MBUTTONDOWN, 0);
+    ASSERT_EQ(clicks.size(), 2u);
+    EXPECT_EQ(clicks[0].first, TMouseButton::mbLeft);
+    EXPECT_EQ(clicks[0].second.x, 5);
+    EXPECT_EQ(clicks[0].second.y, 7);
+    EXPECT_EQ(clicks[1].first, TMouseButton::mbRight);
+    EXPECT_EQ(clicks[1].second.x, -3);
+
+    // Every message reaches OnMessage after the processing.
+    std::vector<UINT> seen;
+    wb.OnMessage = [&](TObject*, TMessage& m, bool&) { seen.push_back(m.Msg); };
+    wb.Perform(WM_USER + 5);
+    EXPECT_EQ(seen, std::vector<UINT>{WM_USER + 5});
+    wb.OnMessage = nullptr;
+
+    // A move or size request is left alone on this system.
+    int moves = 0;
+    wb.OnMove = [&](TObject*, LONG, LONG) { ++moves; };
+    WINDOWPOS pos{wb.Handle(), nullptr, 40, 50, 100, 100, SWP_NOSIZE | SWP_NOZORDER};
+    wb.Perform(WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
+    EXPECT_EQ(pos.flags, UINT{SWP_NOSIZE | SWP_NOZORDER});
+    EXPECT_EQ(moves, 0);
+
+    canClose = true;
+    ::SendMessageW(wb.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(queries, 2);
+}
+
+TEST(HostedWB, OnOlderSystemsMovesAndSizesAskedByThePageAreTurnedIntoEvents) {
+    Layout<OldSystemWB> l;
+    OldSystemWB& wb = *l.wb;
+    std::vector<std::pair<LONG, LONG>> moves, sizes;
+    wb.OnMove = [&](TObject*, LONG x, LONG y) { moves.push_back({x, y}); };
+    wb.OnResize = [&](TObject*, LONG cx, LONG cy) { sizes.push_back({cx, cy}); };
+    WINDOWPOS move{wb.Handle(), nullptr, 40, 50, 0, 0, SWP_NOSIZE};
+    wb.Perform(WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&move));
+    EXPECT_EQ(move.flags, UINT{SWP_NOSIZE | SWP_NOMOVE});
+    WINDOWPOS size{wb.Handle(), nullptr, 0, 0, 300, 200, SWP_NOMOVE};
+    wb.Perform(WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&size));
+    EXPECT_EQ(size.flags, UINT{SWP_NOSIZE | SWP_NOMOVE});
+    WINDOWPOS both{wb.Handle(), nullptr, 1, 2, 3, 4, SWP_NOZORDER}; // neither flag: left alone
+    wb.Perform(WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&both));
+    EXPECT_EQ(both.flags, UINT{SWP_NOZORDER});
+    EXPECT_EQ(moves, (std::vector<std::pair<LONG, LONG>>{{40, 50}}));
+    EXPECT_EQ(sizes, (std::vector<std::pair<LONG, LONG>>{{300, 200}}));
+}
+
+TEST(HostedWB, ArrowKeysMoveTheFocusedItemOfAFolderList) {
+    Layout l;
+    WB& wb = *l.wb;
+    const HWND list =
+        ::CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_LIST, 0, 0, 100, 300,
+                          DeepestChild(wb.Handle()), nullptr, nullptr, nullptr);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(wb.GetIEWin(L"SysListView32"), list);
+    for (int i = 0; i < 3; ++i) {
+        wchar_t name[] = L"item";
+        LVITEMW item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.pszText = name;
+        ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    const auto state = [&](int i) {
+        return static_cast<UINT>(
+            ::SendMessageW(list, LVM_GETITEMSTATE, i, LVIS_SELECTED | LVIS_FOCUSED));
+    };
+    LVITEMW focus{};
+    focus.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    focus.state = focus.stateMask;
+    ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focus));
+
+    ASSERT_EQ(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
+    ASSERT_EQ(state(0), UINT{LVIS_SELECTED | LVIS_FOCUSED});
+    EXPECT_EQ(wb.Perform(CN_KEYDOWN, VK_UP, 1), 1); // no neighbour: handled, nothing moves
+    EXPECT_EQ(state(0), UINT{LVIS_SELECTED | LVIS_FOCUSED});
+    EXPECT_EQ(wb.Perform(CN_KEYDOWN, VK_DOWN, 1), 1);
+    EXPECT_EQ(state(0), 0u);
+    EXPECT_EQ(state(1), UINT{LVIS_SELECTED | LVIS_FOCUSED});
+    EXPECT_EQ(wb.Perform(CN_KEYDOWN, VK_DOWN, 1), 1);
+    EXPECT_EQ(state(2), UINT{LVIS_SELECTED | LVIS_FOCUSED});
+    EXPECT_EQ(wb.Perform(CN_KEYDOWN, VK_UP, 1), 1);
+    EXPECT_EQ(state(1), UINT{LVIS_SELECTED | LVIS_FOCUSED});
+    EXPECT_EQ(state(2), 0u);
+    EXPECT_EQ(wb.Perform(CN_KEYDOWN, 'A', 1), 0);   // not an arrow: not the list's
+    EXPECT_EQ(wb.Perform(CN_KEYUP, VK_DOWN, 1), 0); // key releases are not looked at
+    EXPECT_EQ(state(1), UINT{LVIS_SELECTED | LVIS_FOCUSED});
+    EXPECT_EQ(wb.Hwnd(), list);
+}
+
+TEST(HostedWB, HwndIsThePageWindowWhenThereIsOneElseTheFolderList) {
+    Layout l;
+    EXPECT_EQ(l.wb->Hwnd(), nullptr); // this platform's control makes neither
+    const HWND server = PageWindow(DeepestChild(l.wb->Handle()), L"Internet Explorer_Server");
+    EXPECT_EQ(l.wb->Hwnd(), server);
+    const auto loose = TComponent::CreateOwned<THostedWB>();
+    EXPECT_EQ(loose->Hwnd(), nullptr);
+}
+
+TEST(HostedWB, KeysPostedToThePageGoThroughTheLoopAndEnterReachesThePageToo) {
+    Layout l;
+    WB& wb = *l.wb;
+    wb.LoadSettings();
+    TakingObject object;
+    AnnounceActiveObject(wb, &object);
+    const HWND page = PageWindow(DeepestChild(wb.Handle()));
+    KeysAtPage.clear();
+    for (const WPARAM k : {WPARAM{VK_TAB}, WPARAM{VK_RETURN}, WPARAM{'C'}})
+        ::PostMessageW(page, WM_KEYDOWN, k, 1);
+    // Through the application's own loop: its pre-processing offers each key to the control.
+    const DWORD start = ::GetTickCount();
+    while (KeysAtPage.empty() && ::GetTickCount() - start < 3000) {
+        Application->ProcessMessages();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    EXPECT_EQ(object.offered, (std::vector<WPARAM>{VK_TAB, VK_RETURN, 'C'}));
+    EXPECT_EQ(KeysAtPage, std::vector<WPARAM>{VK_RETURN});
+    AnnounceActiveObject(wb, nullptr);
+}
+
+// --- focus --------------------------------------------------------------------------------------
+
+TEST(HostedWB, AfterTheApplicationComesBackWithTheFocusOnTheFormTheBrowserTakesItBack) {
+    Layout l;
+    WB& wb = *l.wb;
+    wb.LoadSettings();
+    ::SetForegroundWindow(l.form->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == l.form->Handle(); }));
+    l.form->SetActiveControl(&wb);
+    ::SetFocus(l.form->Handle()); // the focus on the form itself, the browser still its choice
+    EXPECT_FALSE(wb.Focused());
+    ::SendMessageW(Application->Handle(), CM_ACTIVATE, 0, 0);
+    const DWORD start = ::GetTickCount();
+    while (!wb.Focused() && ::GetTickCount() - start < 3000) {
+        Application->ProcessMessages();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    EXPECT_TRUE(wb.Focused());
+}
+
+TEST(HostedWB, SetFocusOnlyWhenTheControlCanTakeIt) {
+    Layout l;
+    ::SetForegroundWindow(l.form->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == l.form->Handle(); }));
+    l.wb->SetEnabled(false);
+    l.wb->SetFocus();
+    EXPECT_EQ(l.form->ActiveControl(), nullptr);
+    l.wb->SetEnabled(true);
+    l.wb->SetFocus();
+    EXPECT_EQ(l.form->ActiveControl(), l.wb);
+    EXPECT_TRUE(l.wb->Focused());
+}
+
+// --- waiting ------------------------------------------------------------------------------------
+
+TEST(HostedWB, WaitEndsOnStopCancelOrTimeOutAndIsTrueWithoutAWindow) {
+    Layout l;
+    WB& wb = *l.wb;
+    int passes = 0;
+    wb.OnBusyWait = [&](TObject*, DWORD, DWORD&, bool&) {
+        if (++passes == 3) wb.Stop();
+    };
+    EXPECT_FALSE(wb.Wait(0)) << "stop inside the loop";
+    EXPECT_EQ(passes, 3);
+
+    wb.OnBusyWait = nullptr;
+    wb.Stop(); // while no loop runs: the next wait fails at its first pass
+    EXPECT_FALSE(wb.Wait(0));
+    wb.Stop();
+    wb.readyState = 4; // a complete page: true, and the flag is cleared either way
+    EXPECT_TRUE(wb.Wait(0));
+    wb.readyState = 1;
+
+    wb.OnBusyWait = [](TObject*, DWORD, DWORD&, bool& cancel) { cancel = true; };
+    EXPECT_FALSE(wb.Wait(0));
+    wb.OnBusyWait = [](TObject*, DWORD, DWORD& timeOut, bool&) { timeOut = 20; };
+    const DWORD start = ::GetTickCount();
+    EXPECT_FALSE(wb.Wait(0)) << "the handler may set a time-out";
+    EXPECT_GE(::GetTickCount() - start, 20u);
+    wb.OnBusyWait = nullptr;
+    EXPECT_FALSE(wb.Wait(30));
+
+    const auto windowless = TComponent::CreateOwned<THostedWB>();
+    EXPECT_TRUE(windowless->Wait(0));
+}
+
+TEST(HostedWB, WaitWhileBusyRunsWhileTheControlIsBusy) {
+    Layout l;
+    WB& wb = *l.wb;
+    EXPECT_TRUE(wb.WaitWhileBusy(0)); // never busy here
+    wb.busyPasses = 5;
+    int passes = 0;
+    wb.OnBusyWait = [&](TObject*, DWORD, DWORD&, bool&) { ++passes; };
+    EXPECT_TRUE(wb.WaitWhileBusy(0));
+    EXPECT_EQ(passes, 5);
+    wb.busyPasses = 1000000;
+    EXPECT_FALSE(wb.WaitWhileBusy(30));
+}
+
+TEST(HostedWB, AWaitLoopWhoseComponentIsFreedWhileItPumpsEndsWithoutTouchingIt) {
+    TForm* form = TComponent::Create<TForm>(*Application);
+    auto* wb = TComponent::Create<WB>(*form);
+    wb->SetParent(form);
+    form->Show();
+    (void)wb->Handle();
+    int passes = 0;
+    wb->OnBusyWait = [&](TObject*, DWORD, DWORD&, bool&) {
+        if (++passes == 2) form->Release(); // freed by a message the loop pumps
+    };
+    EXPECT_TRUE(wb->Wait(0));
+    EXPECT_EQ(passes, 2);
+}
+
+// --- option objects and the proxy ---------------------------------------------------------------
+
+struct ProxyRecorder {
+    struct Write {
+        HINTERNET handle;
+        DWORD option;
+        std::vector<std::pair<DWORD, std::wstring>> values; // flags as decimal text
+    };
+    static inline std::vector<Write> writes;
+    static inline std::vector<std::wstring> shown, agents;
+    static inline bool openFails = false, connectFails = false, writeFails = false;
+    static inline int closed = 0;
+    static HINTERNET WINAPI Open(LPCWSTR agent, DWORD, LPCWSTR, LPCWSTR, DWORD) {
+        agents.emplace_back(agent ? agent : L"");
+        return openFails ? nullptr : reinterpret_cast<HINTERNET>(0x1000);
+    }
+    static HINTERNET WINAPI Connect(HINTERNET, LPCWSTR, INTERNET_PORT, LPCWSTR, LPCWSTR, DWORD,
+                                    DWORD, DWORD_PTR) {
+        return connectFails ? nullptr : reinterpret_cast<HINTERNET>(0x2000);
+    }
+    static BOOL WINAPI SetOption(HINTERNET h, DWORD option, LPVOID buffer, DWORD length) {
+        Write w{h, option, {}};
+        if (option == INTERNET_OPTION_PER_CONNECTION_OPTION) {
+            EXPECT_EQ(length, 20u);
+            const auto* list = static_cast<INTERNET_PER_CONN_OPTION_LISTW*>(buffer);
+            EXPECT_EQ(list->pszConnection, nullptr);
+            for (DWORD i = 0; i < list->dwOptionCount; ++i) {
+                const auto& o = list->pOptions[i];
+                const bool isFlags = o.dwOption == INTERNET_PER_CONN_FLAGS;
+                w.values.push_back({o.dwOption, isFlags ? std::to_wstring(o.Value.dwValue)
+                                                        : std::wstring(o.Value.pszValue)});
+            }
+        }
+        writes.push_back(w);
+        return !writeFails;
+    }
+    static BOOL WINAPI Close(HINTERNET) {
+        ++closed;
+        return TRUE;
+    }
+    static void Show(const std::wstring& text) { shown.push_back(text); }
+    static void Reset() {
+        writes.clear();
+        shown.clear();
+        agents.clear();
+        openFails = connectFails = writeFails = false;
+        closed = 0;
+    }
+};
+const TProxyCalls kProxyDouble{&ProxyRecorder::Open, &ProxyRecorder::Connect,
+                               &ProxyRecorder::SetOption, &ProxyRecorder::Close,
+                               &ProxyRecorder::Show};
+
+using Values = std::vector<std::pair<DWORD, std::wstring>>;
+constexpr DWORD kFlags = INTERNET_PER_CONN_FLAGS, kServer = INTERNET_PER_CONN_PROXY_SERVER,
+                kBypass = INTERNET_PER_CONN_PROXY_BYPASS, kPac = INTERNET_PER_CONN_AUTOCONFIG_URL;
+const auto kSession = reinterpret_cast<HINTERNET>(0x1000);
+
+TEST(ProxyOptions, EachRoutineWritesItsOptionsInOrderThenReloads) {
+    ProxyRecorder::Reset();
+    EXPECT_TRUE(ApplyProxyServer(L"agent", L"proxy:81", L"", kProxyDouble));
+    EXPECT_EQ(ProxyRecorder::shown, std::vector<std::wstring>{L""}) << "even an empty list shows";
+    ASSERT_EQ(ProxyRecorder::writes.size(), 2u);
+    EXPECT_EQ(ProxyRecorder::writes[0].handle, nullptr); // the user's settings
+    EXPECT_EQ(ProxyRecorder::writes[0].values,
+              (Values{{kFlags, L"2"}, {kServer, L"proxy:81"}, {kBypass, L""}}));
+    EXPECT_EQ(ProxyRecorder::writes[1].option, DWORD{INTERNET_OPTION_REFRESH});
+    EXPECT_EQ(ProxyRecorder::agents, std::vector<std::wstring>{L"agent"});
+    EXPECT_EQ(ProxyRecorder::closed, 1);
+
+    ProxyRecorder::Reset();
+    EXPECT_TRUE(ApplyProxyServerWithLogin(L"a", L"proxy", L"u", L"p", 8080, kProxyDouble));
+    ASSERT_EQ(ProxyRecorder::writes.size(), 2u);
+    EXPECT_EQ(ProxyRecorder::writes[0].handle, kSession);
+    EXPECT_EQ(ProxyRecorder::writes[0].values,
+              (Values{{kFlags, L"3"}, {kServer, L"proxy"}, {kBypass, L"<local>"}}));
+    ProxyRecorder::Reset();
+    ProxyRecorder::connectFails = true;
+    EXPECT_FALSE(ApplyProxyServerWithLogin(L"a", L"proxy", L"u", L"p", 8080, kProxyDouble));
+    EXPECT_TRUE(ProxyRecorder::writes.empty());
+    EXPECT_EQ(ProxyRecorder::closed, 1);
+
+    ProxyRecorder::Reset();
+    EXPECT_TRUE(ApplyProxyAutoConfig(L"a", L"http://pac/x.pac", kProxyDouble));
+    EXPECT_EQ(ProxyRecorder::writes[0].values,
+              (Values{{kPac, L"http://pac/x.pac"}, {kFlags, L"4"}}));
+
+    ProxyRecorder::Reset();
+    ProxyRecorder::writeFails = true;
+    EXPECT_FALSE(ApplyProxyServer(L"a", L"p", L"b", kProxyDouble));
+    EXPECT_EQ(ProxyRecorder::writes.size(), 1u) << "no reload after a failed write";
+    EXPECT_TRUE(ResetProxyServer(true, kProxyDouble)) << "the reset ignores the writes' results";
+    EXPECT_EQ(ProxyRecorder::writes[1].handle, nullptr);
+    EXPECT_EQ(ProxyRecorder::writes[1].values,
+              (Values{{kFlags, L"3"}, {kServer, L""}, {kBypass, L"<local>"}}));
+    EXPECT_EQ(ProxyRecorder::agents.back(), L"");
+    EXPECT_TRUE(ResetProxyServer(false, kProxyDouble));
+    EXPECT_EQ(ProxyRecorder::writes.back().handle, kSession);
+
+    ProxyRecorder::Reset();
+    ProxyRecorder::openFails = true;
+    EXPECT_FALSE(ApplyProxyServer(L"a", L"p", L"b", kProxyDouble));
+    EXPECT_FALSE(ResetProxyServer(true, kProxyDouble));
+    EXPECT_TRUE(ProxyRecorder::writes.empty());
+}
+
+TEST(ProxyOptions, RefreshProxyAndTheShutdownResetEveryScopeAWriteReached) {
+    Layout l;
+    TProxySettings& proxy = l.wb->ProxySettings();
+    proxy.Calls = &kProxyDouble;
+    BrowserModuleFlags() = {};
+
+    ProxyRecorder::Reset();
+    proxy.Address = L"10.0.0.1";
+    proxy.Port = 8080;
+    proxy.Bypass = L"*.local";
+    l.wb->RefreshProxy();
+    EXPECT_EQ(ProxyRecorder::writes[0].values,
+              (Values{{kFlags, L"2"}, {kServer, L"10.0.0.1:8080"}, {kBypass, L"*.local"}}));
+    EXPECT_TRUE(BrowserModuleFlags().ProxyChangedProcessWide);
+
+    // A later failing write undoes nothing: the reset is still owed.
+    ProxyRecorder::Reset();
+    ProxyRecorder::writeFails = true;
+    EXPECT_FALSE(proxy.SetProxy(L"", L"x", L""));
+    EXPECT_TRUE(BrowserModuleFlags().ProxyChangedProcessWide);
+
+    ProxyRecorder::Reset();
+    proxy.UserName = L"user";
+    l.wb->RefreshProxy(); // with a user name: the login form, on a session
+    EXPECT_EQ(ProxyRecorder::writes[0].handle, kSession);
+    EXPECT_TRUE(BrowserModuleFlags().ProxyChangedOnHandle);
+
+    // Loading with AutoLoadProxy applies the settings.
+    ProxyRecorder::Reset();
+    proxy.AutoLoadProxy = true;
+    l.wb->LoadSettings();
+    EXPECT_EQ(ProxyRecorder::writes.size(), 2u);
+    BrowserModuleFlags() = {};
+}
+
+// --- navigation sound and version ---------------------------------------------------------------
+
+TEST(StoredSettings, NavigationSoundIsMovedAsideAndBackLeavingTheKeyAsItWas) {
+    const std::wstring nav = L"AppEvents\\Schemes\\Apps\\Explorer\\Navigating";
+    TRegistry reg(HKEY_CURRENT_USER);
+    ASSERT_TRUE(reg.OpenKey(nav + L"\\.Current", true));
+    reg.WriteString(L"", L"C:\\sounds\\click.wav");
+    reg.CloseKey();
+
+    SetNavigationSoundScheme(true);
+    EXPECT_FALSE(reg.KeyExists(nav + L"\\.Current"));
+    ASSERT_TRUE(reg.OpenKeyReadOnly(nav + L"\\Old_Current"));
+    EXPECT_EQ(reg.ReadString(L""), L"C:\\sounds\\click.wav");
+    reg.CloseKey();
+    SetNavigationSoundScheme(false);
+    EXPECT_FALSE(reg.KeyExists(nav + L"\\Old_Current"));
+    ASSERT_TRUE(reg.OpenKeyReadOnly(nav + L"\\.Current"));
+    EXPECT_EQ(reg.ReadString(L""), L"C:\\sounds\\click.wav");
+    reg.CloseKey();
+    SetNavigationSoundScheme(false); // nothing to move back: nothing happens
+    EXPECT_TRUE(reg.KeyExists(nav + L"\\.Current"));
+    (void)reg.DeleteKey(nav);
+    SetNavigationSoundScheme(true); // no sound at all: nothing is made
+    EXPECT_FALSE(reg.KeyExists(nav + L"\\Old_Current"));
+}
+
+TEST(StoredSettings, MajorVersionIsTheTextUpToItsFirstDot) {
+    struct Case {
+        const wchar_t* text;
+        int major;
+    } const cases[] = {{L"8.00.7601.17601", 8},
+                       {L"11.0.9600", 11},
+                       {L"", -1},
+                       {L"8", -1},
+                       {L"x.1", -1},
+                       {L".5", -1}};
+    for (const Case& c : cases)
+        EXPECT_EQ(MajorVersionOf(c.text), c.major) << testing::PrintToString(std::wstring(c.text));
+    EXPECT_EQ(GetBrowserMajorVersion(), 8); // this platform's browser library
+}
+
+TEST(StoredSettings, DisableNavSoundFromVersionSevenOnSwitchesTheFeatureForTheProcess) {
+    Layout l;
+    l.wb->VisualEffects().DisableSounds = true;
+    BrowserModuleFlags().NavSoundOff = false;
+    l.wb->LoadSettings();
+    EXPECT_TRUE(BrowserModuleFlags().NavSoundOff);
+    EXPECT_EQ(IsInternetFeatureEnabled(TInternetFeatureList::DisableNavigationSounds, 2), S_OK);
+    BrowserModuleFlags().NavSoundOff = false;
+}
+
+// --- module shutdown ----------------------------------------------------------------------------
+
+std::vector<std::string> ShutdownCalls;
+bool ResetDouble(bool processWide) noexcept {
+    ShutdownCalls.push_back(processWide ? "proxy: user" : "proxy: session");
+    return true;
+}
+void SoundDouble(bool disable) noexcept {
+    ShutdownCalls.push_back(disable ? "sound off" : "sound on");
+}
+
+// Runs last: it takes the module down.
+TEST(ZModule, ShutdownPutsBackWhatTheComponentChangedThenTheControlWord) {
+    const std::uint16_t saved = SavedControlWord();
+    Set8087CW(0x133F);
+    BrowserModuleFlags().ProxyChangedProcessWide = true;
+    BrowserModuleFlags().ProxyChangedOnHandle = true;
+    BrowserModuleFlags().NavSoundOff = true;
+    BrowserModuleShutdown({&ResetDouble, &SoundDouble});
+    EXPECT_EQ(ShutdownCalls,
+              (std::vector<std::string>{"proxy: user", "proxy: session", "sound on"}));
+    EXPECT_EQ(Get8087CW(), saved);
+    EXPECT_FALSE(THWBFocusControl::Hooked());
+
+    // Nothing changed: nothing put back.
+    ShutdownCalls.clear();
+    BrowserModuleStartup();
+    BrowserModuleShutdown({&ResetDouble, &SoundDouble});
+    EXPECT_TRUE(ShutdownCalls.empty());
+    BrowserModuleStartup(); // for the application's teardown
+}
+
+// Runs last of all: the application cannot run again once told to end.
+TEST(ZZTerminating, AWaitEndsWithoutFailingWhenTheApplicationIsTerminating) {
+    Layout l;
+    Application->Terminate();
+    EXPECT_TRUE(l.wb->Wait(0));
+    EXPECT_TRUE(l.wb->WaitWhileBusy(0));
+}
+
+} // namespace
