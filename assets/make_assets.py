@@ -313,6 +313,19 @@ def footer(w, h):
     return c
 
 
+def popup_back(w, h):
+    """The announcement window: a framed panel with a title band and the close mark at the right
+    of the band (the click area (230, 3, 26, 25) lies over it)."""
+    c = Canvas(w, h)
+    c.shape(lambda x, y: -1.0, vgradient(0, (84, 46, 22), h, (30, 16, 8)))
+    c.shape(subtract(rrect(w / 2, h / 2, w / 2, h / 2, 0), rrect(w / 2, h / 2, w / 2 - 1, h / 2 - 1, 0)),
+            solid(*GOLD))
+    c.shape(lambda x, y: abs(y - 25.5) - 0.5, solid(*GOLD), opacity=0.7)
+    c.shape(rrect(243, 15.5, 11, 10.5, 3), vgradient(4, (150, 60, 40), 27, (110, 30, 20)))
+    g_close(c, 243, 15.5, 22, solid(255, 246, 220))
+    return c
+
+
 def logo(w, h):
     c = Canvas(w, h)
     emblem(c, w / 2, h / 2, min(w, h) / 2 - 1)
@@ -376,6 +389,7 @@ def layout_pictures():
     pics["MAIN_TITLE"] = title_bar(936, 37)
     pics["MAIN_LOGO"] = logo(40, 35)
     pics["MAIN_FOOT"] = footer(936, 11)
+    pics["POPUP_BACK"] = popup_back(258, 160)
     return pics
 
 

@@ -52,6 +52,7 @@ TFormWebPopup::TFormWebPopup(TComponent* owner) : TForm(owner) {
     imgBack->SetAlign(TAlign::alClient);
     imgBack->SetEnabled(false);
     imgBack->SetTransparent(true);
+    imgBack->Picture().LoadFromResource(L"POPUP_BACK");
 
     imgClose = TComponent::Create<TImage>(*this);
     imgClose->SetName(L"imgClose");
@@ -60,7 +61,7 @@ TFormWebPopup::TFormWebPopup(TComponent* owner) : TForm(owner) {
     imgClose->SetCursor(TCursor::crHandPoint);
     imgClose->OnClick = [this](TObject* s) { imgCloseClick(s); };
 
-    embdwbComment = TComponent::Create<TCustomHostedWB>(*this);
+    embdwbComment = TComponent::Create<THostedWB>(*this);
     embdwbComment->SetName(L"embdwbComment");
     embdwbComment->SetParent(pnl1);
     embdwbComment->SetBounds(6, 26, 246, 128);
@@ -85,6 +86,9 @@ TFormWebPopup::TFormWebPopup(TComponent* owner) : TForm(owner) {
     tmrAutoClose->SetOnTimer([this](TObject* s) { tmrAutoCloseTimer(s); });
 
     OnCreate = [this](TObject* s) { FormCreate(s); };
+    // The browser's settings take effect once its window and the layout's values exist.
+    HandleNeeded();
+    embdwbComment->LoadSettings();
 }
 
 void TFormWebPopup::CreateParams(TCreateParams& params) {

@@ -3,7 +3,7 @@
 // and hides on a close click, a load error or its time-out.
 #pragma once
 
-#include "browser/HwbCore.h"
+#include "browser/HostedWB.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
@@ -20,7 +20,7 @@ public:
     TPanel* pnl1;
     TImage* imgBack;
     TImage* imgClose;
-    TCustomHostedWB* embdwbComment;
+    THostedWB* embdwbComment;
     TTimer* tmrAutoClose;
 
     // Handlers bound by the layout.

@@ -143,11 +143,13 @@ TEST_F(FormWebPopupTest, IsABorderlessToolWindowOwnedByNoneOfTheApplicationsWind
     EXPECT_EQ(f.pnl1->BevelOuter(), TBevelCut::bvNone);
     EXPECT_FALSE(f.imgBack->Enabled());
     EXPECT_TRUE(f.imgBack->Transparent());
+    EXPECT_EQ(f.imgBack->Picture().Width(), 258); // the background with its close mark
+    EXPECT_EQ(f.imgBack->Picture().Height(), 160);
     EXPECT_EQ(f.imgClose->Cursor(), TCursor::crHandPoint);
     EXPECT_EQ(f.imgBack->Parent(), f.pnl1);
     EXPECT_EQ(f.embdwbComment->Parent(), f.pnl1);
 
-    TCustomHostedWB& wb = *f.embdwbComment;
+    THostedWB& wb = *f.embdwbComment;
     EXPECT_FALSE(wb.Silent());
     EXPECT_EQ(wb.DisableCtrlShortcuts, L"N");
     // DisableTextSelect, DisableHelpMenu, DontUse3DBorders, DontUseScrollBars,
