@@ -202,9 +202,8 @@ std::unique_ptr<TGPRegion> TGPRegion::Create(const TGPRect& rect) noexcept {
 }
 
 std::unique_ptr<TGPRegion> TGPRegion::Create(const TGPGraphicsPath* path) noexcept {
-    return Construct([&](GpRegion** out) {
-        return path ? Gdip().GdipCreateRegionPath(path->Native(), out) : InvalidParameter;
-    });
+    return Construct(
+        [&](GpRegion** out) { return Gdip().GdipCreateRegionPath(NativeOf(path), out); });
 }
 
 std::unique_ptr<TGPRegion> TGPRegion::Create(std::span<const BYTE> regionData) noexcept {
@@ -219,10 +218,7 @@ std::unique_ptr<TGPRegion> TGPRegion::Create(HRGN hRgn) noexcept {
 
 std::unique_ptr<TGPRegion> TGPRegion::FromHRGN(HRGN hRgn) noexcept {
     GpRegion* handle = nullptr;
-    if (Gdip().GdipCreateRegionHrgn(hRgn, &handle) != Ok) {
-        if (handle) detail::DeleteNative(Gdip().GdipDeleteRegion, handle);
-        return nullptr;
-    }
+    if (Gdip().GdipCreateRegionHrgn(hRgn, &handle) != Ok) return nullptr;
     return CreateFromNative(handle);
 }
 
@@ -397,13 +393,12 @@ bool TGPRegion::IsInfinite(const TGPGraphics* g) noexcept {
 }
 
 bool TGPRegion::Equals(const TGPRegion* region, const TGPGraphics* g) noexcept {
-    if (!region || !g) {
+    if (!g) {
         RecordStatus(InvalidParameter);
         return false;
     }
     BOOL result = FALSE;
-    RecordStatus(
-        Gdip().GdipIsEqualRegion(nativeRegion, region->nativeRegion, g->Native(), &result));
+    RecordStatus(Gdip().GdipIsEqualRegion(nativeRegion, NativeOf(region), g->Native(), &result));
     return result != FALSE;
 }
 
@@ -450,12 +445,8 @@ bool TGPRegion::IsVisible(const TGPRectF& rect, const TGPGraphics* g) noexcept {
 }
 
 UINT TGPRegion::GetRegionScansCount(const TGPMatrix* matrix) noexcept {
-    if (!matrix) {
-        RecordStatus(InvalidParameter);
-        return 0;
-    }
     UINT count = 0;
-    RecordStatus(Gdip().GdipGetRegionScansCount(nativeRegion, &count, matrix->Native()));
+    RecordStatus(Gdip().GdipGetRegionScansCount(nativeRegion, &count, NativeOf(matrix)));
     return count;
 }
 

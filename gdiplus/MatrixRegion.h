@@ -84,7 +84,7 @@ public:
     [[nodiscard]] static std::unique_ptr<TGPRegion> Create() noexcept;
     [[nodiscard]] static std::unique_ptr<TGPRegion> Create(const TGPRectF& rect) noexcept;
     [[nodiscard]] static std::unique_ptr<TGPRegion> Create(const TGPRect& rect) noexcept;
-    // The path is required.
+    // No path: GDI+ answers for itself.
     [[nodiscard]] static std::unique_ptr<TGPRegion> Create(const TGPGraphicsPath* path) noexcept;
     // Data as GetData writes it.
     [[nodiscard]] static std::unique_ptr<TGPRegion>
@@ -131,7 +131,7 @@ public:
     Status Translate(INT dx, INT dy) noexcept;
     Status Transform(const TGPMatrix* matrix) noexcept;
 
-    // The graphics object is required by these five.
+    // The graphics object is required by these five; Equals passes a missing region on to GDI+.
     Status GetBounds(TGPRect& rect, const TGPGraphics* g) noexcept;
     Status GetBounds(TGPRectF& rect, const TGPGraphics* g) noexcept;
     // The caller owns the GDI region; none when the call fails.
@@ -152,9 +152,9 @@ public:
                                  const TGPGraphics* g = nullptr) noexcept;
     [[nodiscard]] bool IsVisible(const TGPRectF& rect, const TGPGraphics* g = nullptr) noexcept;
 
-    // The region as rectangles after the matrix (required by the count). count receives the
-    // number of rectangles; an empty span asks for the count only, and a span too small for them
-    // all is InsufficientBuffer with the count needed and no rectangle written.
+    // The region as rectangles after the matrix. count receives the number of rectangles; an empty
+    // span asks for the count only, and a span too small for them all is InsufficientBuffer with
+    // the count needed and no rectangle written.
     [[nodiscard]] UINT GetRegionScansCount(const TGPMatrix* matrix) noexcept;
     Status GetRegionScans(const TGPMatrix* matrix, std::span<TGPRectF> rects, INT& count) noexcept;
     Status GetRegionScans(const TGPMatrix* matrix, std::span<TGPRect> rects, INT& count) noexcept;

@@ -158,8 +158,7 @@ Status TGPPen::SetTransform(const TGPMatrix* matrix) noexcept {
 }
 
 Status TGPPen::GetTransform(TGPMatrix* matrix) noexcept {
-    if (!matrix) return RecordStatus(InvalidParameter);
-    return RecordStatus(Gdip().GdipGetPenTransform(nativePen, matrix->Native()));
+    return RecordStatus(Gdip().GdipGetPenTransform(nativePen, NativeOf(matrix)));
 }
 
 Status TGPPen::ResetTransform() noexcept {
@@ -167,8 +166,7 @@ Status TGPPen::ResetTransform() noexcept {
 }
 
 Status TGPPen::MultiplyTransform(const TGPMatrix* matrix, MatrixOrder order) noexcept {
-    if (!matrix) return RecordStatus(InvalidParameter);
-    return RecordStatus(Gdip().GdipMultiplyPenTransform(nativePen, matrix->Native(), order));
+    return RecordStatus(Gdip().GdipMultiplyPenTransform(nativePen, NativeOf(matrix), order));
 }
 
 Status TGPPen::TranslateTransform(REAL dx, REAL dy, MatrixOrder order) noexcept {
@@ -194,8 +192,7 @@ Status TGPPen::SetColor(ARGB color) noexcept {
 }
 
 Status TGPPen::SetBrush(const TGPBrush* brush) noexcept {
-    if (!brush) return RecordStatus(InvalidParameter);
-    return RecordStatus(Gdip().GdipSetPenBrushFill(nativePen, brush->Native()));
+    return RecordStatus(Gdip().GdipSetPenBrushFill(nativePen, NativeOf(brush)));
 }
 
 Status TGPPen::GetColor(ARGB& color) noexcept {

@@ -49,7 +49,8 @@ public:
     Status SetAlignment(PenAlignment penAlignment) noexcept;
     [[nodiscard]] PenAlignment GetAlignment() noexcept;
 
-    // The pen's own transform. A missing matrix is InvalidParameter, kept, without a call.
+    // The pen's own transform. SetTransform without a matrix is InvalidParameter, kept, without a
+    // call; the others pass a missing matrix on to GDI+.
     Status SetTransform(const TGPMatrix* matrix) noexcept;
     Status GetTransform(TGPMatrix* matrix) noexcept;
     Status ResetTransform() noexcept;
@@ -62,7 +63,6 @@ public:
     // The fill's kind, a BrushType value.
     [[nodiscard]] INT GetPenType() noexcept;
     Status SetColor(ARGB color) noexcept;
-    // A missing brush is InvalidParameter, kept, without a call.
     Status SetBrush(const TGPBrush* brush) noexcept;
     // Only a solid-colour pen has a colour: any other answers WrongState, not kept. Returns the
     // kept status, so an unread earlier failure is answered too; color is written only when Ok.

@@ -71,10 +71,7 @@ TGPStringFormat* TGPStringFormat::GenericTypographic() noexcept {
 std::unique_ptr<TGPStringFormat> TGPStringFormat::Clone() noexcept {
     GpStringFormat* clone = nullptr;
     lastError = Gdip().GdipCloneStringFormat(nativeFormat, &clone);
-    if (lastError != Ok) {
-        if (clone) detail::DeleteNative(Gdip().GdipDeleteStringFormat, clone);
-        return nullptr;
-    }
+    if (lastError != Ok) return nullptr;
     return CreateFromNative(clone, Ok);
 }
 

@@ -340,6 +340,11 @@ TEST(GdipPenAttrFormatDrawing, PenSettingsRoundTripAndCloneCarriesThem) {
     EXPECT_EQ(pen->TranslateTransform(1, 2), Ok);
     EXPECT_EQ(pen->RotateTransform(90), Ok);
     EXPECT_EQ(pen->GetLastStatus(), Ok);
+    // Measured: a missing matrix or brush passed on as none is refused by GDI+ itself.
+    EXPECT_EQ(pen->GetTransform(nullptr), InvalidParameter);
+    EXPECT_EQ(pen->MultiplyTransform(nullptr), InvalidParameter);
+    EXPECT_EQ(pen->SetBrush(nullptr), InvalidParameter);
+    EXPECT_EQ(pen->GetLastStatus(), InvalidParameter);
 
     auto clone = pen->Clone();
     ASSERT_TRUE(clone);

@@ -649,10 +649,17 @@ TEST_F(PenAttrFormatSpy, PenMissingArgumentsAreRefusedWithoutCallingGdiplus) {
     EXPECT_EQ(pen->GetCustomEndCap(nullptr), InvalidParameter);
     EXPECT_EQ(pen->GetCompoundArray({}), InvalidParameter);
     EXPECT_EQ(pen->SetTransform(nullptr), InvalidParameter);
-    EXPECT_EQ(pen->GetTransform(nullptr), InvalidParameter);
-    EXPECT_EQ(pen->MultiplyTransform(nullptr), InvalidParameter);
-    EXPECT_EQ(pen->SetBrush(nullptr), InvalidParameter);
     EXPECT_TRUE(spy.Take().empty());
+    EXPECT_EQ(pen->GetLastStatus(), InvalidParameter);
+
+    // Other missing wrappers are GDI+'s to judge.
+    spy.Returns("GdipGetPenTransform", InvalidParameter);
+    EXPECT_EQ(pen->GetTransform(nullptr), InvalidParameter);
+    pen->MultiplyTransform(nullptr);
+    pen->SetBrush(nullptr);
+    EXPECT_EQ(spy.Take(),
+              (Calls{"GdipGetPenTransform(P,null)", "GdipMultiplyPenTransform(P,null,0)",
+                     "GdipSetPenBrushFill(P,null)"}));
     EXPECT_EQ(pen->GetLastStatus(), InvalidParameter);
 
     // An empty dash buffer is GDI+'s to judge.
