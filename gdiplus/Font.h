@@ -58,7 +58,7 @@ protected:
     [[nodiscard]] static std::unique_ptr<TGPFontFamily> CreateFromNative(GpFontFamily* handle,
                                                                          Status status) noexcept;
     void AttachNative(GpFontFamily* handle) noexcept { nativeFamily = handle; }
-    // For getters that hand this wrapper another handle: the one it held is deleted, not lost.
+    // For getters that hand this wrapper a new handle: the reference it held is deleted, not lost.
     void ReplaceNative(GpFontFamily* handle) noexcept;
     Status RecordStatus(Status status) noexcept { return KeepFailure(lastResult, status); }
 

@@ -720,6 +720,10 @@ TEST_F(GdipFontPath, GetFamilyGivesTheFamilyItsOwnNewHandle) {
     EXPECT_EQ(fresh->GetFamily(target.get()), Ok);
     EXPECT_EQ(target->Native(), FamilyHandle(0xB002));
     EXPECT_EQ(spy.Take(), (Calls{"GdipDeleteFontFamily(F1)"}));
+    // The same handle again is a second reference: the one held is let go.
+    EXPECT_EQ(fresh->GetFamily(target.get()), Ok);
+    EXPECT_EQ(target->Native(), FamilyHandle(0xB002));
+    EXPECT_EQ(spy.Take(), (Calls{"GdipDeleteFontFamily(F2)"}));
 
     // A failure writes nothing: the family keeps its handle, and both keep the failure.
     answer = GenericError;
@@ -790,10 +794,11 @@ TEST_F(GdipFontPath, GetFamiliesClonesEachFoundFamilyIntoTheCallers) {
     EXPECT_EQ(a->GetLastStatus(), Ok);
     EXPECT_EQ(collection->GetLastStatus(), Ok);
 
-    // A count found beyond the count sought fills no more than was sought.
+    // A count found beyond the count sought fills no more than was sought; the family's earlier
+    // reference goes even though the copy is the same handle.
     reported = 5;
     EXPECT_EQ(collection->GetFamilies(1, families, found), Ok);
-    EXPECT_EQ(spy.Take(), (Calls{"list 1", "clone F3"}));
+    EXPECT_EQ(spy.Take(), (Calls{"list 1", "clone F3", "GdipDeleteFontFamily(F3)"}));
 }
 
 // ---- the font from a family name
