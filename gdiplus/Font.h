@@ -33,7 +33,7 @@ public:
 
     // The name is the buffer's text up to its first NUL (at most 32 units); empty when GDI+ wrote
     // none.
-    Status GetFamilyName(std::wstring& name, LANGID language = 0) noexcept;
+    Status GetFamilyName(std::wstring& name, LANGID language) noexcept;
     // Carries this family's status.
     [[nodiscard]] std::unique_ptr<TGPFontFamily> Clone() noexcept;
     [[nodiscard]] bool IsAvailable() const noexcept { return nativeFamily != nullptr; }
