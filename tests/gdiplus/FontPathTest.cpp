@@ -871,6 +871,23 @@ TEST_F(GdipFontByName, AFontTheFamilyCannotMakeIsTriedOnSansSerif) {
                                  "GdipDeleteFontFamily(NF)"}));
 }
 
+TEST_F(GdipFontByName, NoRoomForTheTemporaryFamilyFallsBackToSansSerif) {
+    static void*(WINAPI * realAlloc)(SIZE_T) = nullptr;
+    static int allocations = 0;
+    realAlloc = spy.table().GdipAlloc;
+    allocations = 0;
+    // The font's own memory comes first, the temporary family's second.
+    spy.table().GdipAlloc = [](SIZE_T size) WINAPI -> void* {
+        return ++allocations == 2 ? nullptr : realAlloc(size);
+    };
+    auto made = TGPFont::Create(L"Known", 12, 0, UnitPoint);
+    spy.table().GdipAlloc = realAlloc;
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->Native(), kFont);
+    EXPECT_EQ(made->GetLastStatus(), Ok);
+    EXPECT_EQ(spy.Take(), (Calls{"SansSerif", "GdipCreateFont(SS)"}));
+}
+
 TEST_F(GdipFontByName, AFailingSansSerifEndsWithItsStatusAndNoFont) {
     genericStatus = FontFamilyNotFound;
     auto unknown = TGPFont::Create(L"Unknown", 12, 0, UnitPoint);
