@@ -42,9 +42,10 @@ TGPFontFamily::Create(const std::wstring& name, const TGPFontCollection* fontCol
     return family;
 }
 
+// Each handle GDI+ hands over is a reference of its own, even the very one already held (this Wine
+// gives one shared pointer per installed family), so the held reference always goes.
 void TGPFontFamily::ReplaceNative(GpFontFamily* handle) noexcept {
-    if (nativeFamily && nativeFamily != handle)
-        detail::DeleteNative(Gdip().GdipDeleteFontFamily, nativeFamily);
+    if (nativeFamily) detail::DeleteNative(Gdip().GdipDeleteFontFamily, nativeFamily);
     AttachNative(handle);
 }
 

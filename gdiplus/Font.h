@@ -33,7 +33,7 @@ public:
 
     // The name is the buffer's text up to its first NUL (at most 32 units); empty when GDI+ wrote
     // none.
-    Status GetFamilyName(std::wstring& name, LANGID language = 0) noexcept;
+    Status GetFamilyName(std::wstring& name, LANGID language) noexcept;
     // Carries this family's status.
     [[nodiscard]] std::unique_ptr<TGPFontFamily> Clone() noexcept;
     [[nodiscard]] bool IsAvailable() const noexcept { return nativeFamily != nullptr; }
@@ -58,7 +58,7 @@ protected:
     [[nodiscard]] static std::unique_ptr<TGPFontFamily> CreateFromNative(GpFontFamily* handle,
                                                                          Status status) noexcept;
     void AttachNative(GpFontFamily* handle) noexcept { nativeFamily = handle; }
-    // For getters that hand this wrapper another handle: the one it held is deleted, not lost.
+    // For getters that hand this wrapper a new handle: the reference it held is deleted, not lost.
     void ReplaceNative(GpFontFamily* handle) noexcept;
     Status RecordStatus(Status status) noexcept { return KeepFailure(lastResult, status); }
 

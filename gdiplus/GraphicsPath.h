@@ -16,22 +16,19 @@ class TGPMatrix;
 class TGPPen;
 class TGPStringFormat;
 
-inline constexpr REAL FlatnessDefault = 1.0f / 4.0f;
-
 // Float and integer overloads call the flat functions without and with the suffix "I"; angles
 // and tensions are always REAL.
 class TGPGraphicsPath : public TGdiplusBase {
 public:
     // Constructors from a fill mode or from points keep their call's status whatever it is.
-    [[nodiscard]] static std::unique_ptr<TGPGraphicsPath>
-    Create(FillMode fillMode = FillModeAlternate) noexcept;
+    [[nodiscard]] static std::unique_ptr<TGPGraphicsPath> Create(FillMode fillMode) noexcept;
     // One type byte per point; arrays of different lengths are InvalidParameter, without a call.
-    [[nodiscard]] static std::unique_ptr<TGPGraphicsPath>
-    Create(std::span<const TGPPointF> points, std::span<const BYTE> types,
-           FillMode fillMode = FillModeAlternate) noexcept;
-    [[nodiscard]] static std::unique_ptr<TGPGraphicsPath>
-    Create(std::span<const TGPPoint> points, std::span<const BYTE> types,
-           FillMode fillMode = FillModeAlternate) noexcept;
+    [[nodiscard]] static std::unique_ptr<TGPGraphicsPath> Create(std::span<const TGPPointF> points,
+                                                                 std::span<const BYTE> types,
+                                                                 FillMode fillMode) noexcept;
+    [[nodiscard]] static std::unique_ptr<TGPGraphicsPath> Create(std::span<const TGPPoint> points,
+                                                                 std::span<const BYTE> types,
+                                                                 FillMode fillMode) noexcept;
     // A copy of the path; a failure is kept. No path: InvalidParameter, without a call.
     [[nodiscard]] static std::unique_ptr<TGPGraphicsPath>
     Create(const TGPGraphicsPath* path) noexcept;
@@ -137,14 +134,12 @@ public:
                      const TGPPen* pen = nullptr) noexcept;
     Status GetBounds(TGPRect& bounds, const TGPMatrix* matrix = nullptr,
                      const TGPPen* pen = nullptr) noexcept;
-    Status Flatten(const TGPMatrix* matrix = nullptr, REAL flatness = FlatnessDefault) noexcept;
+    Status Flatten(const TGPMatrix* matrix, REAL flatness) noexcept;
     // No pen: InvalidParameter, without a call.
-    Status Widen(const TGPPen* pen, const TGPMatrix* matrix = nullptr,
-                 REAL flatness = FlatnessDefault) noexcept;
-    Status Outline(const TGPMatrix* matrix = nullptr, REAL flatness = FlatnessDefault) noexcept;
+    Status Widen(const TGPPen* pen, const TGPMatrix* matrix, REAL flatness) noexcept;
+    Status Outline(const TGPMatrix* matrix, REAL flatness) noexcept;
     Status Warp(std::span<const TGPPointF> destPoints, const TGPRectF& srcRect,
-                const TGPMatrix* matrix = nullptr, WarpMode warpMode = WarpModePerspective,
-                REAL flatness = FlatnessDefault) noexcept;
+                const TGPMatrix* matrix, WarpMode warpMode, REAL flatness) noexcept;
 
     // Hit tests: the answer starts false, so a call that fails without writing answers false.
     [[nodiscard]] bool IsVisible(REAL x, REAL y, const TGPGraphics* g = nullptr) noexcept;

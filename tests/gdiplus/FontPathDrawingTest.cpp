@@ -84,7 +84,7 @@ private:
 
 std::wstring NameOf(TGPFontFamily& family) {
     std::wstring name;
-    EXPECT_EQ(family.GetFamilyName(name), Ok);
+    EXPECT_EQ(family.GetFamilyName(name, 0), Ok);
     return name;
 }
 
@@ -459,7 +459,7 @@ const std::vector<Figure>& Figures() {
          {48, 48}},
         {"another path",
          [](TGPGraphicsPath& p) {
-             auto other = TGPGraphicsPath::Create();
+             auto other = TGPGraphicsPath::Create(FillModeAlternate);
              other->AddRectangle(TGPRect{16, 16, 32, 32});
              return p.AddPath(other.get(), false);
          },
@@ -472,7 +472,7 @@ const std::vector<Figure>& Figures() {
 TEST(GdipFontPathDrawing, EachFigureKindFillsAndHitTestsItsOwnArea) {
     auto brush = MakeBrush();
     for (const Figure& figure : Figures()) {
-        auto path = TGPGraphicsPath::Create();
+        auto path = TGPGraphicsPath::Create(FillModeAlternate);
         ASSERT_TRUE(path) << figure.what;
         EXPECT_EQ(figure.add(*path), Ok) << figure.what;
         EXPECT_GT(path->GetPointCount(), 1) << figure.what;
@@ -495,7 +495,7 @@ TEST(GdipFontPathDrawing, EachFigureKindFillsAndHitTestsItsOwnArea) {
 }
 
 TEST(GdipFontPathDrawing, OutlineHitTestsFollowThePen) {
-    auto path = TGPGraphicsPath::Create();
+    auto path = TGPGraphicsPath::Create(FillModeAlternate);
     path->AddRectangle(TGPRect{16, 16, 32, 32});
     auto pen = MakePen(4);
     Canvas canvas;
@@ -514,7 +514,7 @@ TEST(GdipFontPathDrawing, OutlineHitTestsFollowThePen) {
 
 TEST(GdipFontPathDrawing, FillModeDecidesWhetherOverlapsAreInside) {
     const TGPRect overlapping[] = {{8, 8, 32, 32}, {24, 24, 32, 32}};
-    auto alternate = TGPGraphicsPath::Create();
+    auto alternate = TGPGraphicsPath::Create(FillModeAlternate);
     EXPECT_EQ(alternate->GetFillMode(), FillModeAlternate);
     auto winding = TGPGraphicsPath::Create(FillModeWinding);
     EXPECT_EQ(winding->GetFillMode(), FillModeWinding);
@@ -530,7 +530,7 @@ TEST(GdipFontPathDrawing, FillModeDecidesWhetherOverlapsAreInside) {
 }
 
 TEST(GdipFontPathDrawing, BoundsWithAndWithoutAPen) {
-    auto path = TGPGraphicsPath::Create();
+    auto path = TGPGraphicsPath::Create(FillModeAlternate);
     path->AddRectangle(TGPRectF{10, 10, 20, 20});
     TGPRectF bounds{};
     EXPECT_EQ(path->GetBounds(bounds), Ok);
@@ -558,14 +558,14 @@ TEST(GdipFontPathDrawing, BoundsWithAndWithoutAPen) {
 }
 
 TEST(GdipFontPathDrawing, FlatteningTurnsCurvesIntoLines) {
-    auto path = TGPGraphicsPath::Create();
+    auto path = TGPGraphicsPath::Create(FillModeAlternate);
     path->AddEllipse(TGPRect{8, 8, 48, 48});
     const INT curved = path->GetPointCount();
     std::vector<BYTE> types(static_cast<std::size_t>(curved));
     ASSERT_EQ(path->GetPathTypes(types), Ok);
     EXPECT_EQ(types[1] & 0x07, 3); // a Bezier point
 
-    EXPECT_EQ(path->Flatten(), Ok);
+    EXPECT_EQ(path->Flatten(nullptr, 0.25f), Ok);
     const INT flat = path->GetPointCount();
     EXPECT_GT(flat, curved);
     types.resize(static_cast<std::size_t>(flat));
@@ -575,7 +575,7 @@ TEST(GdipFontPathDrawing, FlatteningTurnsCurvesIntoLines) {
     EXPECT_TRUE(path->IsVisible(32, 32));
     EXPECT_FALSE(path->IsVisible(10, 10));
 
-    auto coarse = TGPGraphicsPath::Create();
+    auto coarse = TGPGraphicsPath::Create(FillModeAlternate);
     coarse->AddEllipse(TGPRect{8, 8, 48, 48});
     auto half = MakeMatrix(0.5f, 0.5f, 0, 0);
     EXPECT_EQ(coarse->Flatten(half.get(), 4.0f), Ok);
@@ -586,7 +586,7 @@ TEST(GdipFontPathDrawing, FlatteningTurnsCurvesIntoLines) {
 }
 
 TEST(GdipFontPathDrawing, TransformMovesThePathAndNoMatrixLeavesIt) {
-    auto path = TGPGraphicsPath::Create();
+    auto path = TGPGraphicsPath::Create(FillModeAlternate);
     path->AddRectangle(TGPRectF{0, 0, 10, 10});
     EXPECT_EQ(path->Transform(nullptr), Ok);
     auto move = MakeMatrix(1, 2, 20, 30);
@@ -602,11 +602,11 @@ TEST(GdipFontPathDrawing, TransformMovesThePathAndNoMatrixLeavesIt) {
 }
 
 TEST(GdipFontPathDrawing, WideningMakesALineAnArea) {
-    auto path = TGPGraphicsPath::Create();
+    auto path = TGPGraphicsPath::Create(FillModeAlternate);
     path->AddLine(8, 32, 56, 32);
     EXPECT_FALSE(path->IsVisible(32, 34));
     auto pen = MakePen(8);
-    EXPECT_EQ(path->Widen(pen.get()), Ok);
+    EXPECT_EQ(path->Widen(pen.get(), nullptr, 0.25f), Ok);
     EXPECT_TRUE(path->IsVisible(32, 34));
     EXPECT_FALSE(path->IsVisible(32, 40));
     TGPRectF bounds{};
@@ -620,7 +620,7 @@ TEST(GdipFontPathDrawing, WideningMakesALineAnArea) {
     EXPECT_TRUE(canvas.Inked(32, 30));
     EXPECT_FALSE(canvas.Inked(32, 40));
 
-    auto scaled = TGPGraphicsPath::Create();
+    auto scaled = TGPGraphicsPath::Create(FillModeAlternate);
     scaled->AddLine(8, 16, 24, 16);
     auto twice = MakeMatrix(2, 2, 0, 0);
     EXPECT_EQ(scaled->Widen(pen.get(), twice.get(), 0.5f), Ok);
@@ -629,13 +629,14 @@ TEST(GdipFontPathDrawing, WideningMakesALineAnArea) {
 }
 
 TEST(GdipFontPathDrawing, WarpAndOutlineAreNotImplementedHere) {
-    auto path = TGPGraphicsPath::Create();
+    auto path = TGPGraphicsPath::Create(FillModeAlternate);
     path->AddRectangle(TGPRect{10, 10, 20, 20});
     const INT count = path->GetPointCount();
     const TGPPointF dest[] = {{0, 0}, {40, 0}, {0, 40}, {40, 40}};
-    EXPECT_EQ(path->Warp(dest, TGPRectF{10, 10, 20, 20}), NotImplemented);
+    EXPECT_EQ(path->Warp(dest, TGPRectF{10, 10, 20, 20}, nullptr, WarpModePerspective, 0.25f),
+              NotImplemented);
     EXPECT_EQ(path->GetLastStatus(), NotImplemented);
-    EXPECT_EQ(path->Outline(), NotImplemented);
+    EXPECT_EQ(path->Outline(nullptr, 0.25f), NotImplemented);
     EXPECT_EQ(path->GetLastStatus(), NotImplemented);
     EXPECT_EQ(path->GetLastStatus(), Ok);
     EXPECT_EQ(path->GetPointCount(), count);
@@ -645,7 +646,7 @@ TEST(GdipFontPathDrawing, TextJoinsAPathOnlyWithAStringFormat) {
     TGPFontFamily* sans = TGPFontFamily::GenericSansSerif();
     TGPStringFormat* format = TGPStringFormat::GenericTypographic();
     ASSERT_NE(format, nullptr);
-    auto path = TGPGraphicsPath::Create();
+    auto path = TGPGraphicsPath::Create(FillModeAlternate);
     // No format: refused whatever the layout.
     EXPECT_EQ(path->AddString(L"Hg", -1, sans, kRegular, 24, TGPPointF{4, 4}, nullptr),
               InvalidParameter);
@@ -669,10 +670,10 @@ TEST(GdipFontPathDrawing, TextJoinsAPathOnlyWithAStringFormat) {
     EXPECT_GT(canvas.InkCount(), 20);
 
     // A length beyond the text is cut to it; a shorter one takes only its units.
-    auto longer = TGPGraphicsPath::Create();
+    auto longer = TGPGraphicsPath::Create(FillModeAlternate);
     EXPECT_EQ(longer->AddString(L"Hg", 400, sans, kRegular, 24, TGPPoint{4, 4}, format), Ok);
     EXPECT_EQ(longer->GetPointCount(), count);
-    auto firstOnly = TGPGraphicsPath::Create();
+    auto firstOnly = TGPGraphicsPath::Create(FillModeAlternate);
     EXPECT_EQ(firstOnly->AddString(L"Hg", 1, sans, kRegular, 24, TGPRect{4, 4, 60, 60}, format),
               Ok);
     EXPECT_GT(firstOnly->GetPointCount(), 0);
@@ -680,7 +681,7 @@ TEST(GdipFontPathDrawing, TextJoinsAPathOnlyWithAStringFormat) {
 }
 
 TEST(GdipFontPathDrawing, FiguresMarkersAndDirection) {
-    auto path = TGPGraphicsPath::Create();
+    auto path = TGPGraphicsPath::Create(FillModeAlternate);
     path->AddLine(8.0f, 8.0f, 56.0f, 8.0f);
     TGPPointF last{};
     EXPECT_EQ(path->GetLastPoint(last), Ok);
@@ -722,7 +723,7 @@ TEST(GdipFontPathDrawing, FiguresMarkersAndDirection) {
 }
 
 TEST(GdipFontPathDrawing, PathsFromPointsCopiesAndClones) {
-    auto source = TGPGraphicsPath::Create();
+    auto source = TGPGraphicsPath::Create(FillModeAlternate);
     source->AddRectangle(TGPRect{16, 16, 32, 32});
     TPathData data;
     ASSERT_EQ(source->GetPathData(data), Ok);
@@ -735,11 +736,13 @@ TEST(GdipFontPathDrawing, PathsFromPointsCopiesAndClones) {
     std::vector<TGPPoint> whole(points.size());
     for (std::size_t i = 0; i < whole.size(); ++i)
         whole[i] = {static_cast<INT>(points[i].X), static_cast<INT>(points[i].Y)};
-    auto fromInts = TGPGraphicsPath::Create(std::span<const TGPPoint>(whole), types);
+    auto fromInts =
+        TGPGraphicsPath::Create(std::span<const TGPPoint>(whole), types, FillModeAlternate);
     EXPECT_EQ(fromInts->GetLastStatus(), Ok);
     auto copy = TGPGraphicsPath::Create(source.get());
     EXPECT_EQ(copy->GetLastStatus(), Ok);
-    source->Warp(points, TGPRectF{0, 0, 1, 1}); // leaves a failure in the source
+    source->Warp(points, TGPRectF{0, 0, 1, 1}, nullptr, WarpModePerspective,
+                 0.25f); // leaves a failure in the source
     auto clone = source->Clone();
     ASSERT_TRUE(clone);
     EXPECT_EQ(clone->GetLastStatus(), Ok);
@@ -755,7 +758,7 @@ TEST(GdipFontPathDrawing, PathsFromPointsCopiesAndClones) {
     copy->AddRectangle(TGPRect{0, 0, 4, 4});
     EXPECT_EQ(source->GetPointCount(), 4);
 
-    auto mismatched = TGPGraphicsPath::Create(points, types.first(2));
+    auto mismatched = TGPGraphicsPath::Create(points, types.first(2), FillModeAlternate);
     EXPECT_EQ(mismatched->Native(), nullptr);
     EXPECT_EQ(mismatched->GetLastStatus(), InvalidParameter);
     auto noSource = TGPGraphicsPath::Create(static_cast<const TGPGraphicsPath*>(nullptr));
@@ -775,7 +778,7 @@ void Prepare(TPathData& data, INT n) {
 }
 
 TEST(GdipFontPathDrawing, PathDataFitsTheRecordToThePath) {
-    auto path = TGPGraphicsPath::Create();
+    auto path = TGPGraphicsPath::Create(FillModeAlternate);
     TPathData empty;
     Prepare(empty, 3);
     EXPECT_EQ(path->GetPathData(empty), Ok);
@@ -784,7 +787,7 @@ TEST(GdipFontPathDrawing, PathDataFitsTheRecordToThePath) {
     EXPECT_EQ(empty.Types, nullptr);
     // An empty path answers the kept status without a call.
     const TGPPointF dest[] = {{0, 0}, {1, 0}, {0, 1}};
-    path->Warp(dest, TGPRectF{0, 0, 1, 1});
+    path->Warp(dest, TGPRectF{0, 0, 1, 1}, nullptr, WarpModePerspective, 0.25f);
     EXPECT_EQ(path->GetPathData(empty), NotImplemented);
     EXPECT_EQ(path->GetLastStatus(), NotImplemented);
 

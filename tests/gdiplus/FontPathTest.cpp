@@ -90,7 +90,7 @@ const std::vector<Form>& Forms() {
     static const std::vector<Form> forms = {
         // Path construction: the creating call's status is kept; no handle here, so none deleted.
         {"Create",
-         [](GdipFontPath&) { static_cast<void>(TGPGraphicsPath::Create()); },
+         [](GdipFontPath&) { static_cast<void>(TGPGraphicsPath::Create(FillModeAlternate)); },
          {"GdipCreatePath(0,&)", "GdipDeletePath(null)"}},
         {"Create winding",
          [](GdipFontPath&) { static_cast<void>(TGPGraphicsPath::Create(FillModeWinding)); },
@@ -101,7 +101,9 @@ const std::vector<Form>& Forms() {
          },
          {"GdipCreatePath2(ptsF,types,4,1,&)", "GdipDeletePath(null)"}},
         {"Create int points",
-         [](GdipFontPath&) { static_cast<void>(TGPGraphicsPath::Create(gPts, gTypes)); },
+         [](GdipFontPath&) {
+             static_cast<void>(TGPGraphicsPath::Create(gPts, gTypes, FillModeAlternate));
+         },
          {"GdipCreatePath2I(pts,types,4,0,&)", "GdipDeletePath(null)"}},
         {"Create copy",
          [](GdipFontPath& f) { static_cast<void>(TGPGraphicsPath::Create(f.other.get())); },
@@ -366,19 +368,21 @@ const std::vector<Form>& Forms() {
              P(f).GetBounds(bounds, nullptr, f.pen.get());
          },
          {"GdipGetPathWorldBoundsI(Pa,&,null,P)"}},
-        {"Flatten", [](GdipFontPath& f) { P(f).Flatten(); }, {"GdipFlattenPath(Pa,null,0.25)"}},
+        {"Flatten",
+         [](GdipFontPath& f) { P(f).Flatten(nullptr, 0.25f); },
+         {"GdipFlattenPath(Pa,null,0.25)"}},
         {"Flatten matrix",
          [](GdipFontPath& f) { P(f).Flatten(f.matrix.get(), 2.5f); },
          {"GdipFlattenPath(Pa,M,2.5)"}},
         {"Widen",
-         [](GdipFontPath& f) { P(f).Widen(f.pen.get()); },
+         [](GdipFontPath& f) { P(f).Widen(f.pen.get(), nullptr, 0.25f); },
          {"GdipWidenPath(Pa,P,null,0.25)"}},
         {"Widen matrix",
          [](GdipFontPath& f) { P(f).Widen(f.pen.get(), f.matrix.get(), 2.5f); },
          {"GdipWidenPath(Pa,P,M,2.5)"}},
-        {"Widen no pen", [](GdipFontPath& f) { P(f).Widen(nullptr, f.matrix.get()); }, {}},
+        {"Widen no pen", [](GdipFontPath& f) { P(f).Widen(nullptr, f.matrix.get(), 0.25f); }, {}},
         {"Outline",
-         [](GdipFontPath& f) { P(f).Outline(); },
+         [](GdipFontPath& f) { P(f).Outline(nullptr, 0.25f); },
          {"GdipWindingModeOutline(Pa,null,0.25)"}},
         {"Outline matrix",
          [](GdipFontPath& f) { P(f).Outline(f.matrix.get(), 2.5f); },
@@ -388,9 +392,10 @@ const std::vector<Form>& Forms() {
              P(f).Warp(gPtsF, TGPRectF{1, 2, 3, 4}, f.matrix.get(), WarpModeBilinear, 2.5f);
          },
          {"GdipWarpPath(Pa,M,ptsF,4,1,2,3,4,1,2.5)"}},
-        {"Warp defaults",
+        {"Warp without a matrix",
          [](GdipFontPath& f) {
-             P(f).Warp(std::span(gPtsF).first(3), TGPRectF{1, 2, 3, 4});
+             P(f).Warp(std::span(gPtsF).first(3), TGPRectF{1, 2, 3, 4}, nullptr,
+                       WarpModePerspective, 0.25f);
          },
          {"GdipWarpPath(Pa,null,ptsF,3,1,2,3,4,0,0.25)"}},
         // Hit tests
@@ -651,7 +656,7 @@ TEST_F(GdipFontPath, AFamilyNameIsTheBufferUpToItsFirstNul) {
         written = row.written;
         answer = row.status;
         std::wstring name = L"before";
-        EXPECT_EQ(family->GetFamilyName(name), row.status);
+        EXPECT_EQ(family->GetFamilyName(name, 0), row.status);
         EXPECT_EQ(name, row.expected);
     }
     EXPECT_EQ(family->GetLastStatus(), GenericError);
@@ -720,6 +725,10 @@ TEST_F(GdipFontPath, GetFamilyGivesTheFamilyItsOwnNewHandle) {
     EXPECT_EQ(fresh->GetFamily(target.get()), Ok);
     EXPECT_EQ(target->Native(), FamilyHandle(0xB002));
     EXPECT_EQ(spy.Take(), (Calls{"GdipDeleteFontFamily(F1)"}));
+    // The same handle again is a second reference: the one held is let go.
+    EXPECT_EQ(fresh->GetFamily(target.get()), Ok);
+    EXPECT_EQ(target->Native(), FamilyHandle(0xB002));
+    EXPECT_EQ(spy.Take(), (Calls{"GdipDeleteFontFamily(F2)"}));
 
     // A failure writes nothing: the family keeps its handle, and both keep the failure.
     answer = GenericError;
@@ -790,10 +799,11 @@ TEST_F(GdipFontPath, GetFamiliesClonesEachFoundFamilyIntoTheCallers) {
     EXPECT_EQ(a->GetLastStatus(), Ok);
     EXPECT_EQ(collection->GetLastStatus(), Ok);
 
-    // A count found beyond the count sought fills no more than was sought.
+    // A count found beyond the count sought fills no more than was sought; the family's earlier
+    // reference goes even though the copy is the same handle.
     reported = 5;
     EXPECT_EQ(collection->GetFamilies(1, families, found), Ok);
-    EXPECT_EQ(spy.Take(), (Calls{"list 1", "clone F3"}));
+    EXPECT_EQ(spy.Take(), (Calls{"list 1", "clone F3", "GdipDeleteFontFamily(F3)"}));
 }
 
 // ---- the font from a family name
@@ -861,6 +871,23 @@ TEST_F(GdipFontByName, AFontTheFamilyCannotMakeIsTriedOnSansSerif) {
                                  "GdipDeleteFontFamily(NF)"}));
 }
 
+TEST_F(GdipFontByName, NoRoomForTheTemporaryFamilyFallsBackToSansSerif) {
+    static void*(WINAPI * realAlloc)(SIZE_T) = nullptr;
+    static int allocations = 0;
+    realAlloc = spy.table().GdipAlloc;
+    allocations = 0;
+    // The font's own memory comes first, the temporary family's second.
+    spy.table().GdipAlloc = [](SIZE_T size) WINAPI -> void* {
+        return ++allocations == 2 ? nullptr : realAlloc(size);
+    };
+    auto made = TGPFont::Create(L"Known", 12, 0, UnitPoint);
+    spy.table().GdipAlloc = realAlloc;
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->Native(), kFont);
+    EXPECT_EQ(made->GetLastStatus(), Ok);
+    EXPECT_EQ(spy.Take(), (Calls{"SansSerif", "GdipCreateFont(SS)"}));
+}
+
 TEST_F(GdipFontByName, AFailingSansSerifEndsWithItsStatusAndNoFont) {
     genericStatus = FontFamilyNotFound;
     auto unknown = TGPFont::Create(L"Unknown", 12, 0, UnitPoint);
@@ -881,9 +908,10 @@ TEST_F(GdipFontByName, AFailingSansSerifEndsWithItsStatusAndNoFont) {
 
 TEST_F(GdipFontPath, PathConstructorsAndCloneKeepTheirOwnStatus) {
     spy.Returns("GdipCreatePath", OutOfMemory);
-    EXPECT_EQ(TGPGraphicsPath::Create()->GetLastStatus(), OutOfMemory);
+    EXPECT_EQ(TGPGraphicsPath::Create(FillModeAlternate)->GetLastStatus(), OutOfMemory);
     spy.Returns("GdipCreatePath2I", InvalidParameter);
-    EXPECT_EQ(TGPGraphicsPath::Create(gPts, gTypes)->GetLastStatus(), InvalidParameter);
+    EXPECT_EQ(TGPGraphicsPath::Create(gPts, gTypes, FillModeAlternate)->GetLastStatus(),
+              InvalidParameter);
 
     spy.Returns("GdipClonePath", ObjectBusy);
     auto copy = TGPGraphicsPath::Create(other.get());
@@ -893,9 +921,9 @@ TEST_F(GdipFontPath, PathConstructorsAndCloneKeepTheirOwnStatus) {
     spy.Take();
     auto noPath = TGPGraphicsPath::Create(static_cast<const TGPGraphicsPath*>(nullptr));
     EXPECT_EQ(noPath->GetLastStatus(), InvalidParameter);
-    auto mismatched = TGPGraphicsPath::Create(gPtsF, std::span(gTypes).first(3));
+    auto mismatched = TGPGraphicsPath::Create(gPtsF, std::span(gTypes).first(3), FillModeAlternate);
     EXPECT_EQ(mismatched->GetLastStatus(), InvalidParameter);
-    EXPECT_EQ(path->Widen(nullptr), InvalidParameter);
+    EXPECT_EQ(path->Widen(nullptr, nullptr, 0.25f), InvalidParameter);
     EXPECT_EQ(path->GetLastStatus(), InvalidParameter);
     EXPECT_TRUE(spy.Take().empty());
 
@@ -928,7 +956,7 @@ TEST_F(GdipFontPath, PathGettersStartFromTheirPresetWhenTheCallFails) {
 
     // Transform without a matrix neither calls nor touches the kept status.
     spy.Returns("GdipFlattenPath", GenericError);
-    path->Flatten();
+    path->Flatten(nullptr, 0.25f);
     spy.Take();
     EXPECT_EQ(path->Transform(nullptr), Ok);
     EXPECT_EQ(path->GetLastStatus(), GenericError);

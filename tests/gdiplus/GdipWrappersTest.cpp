@@ -583,12 +583,13 @@ TEST_F(GdipWrappers, ReplacingAHandleDeletesTheOneHeld) {
     auto family = GdipFactory::Make<Replacing<TGPFontFamily, GpFontFamily*>>(
         reinterpret_cast<GpFontFamily*>(0xB001));
     family->ReplaceNative(reinterpret_cast<GpFontFamily*>(0xB002));
-    family->ReplaceNative(reinterpret_cast<GpFontFamily*>(0xB002)); // the same one stays
+    // A family handed the same handle again holds a second reference: the first one goes.
+    family->ReplaceNative(reinterpret_cast<GpFontFamily*>(0xB002));
     auto cap = GdipFactory::Make<Replacing<TGPCustomLineCap, GpCustomLineCap*>>(nullptr);
     cap->ReplaceNative(reinterpret_cast<GpCustomLineCap*>(0xB101));
     cap->ReplaceNative(reinterpret_cast<GpCustomLineCap*>(0xB102));
-    EXPECT_EQ(spy.Take(),
-              (Calls{"GdipDeleteFontFamily(0xb001)", "GdipDeleteCustomLineCap(0xb101)"}));
+    EXPECT_EQ(spy.Take(), (Calls{"GdipDeleteFontFamily(0xb001)", "GdipDeleteFontFamily(0xb002)",
+                                 "GdipDeleteCustomLineCap(0xb101)"}));
     family.reset();
     cap.reset();
     EXPECT_EQ(spy.Take(),
