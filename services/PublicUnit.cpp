@@ -3,7 +3,6 @@
 #include "Deploy.h"
 #include "classlib/FileUtil.h"
 #include "classlib/IniFile.h"
-#include "classlib/Text.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -112,17 +111,6 @@ std::wstring GetLastUpgradeVersion() {
     return TIniFile(GetIniPath(true)).ReadString(kCommon, L"LastTimeUpGradeVersion", L"0.0.0.0");
 }
 
-std::wstring GameHostFragment() {
-    return std::wstring(L".") + kGameCode + L"." + deploy::kGameHostLabel;
-}
-
-std::wstring ExtractServerId(const std::wstring& url) {
-    using namespace text;
-    const auto p = static_cast<std::ptrdiff_t>(Pos(L"http://s", url));
-    const auto q = static_cast<std::ptrdiff_t>(Pos(GameHostFragment(), url));
-    return Copy(url, p + 8, q - p - 8);
-}
-
 std::wstring GetPayUrl() {
     if (ServerId.empty()) return {};
     // The format's two "%s" take the game id and the server id, in that order; what a value
@@ -137,27 +125,6 @@ std::wstring GetPayUrl() {
         at = hit + 2;
     }
     return out.append(PayUrlFormat, at, std::wstring::npos);
-}
-
-bool IsVersionInRange(const std::wstring& list) {
-    using namespace text;
-    if (list.empty()) return true;
-    std::wstring rest = list + L",";
-    while (!rest.empty()) {
-        const auto comma = static_cast<std::ptrdiff_t>(Pos(L",", rest));
-        const std::wstring item = Copy(rest, 1, comma - 1);
-        rest = Copy(rest, comma + 1, static_cast<std::ptrdiff_t>(rest.size()));
-        if (item.empty()) return false;
-        if (const auto dash = static_cast<std::ptrdiff_t>(Pos(L"-", item))) {
-            const std::int32_t low = StrToIntDef(Copy(item, 1, dash - 1), 0);
-            const std::int32_t high =
-                StrToIntDef(Copy(item, dash + 1, static_cast<std::ptrdiff_t>(item.size())), 0);
-            if (low <= kClientVersion && kClientVersion <= high) return true;
-        } else if (StrToIntDef(item, 0) == kClientVersion) {
-            return true;
-        }
-    }
-    return false;
 }
 
 } // namespace tn
