@@ -71,6 +71,16 @@ void Say(const std::string& line) {
     std::cout << line << std::endl;
 }
 
+// Ends the program when the probe ends, whichever way it ends.
+struct EndOnExit {
+    HANDLE process;
+    ~EndOnExit() {
+        if (::WaitForSingleObject(process, 0) != WAIT_TIMEOUT) return;
+        ::TerminateProcess(process, 4);
+        ::WaitForSingleObject(process, 5000);
+    }
+};
+
 // The program has taken the messages sent before this once it answers.
 bool Sync(HWND wnd) {
     DWORD_PTR result = 0;
@@ -99,12 +109,18 @@ int wmain(int argc, wchar_t** argv) {
     }
     const tn::UniqueHandleKernel process(pi.hProcess);
     const tn::UniqueHandleKernel thread(pi.hThread);
+    const EndOnExit end{process.get()};
     childPid = pi.dwProcessId;
     ::WaitForInputIdle(process.get(), 30000);
-    const HWND wnd = FindWindowOfChild(L"TFormBack");
+    // The program may look at its queue before it makes its window, which ends the wait above
+    // early: look for the window until it is there, the program has ended, or 30 s have passed.
+    HWND wnd = FindWindowOfChild(L"TFormBack");
+    for (int i = 0; !wnd && i < 600; ++i) {
+        if (::WaitForSingleObject(process.get(), 50) != WAIT_TIMEOUT) break;
+        wnd = FindWindowOfChild(L"TFormBack");
+    }
     if (!wnd) {
         Say("error no background window");
-        ::TerminateProcess(process.get(), 3);
         return 2;
     }
     Sync(wnd);
@@ -154,8 +170,6 @@ int wmain(int argc, wchar_t** argv) {
             Say("error unknown command");
         }
     }
-    if (::WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0)
-        ::TerminateProcess(process.get(), 4);
     Say("bye");
     return 0;
 }

@@ -26,6 +26,26 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000)
     }
 }
 
+// While it lives, a message loop of this thread that waits past ms is ended with a quit message,
+// and Expired() then tells that what the loop waited for never came.
+class LoopBound {
+public:
+    explicit LoopBound(UINT ms) : FTimer(::SetTimer(nullptr, 0, ms, &OnTimer)) { Fired = false; }
+    LoopBound(const LoopBound&) = delete;
+    LoopBound& operator=(const LoopBound&) = delete;
+    ~LoopBound() { ::KillTimer(nullptr, FTimer); }
+    [[nodiscard]] static bool Expired() noexcept { return Fired; }
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
+        ::KillTimer(nullptr, id);
+        Fired = true;
+        ::PostQuitMessage(0);
+    }
+    static inline bool Fired = false;
+    UINT_PTR FTimer;
+};
+
 // Dispatches what is queued now.
 inline void Pump() {
     PumpUntil([] { return true; }, 0);
