@@ -457,6 +457,35 @@ TEST(PopupMenu, ShowsItsItemsWithCheckMarksAndRunsTheChosenOneAfterClosing) {
     EXPECT_EQ(MenuPeek::captions, (std::vector<std::wstring>{L"打开", L"退出"}));
     EXPECT_EQ(MenuPeek::checked, (std::vector<bool>{false, true}));
     EXPECT_EQ(log, Log{"exit"});
+    // The system's own calls are the ones made: the window has its WM_NULL waiting.
+    bool nullPosted = false;
+    MSG msg;
+    while (::PeekMessageW(&msg, form->Handle(), 0, 0, PM_REMOVE))
+        nullPosted |= msg.message == WM_NULL;
+    EXPECT_TRUE(nullPosted);
+}
+
+TEST(PopupMenu, TakesTheForegroundBeforeTrackingAndPostsANullMessageBeforeTheClick) {
+    FormPtr form = TComponent::CreateOwned<TTestForm>();
+    auto* menu = TComponent::Create<TPopupMenu>(*form);
+    Log log;
+    menu->Items().Add(L"打开", [&](TObject*) { log.push_back("click open"); });
+    menu->Items().Add(L"退出", [&](TObject*) { log.push_back("click exit"); });
+    const struct {
+        UINT chosen;
+        Log calls;
+    } cases[] = {
+        {0, {"foreground", "track 30,40", "post WM_NULL"}},
+        {2, {"foreground", "track 30,40", "post WM_NULL", "click exit"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        log.clear();
+        test::PopupCallsSpy spy(log, c.chosen);
+        menu->Popup(30, 40);
+        EXPECT_EQ(log, c.calls);
+        EXPECT_EQ(test::PopupCallsSpy::Windows, std::vector<HWND>(3, form->Handle()));
+    }
 }
 
 TEST(Timer, FiresWhileEnabledAndStopsWhenDisabled) {
