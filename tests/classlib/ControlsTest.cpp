@@ -305,6 +305,34 @@ TEST(Window, MouseInputReachesTheGraphicChildUnderThePointer) {
     EXPECT_EQ(log, (Log{"b:leave", "b:enter", "b:leave"}));
 }
 
+TEST(Window, ThePointerTakesTheCursorOfTheControlUnderItElseTheWindowsElseTheClasss) {
+    FormPtr form = TComponent::CreateOwned<TTestForm>();
+    Log log;
+    auto* hand = TComponent::Create<Probe>(*form, &log, "hand");
+    hand->SetBounds(10, 10, 40, 20);
+    hand->SetParent(form.get());
+    hand->SetCursor(TCursor::crHandPoint);
+    form->Show();
+    const HWND wnd = form->Handle();
+    const auto cursorAt = [&](int x, int y) {
+        POINT p{x, y};
+        ::ClientToScreen(wnd, &p);
+        ::SetCursorPos(p.x, p.y);
+        ::SetCursor(nullptr);
+        ::SendMessageW(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return ::GetCursor();
+    };
+    const HCURSOR handCursor = ::LoadCursorW(nullptr, IDC_HAND);
+    EXPECT_EQ(cursorAt(20, 15), handCursor);
+    EXPECT_EQ(cursorAt(150, 100), ::LoadCursorW(nullptr, IDC_ARROW));
+    form->SetCursor(TCursor::crHourGlass);
+    EXPECT_EQ(cursorAt(150, 100), ::LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_EQ(cursorAt(20, 15), handCursor);
+    hand->SetCursor(TCursor::crDefault);
+    EXPECT_EQ(cursorAt(20, 15), ::LoadCursorW(nullptr, IDC_WAIT));
+}
+
 TEST(Form, OnShowRunsBeforeTheWindowAppearsAndMayKeepItHidden) {
     FormPtr form = TComponent::CreateOwned<TTestForm>();
     int shows = 0;
