@@ -3,7 +3,7 @@
 //   state              the window's state line
 //   send MSG WP LP     sends a message to the window without waiting for its result, then waits
 //                      until the program has taken it (a handler may open a modal loop)
-//   trayclick MSG      posts a mouse message to the icon in the system tray, which hands it on
+//   trayclick MSG      sends a mouse message to the icon in the system tray, which hands it on
 //                      to its program as the icon's callback; then waits as "send" does
 //   menu N             chooses item N (0-based) of the program's open popup menu
 //   wait MS            waits up to MS for the program to end: "exited CODE" or "running"
@@ -159,12 +159,11 @@ int wmain(int argc, wchar_t** argv) {
                 Say("error no tray icon");
                 continue;
             }
-            ::PostMessageW(icon, msg, 0, MAKELPARAM(8, 8));
-            // Once the tray answers it has handed the click on; once the program answers it has
-            // taken it.
+            // Sent, not posted: once the tray answers it has handed the click on, and once the
+            // program answers it has taken it.
             DWORD_PTR result = 0;
-            const bool relayed =
-                ::SendMessageTimeoutW(icon, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &result) != 0;
+            const bool relayed = ::SendMessageTimeoutW(icon, msg, 0, MAKELPARAM(8, 8),
+                                                       SMTO_ABORTIFHUNG, 10000, &result) != 0;
             Say(relayed && Sync(wnd) ? "ok" : "error no answer");
         } else if (verb == "menu") {
             int item = 0;
