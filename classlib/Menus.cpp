@@ -38,6 +38,11 @@ void Build(HMENU menu, const TMenuItem& parent, std::vector<TMenuItem*>& command
 
 } // namespace
 
+TPopupMenuCalls& PopupMenuCalls() noexcept {
+    static TPopupMenuCalls calls{&::SetForegroundWindow, &::TrackPopupMenu, &::PostMessageW};
+    return calls;
+}
+
 TMenuItem* TMenuItem::Add(const std::wstring& caption, TNotifyEvent onClick) {
     TMenuItem* item = TComponent::Create<TMenuItem>(*this);
     item->Caption = caption;
@@ -65,9 +70,15 @@ void TPopupMenu::Popup(int x, int y) {
     if (!menu) return;
     std::vector<TMenuItem*> commands;
     Build(menu.get(), *FItems, commands);
-    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(
+    const HWND owner = OwnerWindow();
+    const TPopupMenuCalls& calls = PopupMenuCalls();
+    // Without the foreground a menu of a window in the tray stays open when the user clicks
+    // elsewhere; the posted message lets the system's menu mode end before the next menu.
+    (void)calls.SetForegroundWindow(owner);
+    const UINT chosen = static_cast<UINT>(calls.TrackPopupMenu(
         menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
-        x, y, 0, OwnerWindow(), nullptr));
+        x, y, 0, owner, nullptr));
+    (void)calls.PostMessageW(owner, WM_NULL, 0, 0);
     if (chosen >= 1 && chosen <= commands.size()) commands[chosen - 1]->Click();
 }
 

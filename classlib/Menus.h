@@ -31,6 +31,16 @@ private:
     std::vector<TMenuItem*> FItems;
 };
 
+// The platform calls of TPopupMenu::Popup: the system's in production, a double in tests.
+struct TPopupMenuCalls {
+    BOOL(WINAPI* SetForegroundWindow)(HWND wnd);
+    BOOL(WINAPI* TrackPopupMenu)
+    (HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect);
+    BOOL(WINAPI* PostMessageW)(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+};
+// The calls every popup menu makes; a test may replace them and must put them back.
+[[nodiscard]] TPopupMenuCalls& PopupMenuCalls() noexcept;
+
 class TPopupMenu : public TComponent {
 public:
     explicit TPopupMenu(TComponent* owner);
@@ -44,7 +54,9 @@ public:
     TNotifyEvent OnPopup;
 
     // Shows the menu at a screen point and waits for the choice; the chosen item's OnClick runs
-    // after the menu has closed. The menu's window is the nearest windowed owner's.
+    // after the menu has closed. The menu's window is the nearest windowed owner's: it is made
+    // the foreground window first and gets a WM_NULL after, so that a menu opened from a tray
+    // icon closes on a click elsewhere.
     virtual void Popup(int x, int y);
 
 private:

@@ -112,6 +112,8 @@ bool IsAutoRunSet() noexcept {
 }
 
 void RemoveAutoRun(const std::wstring& name) noexcept {
+    // An empty name would reach the key's unnamed default value, which is not ours.
+    if (name.empty()) return;
     WithRunKey([&](TRegistry& registry) {
         if (registry.ValueExists(name)) (void)registry.DeleteValue(name);
     });

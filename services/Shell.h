@@ -20,6 +20,7 @@ void OpenUrl(HWND owner, const std::wstring& url, TShellExecute shellExecute = n
 void SetAutoRun(const std::wstring& name) noexcept;
 // True when a start-at-logon value named after the application title exists.
 [[nodiscard]] bool IsAutoRunSet() noexcept;
+// Deletes the value of that name when it exists; an empty name deletes nothing.
 void RemoveAutoRun(const std::wstring& name) noexcept;
 
 // Each fetches its installer into the download folder beside the executable and starts it; true

@@ -4,6 +4,7 @@
 #include "classlib/CommandLine.h"
 #include "classlib/Http.h"
 #include "classlib/IniFile.h"
+#include "classlib/MemoryStream.h"
 #include "classlib/Text.h"
 #include "classlib/Thread.h"
 #include "services/NetBar.h"
@@ -13,6 +14,8 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <objbase.h>
+
+#include <limits>
 
 namespace tn {
 
@@ -167,7 +170,10 @@ void TStatisticsManager::WorkerEnded() noexcept {
 
 std::int32_t TStatisticsManager::GetRunCount() {
     if (FRunCount != -1) return FRunCount;
-    FRunCount = text::StrToIntDef(ReadIniValue260(LanderIni(), L"Common", L"RunCount"), 0) + 1;
+    const std::int32_t stored =
+        text::StrToIntDef(ReadIniValue260(LanderIni(), L"Common", L"RunCount"), 0);
+    // A count at the top of its range stays there rather than turning negative.
+    FRunCount = stored == std::numeric_limits<std::int32_t>::max() ? stored : stored + 1;
     WriteIniValue(LanderIni(), L"Common", L"RunCount", text::IntToStr(FRunCount));
     return FRunCount;
 }
@@ -212,7 +218,10 @@ bool TStatisticsManager::SendUrl(const std::wstring& AUrl) noexcept {
     try {
         THttpClient client;
         client.SetReadTimeout(10000);
-        return client.Get(AUrl) == L"1";
+        // The raw bytes: a text read would drop a byte-order mark and let "\xEF\xBB\xBF1" pass.
+        TMemoryStream body;
+        client.Get(AUrl, body);
+        return body.Size() == 1 && body.Bytes()[0] == '1';
     } catch (...) {
         // Refused, unreachable or a bad status: the record is lost.
         return false;

@@ -32,10 +32,10 @@ public:
     void SendActiveStatistics();
     void SendSetupStatistics();
     void SendUninstallStatistics();
-    // True exactly when the body is "1".
+    // True exactly when the body is the one byte "1".
     static bool SendUrl(const std::wstring& AUrl) noexcept;
 
-    // The first read in a process adds 1 to "RunCount" of lander.ini.
+    // The first read in a process adds 1 to "RunCount" of lander.ini; 2147483647 stays as it is.
     std::int32_t GetRunCount();
     std::int32_t RunCount() { return GetRunCount(); }
 

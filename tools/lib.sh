@@ -52,24 +52,30 @@ tn_wine_env() {
     export LANG=$TN_LOCALE LC_ALL=$TN_LOCALE
 }
 
-# A 32-bit prefix made once; every run works on a fresh copy of it.
+# A 32-bit prefix made once; every run works on a fresh copy of it. It is marked ready only when
+# every step succeeded: a failed or timed-out step leaves no template behind.
 tn_setup_template() {
     [ -f "$TN_TEMPLATE/.tn-ready" ] && return 0
     log "making the Wine prefix template (once)"
     rm -rf "$TN_TEMPLATE"
     mkdir -p "$TN_CACHE"
-    (
+    if ! (
         tn_wine_env
         export WINEPREFIX="$TN_TEMPLATE"
-        timeout 300 wineboot -i >/dev/null 2>&1
+        timeout 300 wineboot -i >/dev/null 2>&1 || exit 1
         # Without a window manager every top-level close would wait about 2 s.
-        timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || exit 1
         # GDI+ needs the generic families mapped onto installed fonts.
         for fam in "Microsoft Sans Serif" "Arial" "Times New Roman" "Courier New" "Tahoma"; do
-            timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$fam" /d "DejaVu Sans" /f >/dev/null 2>&1
+            timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$fam" /d "DejaVu Sans" /f >/dev/null 2>&1 || exit 1
         done
-        timeout 60 wineserver -w
-    )
+        timeout 60 wineserver -w || exit 1
+    ); then
+        log "making the Wine prefix template failed; nothing is kept"
+        (tn_wine_env; WINEPREFIX="$TN_TEMPLATE" timeout 20 wineserver -k >/dev/null 2>&1)
+        rm -rf "$TN_TEMPLATE"
+        return 1
+    fi
     touch "$TN_TEMPLATE/.tn-ready"
 }
 
@@ -77,7 +83,7 @@ tn_setup_all() {
     tn_need_root
     tn_setup_packages
     tn_setup_locale
-    tn_setup_template
+    tn_setup_template || return 1
     bash "$TN_ROOT/tools/build-libjpeg.sh"
 }
 

@@ -6,20 +6,15 @@
 #include "services/PublicUnit.h"
 #include "windows/Launcher.h"
 #include "windows/ModuleSteps.h"
-
-#include <shellapi.h>
+#include "windows/TrayIcon.h"
 
 #include <cmath>
-#include <iterator>
 
 namespace tn {
 namespace {
 
 namespace gp = gdiplus;
 
-// The tray record's size field: that of the oldest single-byte record, though the wide record is
-// passed; the shell then reads only as far as that size reaches, which holds this short tip.
-constexpr DWORD kTrayRecordSize = 88;
 constexpr wchar_t kTrayTip[] = L"左键双击弹出或右键";
 // SC_MOVE + 1: the system's move loop, driven by the mouse.
 constexpr WPARAM kSysCommandDrag = 0xF011;
@@ -159,15 +154,8 @@ void TFormBack::WMSysCommand(TWMSysCommand& Msg) {
 }
 
 void TFormBack::UpdateTrayIcon(bool remove) {
-    NOTIFYICONDATAW nid{};
-    nid.cbSize = kTrayRecordSize;
-    nid.hWnd = Handle();
-    nid.uID = 0;
-    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    nid.uCallbackMessage = WM_BARICON;
-    nid.hIcon = Application->Icon();
-    ::lstrcpynW(nid.szTip, kTrayTip, static_cast<int>(std::size(nid.szTip)));
-    ::Shell_NotifyIconW(remove ? NIM_DELETE : NIM_ADD, &nid);
+    // The flag follows the request whatever the shell answers: a refused icon is not retried.
+    (void)SetTrayIcon(Handle(), Application->Icon(), kTrayTip, remove);
     FIsBarIcon = !remove;
 }
 

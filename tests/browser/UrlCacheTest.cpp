@@ -164,7 +164,8 @@ TEST(UrlCacheClear, DeletesPagesCookiesAndHistoryOfEverySiteButNotEditedOrSparse
     cache.Add(L"http://on.example/", L"C:\\c\\on", TRACK_ONLINE_CACHE_ENTRY);
     cache.Add(L"Cookie:user@other.example/", L"C:\\c\\user@other.txt", kCookie);
 
-    DeleteAllCacheEntries(cache);
+    // On a worker thread, as the launcher's clear runs.
+    std::thread([&] { DeleteAllCacheEntries(cache); }).join();
 
     EXPECT_EQ(cache.Remaining(), (std::vector<std::wstring>{L"http://edit.example/draft",
                                                             L"http://media.example/part"}));
@@ -289,8 +290,9 @@ TEST(UrlCacheLookup, FindsAnEntryOfTheSystemCache) {
                                        nullptr, 0, nullptr, nullptr));
     EXPECT_EQ(FindCachedFileFromUrl(url), file);
     EXPECT_EQ(FindCachedFileFromUrl(L"http://LOOKUP.example/page.html"), L"");
-    // The clear runs on a worker thread in the launcher.
-    std::thread([] { DeleteAllCacheEntries(); }).join();
+    // A deleted entry is no longer found.
+    ASSERT_TRUE(::DeleteUrlCacheEntryW(url));
+    EXPECT_EQ(FindCachedFileFromUrl(url), L"");
 }
 
 TEST(TypedUrls, DeletingRemovesTheListAndLeavesItsNeighbours) {
@@ -311,7 +313,7 @@ TEST(TypedUrls, DeletingRemovesTheListAndLeavesItsNeighbours) {
 }
 
 // A history object with or without the second store interface; counts the clears.
-class FakeHistory final : public IUrlHistoryStg2 {
+class FakeHistory : public IUrlHistoryStg2 {
 public:
     bool hasStg2 = true;
     int clears = 0;
@@ -378,8 +380,44 @@ TEST(UrlHistory, ClearsThroughTheSecondStoreAndRaisesWhenItCannotBeHad) {
     }
 }
 
-TEST(UrlHistory, TheSystemHistoryObjectIsReached) {
+// The system's history object behind a stand-in that counts the clears it passes on.
+class CountingSystemHistory final : public FakeHistory {
+public:
+    ComPtr<IUrlHistoryStg2> system;
+    HRESULT STDMETHODCALLTYPE ClearHistory() override {
+        ++clears;
+        return system->ClearHistory(); // E_NOTIMPL from Wine's store, which the caller ignores
+    }
+};
+
+class SystemHistoryCalls final : public FakeCache {
+public:
+    CountingSystemHistory* history = nullptr;
+    HRESULT CreateUrlHistory(IUnknown** out) const noexcept override {
+        *out = nullptr;
+        ComPtr<IUnknown> made;
+        const HRESULT hr = SystemInternetClient().CreateUrlHistory(made.put());
+        if (FAILED(hr)) return hr;
+        if (FAILED(made->QueryInterface(__uuidof(IUrlHistoryStg2), history->system.put_void())))
+            return E_NOINTERFACE;
+        history->AddRef();
+        *out = static_cast<IUrlHistoryStg2*>(history);
+        return S_OK;
+    }
+};
+
+TEST(UrlHistory, TheSystemHistoryObjectIsMadeAndAskedToClear) {
     ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    {
+        CountingSystemHistory history;
+        SystemHistoryCalls calls;
+        calls.history = &history;
+        EXPECT_NO_THROW(DeleteUrlHistory(calls));
+        ASSERT_TRUE(history.system) << "no history object with the second store interface";
+        EXPECT_EQ(history.clears, 1);
+        history.system.reset();
+        EXPECT_EQ(history.refs, 1u);
+    }
     EXPECT_NO_THROW(DeleteUrlHistory());
     ::CoUninitialize();
 }

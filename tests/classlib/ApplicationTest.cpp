@@ -1,5 +1,6 @@
 #include "classlib/Application.h"
 #include "classlib/Thread.h"
+#include "tests/support/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -54,8 +55,10 @@ TEST(Application, TerminateFromAWorkerEndsTheLoop) {
             Synchronize([] { Application->Terminate(); });
         }
     };
+    const test::LoopBound bound(10000);
     TThread::StartFreeOnTerminate<Stopper>();
     while (Application->HandleMessage()) {
     }
+    ASSERT_FALSE(bound.Expired()) << "the worker's Terminate did not end the loop within 10 s";
     EXPECT_TRUE(Application->Terminated());
 }

@@ -305,6 +305,34 @@ TEST(Window, MouseInputReachesTheGraphicChildUnderThePointer) {
     EXPECT_EQ(log, (Log{"b:leave", "b:enter", "b:leave"}));
 }
 
+TEST(Window, ThePointerTakesTheCursorOfTheControlUnderItElseTheWindowsElseTheClasss) {
+    FormPtr form = TComponent::CreateOwned<TTestForm>();
+    Log log;
+    auto* hand = TComponent::Create<Probe>(*form, &log, "hand");
+    hand->SetBounds(10, 10, 40, 20);
+    hand->SetParent(form.get());
+    hand->SetCursor(TCursor::crHandPoint);
+    form->Show();
+    const HWND wnd = form->Handle();
+    const auto cursorAt = [&](int x, int y) {
+        POINT p{x, y};
+        ::ClientToScreen(wnd, &p);
+        ::SetCursorPos(p.x, p.y);
+        ::SetCursor(nullptr);
+        ::SendMessageW(wnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(wnd),
+                       MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        return ::GetCursor();
+    };
+    const HCURSOR handCursor = ::LoadCursorW(nullptr, IDC_HAND);
+    EXPECT_EQ(cursorAt(20, 15), handCursor);
+    EXPECT_EQ(cursorAt(150, 100), ::LoadCursorW(nullptr, IDC_ARROW));
+    form->SetCursor(TCursor::crHourGlass);
+    EXPECT_EQ(cursorAt(150, 100), ::LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_EQ(cursorAt(20, 15), handCursor);
+    hand->SetCursor(TCursor::crDefault);
+    EXPECT_EQ(cursorAt(20, 15), ::LoadCursorW(nullptr, IDC_WAIT));
+}
+
 TEST(Form, OnShowRunsBeforeTheWindowAppearsAndMayKeepItHidden) {
     FormPtr form = TComponent::CreateOwned<TTestForm>();
     int shows = 0;
@@ -457,6 +485,35 @@ TEST(PopupMenu, ShowsItsItemsWithCheckMarksAndRunsTheChosenOneAfterClosing) {
     EXPECT_EQ(MenuPeek::captions, (std::vector<std::wstring>{L"打开", L"退出"}));
     EXPECT_EQ(MenuPeek::checked, (std::vector<bool>{false, true}));
     EXPECT_EQ(log, Log{"exit"});
+    // The system's own calls are the ones made: the window has its WM_NULL waiting.
+    bool nullPosted = false;
+    MSG msg;
+    while (::PeekMessageW(&msg, form->Handle(), 0, 0, PM_REMOVE))
+        nullPosted |= msg.message == WM_NULL;
+    EXPECT_TRUE(nullPosted);
+}
+
+TEST(PopupMenu, TakesTheForegroundBeforeTrackingAndPostsANullMessageBeforeTheClick) {
+    FormPtr form = TComponent::CreateOwned<TTestForm>();
+    auto* menu = TComponent::Create<TPopupMenu>(*form);
+    Log log;
+    menu->Items().Add(L"打开", [&](TObject*) { log.push_back("click open"); });
+    menu->Items().Add(L"退出", [&](TObject*) { log.push_back("click exit"); });
+    const struct {
+        UINT chosen;
+        Log calls;
+    } cases[] = {
+        {0, {"foreground", "track 30,40", "post WM_NULL"}},
+        {2, {"foreground", "track 30,40", "post WM_NULL", "click exit"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        log.clear();
+        test::PopupCallsSpy spy(log, c.chosen);
+        menu->Popup(30, 40);
+        EXPECT_EQ(log, c.calls);
+        EXPECT_EQ(test::PopupCallsSpy::Windows, std::vector<HWND>(3, form->Handle()));
+    }
 }
 
 TEST(Timer, FiresWhileEnabledAndStopsWhenDisabled) {

@@ -168,10 +168,4 @@ TEST(Canvas, TextIsMeasuredWithTheFontAndDrawnInItsColour) {
     EXPECT_GT(red, 20);
 }
 
-TEST(Cursor, NamedCursorsAreTheSystemOnes) {
-    EXPECT_EQ(CursorHandle(TCursor::crHandPoint), ::LoadCursorW(nullptr, IDC_HAND));
-    EXPECT_EQ(CursorHandle(TCursor::crArrow), ::LoadCursorW(nullptr, IDC_ARROW));
-    EXPECT_EQ(CursorHandle(TCursor::crDefault), nullptr);
-}
-
 } // namespace

@@ -1,5 +1,6 @@
 #include "classlib/Application.h"
 #include "classlib/Thread.h"
+#include "tests/support/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,11 @@ struct Worker : TThread {
 std::atomic<int> gDestroyed{0};
 struct CountedWorker : Worker {
     using Worker::Worker;
-    ~CountedWorker() override { ++gDestroyed; }
+    ~CountedWorker() override {
+        ++gDestroyed;
+        // Wakes a GUI thread that waits on its queue for this.
+        ::PostThreadMessageW(GuiThreadId(), WM_NULL, 0, 0);
+    }
 };
 } // namespace
 
@@ -45,6 +50,7 @@ TEST(Thread, SynchronizeIsServedByTheMessageLoop) {
     Application->Initialize();
     std::atomic<bool> done{false};
     bool ranInLoop = false;
+    const test::LoopBound bound(10000);
     TThread::StartFreeOnTerminate<Worker>([&] {
         TThread::Synchronize([&] { ranInLoop = true; });
         done = true;
@@ -53,6 +59,7 @@ TEST(Thread, SynchronizeIsServedByTheMessageLoop) {
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
         ::DispatchMessageW(&msg);
+    ASSERT_FALSE(bound.Expired()) << "the worker's calls were not served within 10 s";
     EXPECT_TRUE(ranInLoop);
     EXPECT_TRUE(done);
 }
@@ -84,29 +91,33 @@ TEST(Thread, FreeOnTerminateDeletesTheObjectAndRunsOnTerminateOnTheGuiThread) {
         TThread::StartFreeOnTerminate<CountedWorker>([go] { ::WaitForSingleObject(go, INFINITE); });
     w2->OnTerminate = [&](TThread&) { terminateOn = ::GetCurrentThreadId(); };
     ::SetEvent(go);
-    while (gDestroyed < 2) {
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        Application->ProcessMessages();
-    }
+    ASSERT_TRUE(test::PumpUntil([] { return gDestroyed == 2; }, 10000))
+        << "freed " << gDestroyed << " of the 2 thread objects within 10 s";
     EXPECT_EQ(terminateOn, ::GetCurrentThreadId());
     ::CloseHandle(go);
 }
 
 TEST(Thread, DestroyingAnOwnedThreadTerminatesAndWaits) {
-    std::atomic<bool> sawTerminated{false};
-    {
-        auto w = TThread::StartOwned<Worker>([] {});
-        w.reset();
-    }
+    // Destroyed at once, perhaps before the worker ran: Execute still runs to its end first.
+    std::atomic<bool> ran{false};
+    auto w = TThread::StartOwned<Worker>([&] {
+        ::Sleep(50);
+        ran = true;
+    });
+    w.reset();
+    EXPECT_TRUE(ran);
+
     struct Looper : TThread {
         std::atomic<bool>* seen;
         explicit Looper(std::atomic<bool>* s) : seen(s) {}
         void Execute() override {
-            while (!Terminated())
-                ::Sleep(5); // the flag is all this worker has to look at
-            *seen = true;
+            // The flag is all this worker has to look at; it gives up after 10 s.
+            for (int i = 0; i < 2000 && !Terminated(); ++i)
+                ::Sleep(5);
+            *seen = Terminated();
         }
     };
+    std::atomic<bool> sawTerminated{false};
     auto l = TThread::StartOwned<Looper>(&sawTerminated);
     l.reset();
     EXPECT_TRUE(sawTerminated);

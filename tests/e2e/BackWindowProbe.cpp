@@ -3,6 +3,8 @@
 //   state              the window's state line
 //   send MSG WP LP     sends a message to the window without waiting for its result, then waits
 //                      until the program has taken it (a handler may open a modal loop)
+//   trayclick MSG      sends a mouse message to the icon in the system tray, which hands it on
+//                      to its program as the icon's callback; then waits as "send" does
 //   menu N             chooses item N (0-based) of the program's open popup menu
 //   wait MS            waits up to MS for the program to end: "exited CODE" or "running"
 //   quit               ends the program if it still runs
@@ -45,12 +47,12 @@ HWND FindWindowOfChild(const wchar_t* cls) {
     return f.wnd;
 }
 
+// The shell knows the icon when it accepts a change of nothing in it.
 bool TrayIconShown(HWND wnd) {
     NOTIFYICONDATAW nid{};
     nid.cbSize = sizeof nid;
     nid.hWnd = wnd;
-    nid.uFlags = NIF_TIP;
-    ::lstrcpyW(nid.szTip, L"左键双击弹出或右键");
+    nid.uFlags = 0;
     return ::Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
 }
 
@@ -70,6 +72,23 @@ std::string State(HWND wnd) {
 void Say(const std::string& line) {
     std::cout << line << std::endl;
 }
+
+// The icon window of Wine's own system tray (the only icon in a fresh prefix); its window
+// procedure hands mouse messages on to the icon's program, as a click on it would.
+HWND TrayIconWindow() {
+    const HWND tray = ::FindWindowW(L"__winex11_standalone_tray", nullptr);
+    return tray ? ::FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
+}
+
+// Ends the program when the probe ends, whichever way it ends.
+struct EndOnExit {
+    HANDLE process;
+    ~EndOnExit() {
+        if (::WaitForSingleObject(process, 0) != WAIT_TIMEOUT) return;
+        ::TerminateProcess(process, 4);
+        ::WaitForSingleObject(process, 5000);
+    }
+};
 
 // The program has taken the messages sent before this once it answers.
 bool Sync(HWND wnd) {
@@ -99,12 +118,18 @@ int wmain(int argc, wchar_t** argv) {
     }
     const tn::UniqueHandleKernel process(pi.hProcess);
     const tn::UniqueHandleKernel thread(pi.hThread);
+    const EndOnExit end{process.get()};
     childPid = pi.dwProcessId;
     ::WaitForInputIdle(process.get(), 30000);
-    const HWND wnd = FindWindowOfChild(L"TFormBack");
+    // The program may look at its queue before it makes its window, which ends the wait above
+    // early: look for the window until it is there, the program has ended, or 30 s have passed.
+    HWND wnd = FindWindowOfChild(L"TFormBack");
+    for (int i = 0; !wnd && i < 600; ++i) {
+        if (::WaitForSingleObject(process.get(), 50) != WAIT_TIMEOUT) break;
+        wnd = FindWindowOfChild(L"TFormBack");
+    }
     if (!wnd) {
         Say("error no background window");
-        ::TerminateProcess(process.get(), 3);
         return 2;
     }
     Sync(wnd);
@@ -126,6 +151,20 @@ int wmain(int argc, wchar_t** argv) {
             // answered, this one has been handled (or its handler is in a modal loop).
             ::SendNotifyMessageW(wnd, msg, wp, lp);
             Say(Sync(wnd) ? "ok" : "error no answer");
+        } else if (verb == "trayclick") {
+            UINT msg = 0;
+            in >> msg;
+            const HWND icon = TrayIconWindow();
+            if (!icon) {
+                Say("error no tray icon");
+                continue;
+            }
+            // Sent, not posted: once the tray answers it has handed the click on, and once the
+            // program answers it has taken it.
+            DWORD_PTR result = 0;
+            const bool relayed = ::SendMessageTimeoutW(icon, msg, 0, MAKELPARAM(8, 8),
+                                                       SMTO_ABORTIFHUNG, 10000, &result) != 0;
+            Say(relayed && Sync(wnd) ? "ok" : "error no answer");
         } else if (verb == "menu") {
             int item = 0;
             in >> item;
@@ -154,8 +193,6 @@ int wmain(int argc, wchar_t** argv) {
             Say("error unknown command");
         }
     }
-    if (::WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0)
-        ::TerminateProcess(process.get(), 4);
     Say("bye");
     return 0;
 }

@@ -9,6 +9,7 @@ The run gets its own Xvfb (white root, so see-through parts are told from black 
 own copy of the Wine prefix template, so no other test's windows are in the screenshots.
 """
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -21,6 +22,12 @@ TN_EXE, PROBE_EXE, SKIN, SMALL_SKIN, WINE_EXEC = sys.argv[1:6]
 TEMPLATE = os.path.join(os.environ.get("TN_CACHE", "/var/cache/tn-launcher"), "wine-template")
 SCREEN_W, SCREEN_H = 1024, 768
 WHITE = (255, 255, 255)
+# Every wait here is bounded, and so is the whole run (RUN_BOUND), below CTest's timeout for it
+# (tests/e2e/CMakeLists.txt), so that the run still closes its display and prefix.
+RUN_BOUND = 340
+TOOL_BOUND = 60  # one ImageMagick, cp or wineboot run
+PROGRAM_BOUND = 120  # wine-exec's bound on one probe and the tn.exe it starts
+ANSWER_BOUND = 30  # one answer of the probe
 
 
 def win_path(path):
@@ -30,17 +37,29 @@ def win_path(path):
 def png_pixels(path):
     """RGBA bytes and size of a picture, through ImageMagick."""
     size = subprocess.run(["convert", path, "-format", "%w %h", "info:"], check=True,
-                          capture_output=True, text=True).stdout.split()
-    data = subprocess.run(["convert", path, "-depth", "8", "rgba:-"], check=True, capture_output=True).stdout
+                          capture_output=True, text=True, timeout=TOOL_BOUND).stdout.split()
+    data = subprocess.run(["convert", path, "-depth", "8", "rgba:-"], check=True, capture_output=True,
+                          timeout=TOOL_BOUND).stdout
     return data, int(size[0]), int(size[1])
 
 
 class Session:
     """An Xvfb, a Wine prefix and a wineserver that live for the whole run."""
 
+    live = []
+
     def __init__(self):
         self.dir = tempfile.mkdtemp(prefix="tn-e2e-back.")
-        self.pids = []
+        self.xvfb = self.server = None
+        self.env = None
+        Session.live.append(self)
+        try:
+            self.start()
+        except BaseException:
+            self.close()
+            raise
+
+    def start(self):
         n = 150
         while os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
             n += 1
@@ -51,10 +70,14 @@ class Session:
             if os.path.exists(f"/tmp/.X11-unix/X{n}"):
                 break
             time.sleep(0.05)
+        else:
+            raise AssertionError(f"Xvfb {self.display} did not come up in 5 s")
         self.env = dict(os.environ, DISPLAY=self.display, WINEPREFIX=os.path.join(self.dir, "prefix"),
-                        WINEARCH="win32", WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree=;mshtml=")
-        subprocess.run(["cp", "-a", TEMPLATE, self.env["WINEPREFIX"]], check=True)
-        self.server = subprocess.Popen(["timeout", "-k", "5", "900", "wineserver", "-p", "-f"], env=self.env,
+                        WINEARCH="win32", WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree=;mshtml=",
+                        TN_WINE_TIMEOUT=str(PROGRAM_BOUND))
+        subprocess.run(["cp", "-a", TEMPLATE, self.env["WINEPREFIX"]], check=True, timeout=TOOL_BOUND)
+        self.server = subprocess.Popen(["timeout", "-k", "5", str(RUN_BOUND + 30), "wineserver", "-p", "-f"],
+                                       env=self.env,
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["timeout", "60", "wineboot"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
@@ -68,13 +91,20 @@ class Session:
 
     def screenshot(self):
         path = os.path.join(self.dir, "shot.png")
-        subprocess.run(["import", "-display", self.display, "-window", "root", path], check=True)
+        subprocess.run(["import", "-display", self.display, "-window", "root", path], check=True,
+                       timeout=TOOL_BOUND)
         return png_pixels(path)
 
     def close(self):
-        subprocess.run(["timeout", "20", "wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
+        if self not in Session.live:
+            return
+        Session.live.remove(self)
+        if self.env:
+            subprocess.run(["timeout", "20", "wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
         for p in (self.server, self.xvfb):
+            if p is None:
+                continue
             p.terminate()
             try:
                 p.wait(10)
@@ -84,25 +114,42 @@ class Session:
 
 
 class Program:
-    """tn.exe under the probe, which reports its background window's state."""
+    """tn.exe under the probe, which reports its background window's state. The probe ends tn.exe
+    when it ends itself, and wine-exec bounds them both."""
 
     def __init__(self, session, folder, *args):
         self.proc = subprocess.Popen([WINE_EXEC, PROBE_EXE, win_path(os.path.join(folder, "tn.exe")), *args],
-                                     env=session.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
-                                     encoding="utf-8", errors="replace")
-        first = self.read()
-        if not first.startswith("ready "):
-            raise AssertionError("tn.exe did not come up: " + first)
-        self.state = self.parse(first)
+                                     env=session.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.out = self.proc.stdout.fileno()
+        self.pending = b""
+        try:
+            first = self.read(ANSWER_BOUND * 2)  # a first start in a fresh prefix takes longer
+            if not first.startswith("ready "):
+                raise AssertionError("tn.exe did not come up: " + first)
+            self.state = self.parse(first)
+        except BaseException:
+            self.close()
+            raise
 
-    def read(self):
-        line = self.proc.stdout.readline()
-        return line.strip() if line else "error probe ended"
+    def read(self, bound=ANSWER_BOUND):
+        """The probe's next line; the test fails when none comes within bound seconds."""
+        deadline = time.monotonic() + bound
+        while b"\n" not in self.pending:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise AssertionError(f"the probe gave no answer within {bound} s")
+            if select.select([self.out], [], [], left)[0]:
+                chunk = os.read(self.out, 4096)
+                if not chunk:
+                    return "error probe ended"
+                self.pending += chunk
+        line, _, self.pending = self.pending.partition(b"\n")
+        return line.decode("utf-8", "replace").strip()
 
-    def ask(self, command):
-        self.proc.stdin.write(command + "\n")
+    def ask(self, command, bound=ANSWER_BOUND):
+        self.proc.stdin.write((command + "\n").encode())
         self.proc.stdin.flush()
-        return self.read()
+        return self.read(bound)
 
     @staticmethod
     def parse(line):
@@ -123,26 +170,35 @@ class Program:
 
     def close(self):
         try:
-            self.ask("quit")
-            self.proc.wait(30)
-        except (BrokenPipeError, subprocess.TimeoutExpired):
-            self.proc.kill()
+            if self.proc.poll() is None:
+                self.ask("quit")
+            self.proc.wait(ANSWER_BOUND)
+        except (OSError, AssertionError, subprocess.TimeoutExpired):
+            # Ends wine-exec, whose own bound then takes what it started along.
+            self.proc.terminate()
+            try:
+                self.proc.wait(ANSWER_BOUND)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        for pipe in (self.proc.stdin, self.proc.stdout):
+            try:
+                pipe.close()
+            except OSError:
+                pass
 
 
-WM_BARICON, WM_LBUTTONDOWN, WM_RBUTTONDOWN = 1230, 513, 516
+WM_BARICON, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_SYSCOMMAND, SC_HIDETOTRAY = 1230, 513, 516, 0x112, 0
 
 
 class BackWindow(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.session = Session()
+        cls.addClassCleanup(cls.session.close)
         cls.skin, cls.skin_w, cls.skin_h = png_pixels(SKIN)
         cls.app = cls.session.app_folder("app", SKIN)
         cls.small = cls.session.app_folder("small", SMALL_SKIN)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.session.close()
 
     def start(self, folder, *args):
         program = Program(self.session, folder, *args)
@@ -169,7 +225,7 @@ class BackWindow(unittest.TestCase):
     def exit_from_tray_menu(self, program):
         self.assertEqual(program.ask(f"send {WM_BARICON} 0 {WM_RBUTTONDOWN}"), "ok")
         self.assertEqual(program.ask("menu 1"), "ok")  # "退出"
-        self.assertEqual(program.ask("wait 15000"), "exited 0")
+        self.assertEqual(program.ask("wait 15000", 15 + ANSWER_BOUND), "exited 0")
 
     def test_plain_start_shows_the_skin_centred_with_its_see_through_parts(self):
         p = self.start(self.app)
@@ -216,17 +272,25 @@ class BackWindow(unittest.TestCase):
     def test_the_tray_menu_opens_on_a_right_click_and_its_exit_ends_the_program(self):
         p = self.start(self.app, "/autorun")
         p.wait_state(tray=1)
-        self.assertEqual(p.ask(f"send {WM_BARICON} 0 {WM_RBUTTONDOWN}"), "ok")
+        # A right click on the icon in the system tray, which hands it on to the window.
+        self.assertEqual(p.ask(f"trayclick {WM_RBUTTONDOWN}"), "ok")
         self.assertEqual(p.current()["visible"], 0)  # the menu is open; the window stays hidden
         self.assertEqual(p.ask("menu 0"), "ok")  # "打开"
         self.assertEqual(p.wait_state(visible=1, tray=0)["visible"], 1)
-        self.exit_from_tray_menu(p)
+        self.assertEqual(p.ask(f"send {WM_SYSCOMMAND} {SC_HIDETOTRAY} 0"), "ok")
+        self.assertEqual(p.wait_state(tray=1)["tray"], 1)
+        self.assertEqual(p.ask(f"trayclick {WM_RBUTTONDOWN}"), "ok")
+        self.assertEqual(p.ask("menu 1"), "ok")  # "退出"
+        self.assertEqual(p.ask("wait 15000", 15 + ANSWER_BOUND), "exited 0")
 
     def test_partial_alpha_blends_under_a_compositor(self):
         compositor = subprocess.Popen(["xcompmgr", "-d", self.session.display], stdout=subprocess.DEVNULL,
                                       stderr=subprocess.DEVNULL)
         self.addCleanup(lambda: (compositor.send_signal(signal.SIGTERM), compositor.wait(10)))
-        time.sleep(0.5)  # the compositor takes the screen over before the window maps
+        # The compositor has taken the screen over, before the window maps, once it has painted the
+        # white root with its own background.
+        self.assertNotEqual(self.shot_when(lambda px: px(5, 5) != WHITE)(5, 5), WHITE,
+                            "the compositor did not take the screen over")
         p = self.start(self.app)
         s = p.wait_state(visible=1)
         pixel = self.shot_when(lambda px: px(s["x"] + 630, s["y"] + 360) != px(5, 5))
@@ -243,5 +307,15 @@ class BackWindow(unittest.TestCase):
         self.exit_from_tray_menu(p)
 
 
+def out_of_time(*_):
+    raise KeyboardInterrupt(f"the run took longer than {RUN_BOUND} s")
+
+
 if __name__ == "__main__":
-    unittest.main(argv=[sys.argv[0], "-v"])
+    signal.signal(signal.SIGALRM, out_of_time)
+    signal.alarm(RUN_BOUND)
+    try:
+        unittest.main(argv=[sys.argv[0], "-v"])
+    finally:
+        for session in list(Session.live):
+            session.close()

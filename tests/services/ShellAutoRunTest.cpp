@@ -82,5 +82,20 @@ TEST_F(AutoRun, RemoveDeletesOnlyTheNamedValue) {
     EXPECT_FALSE(IsAutoRunSet());
 }
 
+TEST_F(AutoRun, AnEmptyNameLeavesTheKeysUnnamedValueAlone) {
+    const bool hadDefault = FRun.ValueExists(L"");
+    const std::wstring oldDefault = hadDefault ? FRun.ReadString(L"") : L"";
+    FRun.WriteString(L"", L"\"C:\\other\\default.exe\"");
+    RemoveAutoRun(L"");
+    const bool kept = FRun.ValueExists(L"");
+    const std::wstring data = kept ? FRun.ReadString(L"") : L"";
+    if (hadDefault)
+        FRun.WriteString(L"", oldDefault);
+    else
+        (void)FRun.DeleteValue(L"");
+    EXPECT_TRUE(kept);
+    EXPECT_EQ(data, L"\"C:\\other\\default.exe\"");
+}
+
 } // namespace
 } // namespace tn

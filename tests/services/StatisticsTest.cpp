@@ -139,6 +139,12 @@ TEST_F(Statistics, RunCountRisesOncePerProcess) {
     SetIni(L"Common", L"RunCount", L"many");
     EXPECT_EQ(TStatisticsManager().RunCount(), 1);
     EXPECT_EQ(Ini(L"Common", L"RunCount"), L"1");
+    // The top of the range is kept, not overflowed into a negative count.
+    for (const wchar_t* stored : {L"2147483646", L"2147483647"}) {
+        SetIni(L"Common", L"RunCount", stored);
+        EXPECT_EQ(TStatisticsManager().RunCount(), 2147483647);
+        EXPECT_EQ(Ini(L"Common", L"RunCount"), L"2147483647");
+    }
 }
 
 TEST_F(Statistics, GuidIsMadeOnceAndSentWithoutBracesAndHyphens) {
@@ -181,6 +187,11 @@ TEST_F(Statistics, SendUrlSucceedsOnlyOnABodyOfExactlyOne) {
         bool ok;
     } cases[] = {{200, "1", true},
                  {200, "1 ", false},
+                 {200, " 1", false},
+                 {200,
+                  "\xEF\xBB\xBF"
+                  "1",
+                  false},
                  {200, "ok", false},
                  {200, "", false},
                  {500, "1", false}};

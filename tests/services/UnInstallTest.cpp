@@ -30,29 +30,32 @@ protected:
     static void TearDownTestSuite() { ::CoUninitialize(); }
 };
 
-TEST(UnInstallBatch, FiveLinesInOrder) {
-    EXPECT_EQ(SelfDeleteBatchText(L"C:\\Games\\tn\\tn.exe", L"C:\\Games\\tn", true),
-              L":try\r\n"
-              L"del /q /f \"C:\\Games\\tn\\tn.exe\"\r\n"
-              L"rmdir /s /q \"C:\\Games\\tn\"\r\n"
-              L"if exist \"C:\\Games\\tn\\tn.exe\" goto try\r\n"
-              L"del %0\r\n");
-}
-
-TEST(UnInstallBatch, PercentSignsNameTheSameFolder) {
-    // "%x%" in a batch file would be read as a variable; doubled, it reads back as written.
-    EXPECT_EQ(SelfDeleteBatchText(L"C:\\100%\\a%b%\\tn.exe", L"C:\\100%\\a%b%", true),
-              L":try\r\n"
-              L"del /q /f \"C:\\100%%\\a%%b%%\\tn.exe\"\r\n"
-              L"rmdir /s /q \"C:\\100%%\\a%%b%%\"\r\n"
-              L"if exist \"C:\\100%%\\a%%b%%\\tn.exe\" goto try\r\n"
-              L"del %0\r\n");
-}
-
-TEST(UnInstallBatch, AProtectedFolderIsNotRemoved) {
-    EXPECT_EQ(
-        SelfDeleteBatchText(L"C:\\tn.exe", L"C:", false),
-        L":try\r\ndel /q /f \"C:\\tn.exe\"\r\nif exist \"C:\\tn.exe\" goto try\r\ndel %0\r\n");
+TEST(UnInstallBatch, DeletesTheProgramThenItsUnprotectedFolderThenItself) {
+    const struct {
+        const char* name;
+        const wchar_t* exe;
+        const wchar_t* folder;
+        bool removeFolder;
+        const wchar_t* batch;
+    } cases[] = {
+        {"five lines in order", L"C:\\Games\\tn\\tn.exe", L"C:\\Games\\tn", true,
+         L":try\r\n"
+         L"del /q /f \"C:\\Games\\tn\\tn.exe\"\r\n"
+         L"rmdir /s /q \"C:\\Games\\tn\"\r\n"
+         L"if exist \"C:\\Games\\tn\\tn.exe\" goto try\r\n"
+         L"del %0\r\n"},
+        // "%x%" in a batch file would be read as a variable; doubled, it reads back as written.
+        {"percent signs name the same folder", L"C:\\100%\\a%b%\\tn.exe", L"C:\\100%\\a%b%", true,
+         L":try\r\n"
+         L"del /q /f \"C:\\100%%\\a%%b%%\\tn.exe\"\r\n"
+         L"rmdir /s /q \"C:\\100%%\\a%%b%%\"\r\n"
+         L"if exist \"C:\\100%%\\a%%b%%\\tn.exe\" goto try\r\n"
+         L"del %0\r\n"},
+        {"a protected folder is not removed", L"C:\\tn.exe", L"C:", false,
+         L":try\r\ndel /q /f \"C:\\tn.exe\"\r\nif exist \"C:\\tn.exe\" goto try\r\ndel %0\r\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SelfDeleteBatchText(c.exe, c.folder, c.removeFolder), c.batch) << c.name;
 }
 
 TEST(UnInstallBatch, ProtectedFolders) {

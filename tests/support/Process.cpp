@@ -43,6 +43,12 @@ Process Start(const std::wstring& exe, const std::wstring& args) {
     return {UniqueHandleKernel(pi.hProcess), pi.dwProcessId};
 }
 
+Process::~Process() {
+    if (!Handle || ::WaitForSingleObject(Handle.get(), 0) != WAIT_TIMEOUT) return;
+    ::TerminateProcess(Handle.get(), 1);
+    ::WaitForSingleObject(Handle.get(), 5000);
+}
+
 std::optional<DWORD> WaitExit(const Process& p, DWORD ms) {
     if (!p.Handle || ::WaitForSingleObject(p.Handle.get(), ms) != WAIT_OBJECT_0)
         return std::nullopt;

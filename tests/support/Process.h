@@ -9,6 +9,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tn::testing {
@@ -19,7 +20,15 @@ namespace tn::testing {
 
 inline constexpr DWORD kRunBound = 60000;
 
+// A started program. One still running when this is destroyed is ended, so that a failed
+// assertion never leaves it running into the next test.
 struct Process {
+    Process() = default;
+    Process(UniqueHandleKernel handle, DWORD id) noexcept : Handle(std::move(handle)), Id(id) {}
+    Process(Process&&) noexcept = default;
+    Process& operator=(Process&&) = delete;
+    ~Process();
+
     UniqueHandleKernel Handle;
     DWORD Id = 0;
 };

@@ -3,6 +3,7 @@
 #include "windows/FormBack.h"
 
 #include "windows/Launcher.h"
+#include "windows/TrayIcon.h"
 
 #include "classlib/Application.h"
 #include "classlib/FileUtil.h"
@@ -32,16 +33,36 @@ public:
 [[maybe_unused]] const auto* const kSetUp =
     ::testing::AddGlobalTestEnvironment(new ApplicationSetUp);
 
-// The shell knows the icon when it lets it be modified.
+// The shell knows the icon when it accepts a change of nothing in it.
 bool TrayIconShown(HWND wnd) {
     NOTIFYICONDATAW nid{};
     nid.cbSize = sizeof nid;
     nid.hWnd = wnd;
     nid.uID = 0;
-    nid.uFlags = NIF_TIP;
-    ::lstrcpyW(nid.szTip, L"左键双击弹出或右键");
+    nid.uFlags = 0;
     return ::Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
 }
+
+// While it lives, what the windows hand to the shell for their tray icons is kept, and passed on.
+class TraySpy {
+public:
+    TraySpy() : FSaved(TrayIconCalls()) {
+        Calls.clear();
+        TrayIconCalls() = {&Record};
+    }
+    TraySpy(const TraySpy&) = delete;
+    TraySpy& operator=(const TraySpy&) = delete;
+    ~TraySpy() { TrayIconCalls() = FSaved; }
+
+    static inline std::vector<std::pair<DWORD, NOTIFYICONDATAW>> Calls;
+
+private:
+    static BOOL WINAPI Record(DWORD message, PNOTIFYICONDATAW record) {
+        Calls.emplace_back(message, *record);
+        return ::Shell_NotifyIconW(message, record);
+    }
+    TTrayIconCalls FSaved;
+};
 
 RECT WindowRect(HWND wnd) {
     RECT r{};
@@ -150,6 +171,44 @@ TEST_F(FormBackTest, HideToTrayLeavesOnlyTheTrayIconAndALeftClickBringsTheWindow
     EXPECT_EQ(ExStyle(wnd) & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), LONG{WS_EX_APPWINDOW});
     const RECT r = WindowRect(wnd);
     EXPECT_EQ(r.right - r.left, 1024);
+}
+
+TEST_F(FormBackTest, TheTrayRecordCarriesTheOldRecordSizeTheCallbackMessageAndTheTip) {
+    {
+        TraySpy spy;
+        ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+        ::SendMessageW(wnd, WM_BARICON, 0, WM_LBUTTONDOWN);
+    }
+    ASSERT_EQ(TraySpy::Calls.size(), 2u);
+    EXPECT_EQ(TraySpy::Calls[0].first, DWORD{NIM_ADD});
+    EXPECT_EQ(TraySpy::Calls[1].first, DWORD{NIM_DELETE});
+    for (const auto& [message, nid] : TraySpy::Calls) {
+        SCOPED_TRACE(message);
+        EXPECT_EQ(nid.cbSize, 88u);
+        EXPECT_EQ(nid.hWnd, wnd);
+        EXPECT_EQ(nid.uID, 0u);
+        EXPECT_EQ(nid.uFlags, 7u);
+        EXPECT_EQ(nid.uCallbackMessage, 1230u);
+        EXPECT_EQ(nid.hIcon, Application->Icon());
+        EXPECT_STREQ(nid.szTip, L"左键双击弹出或右键");
+    }
+    EXPECT_FALSE(back.IsBarIcon());
+}
+
+TEST_F(FormBackTest, TheTrayMenuTakesTheForegroundAndPostsANullMessageThroughTheClassLibrary) {
+    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+    POINT at{};
+    ::GetCursorPos(&at);
+    std::vector<std::string> log;
+    {
+        test::PopupCallsSpy spy(log);
+        ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN);
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "foreground", "track " + std::to_string(at.x) + "," + std::to_string(at.y),
+                       "post WM_NULL"}));
+    EXPECT_EQ(test::PopupCallsSpy::Windows, std::vector<HWND>(3, wnd));
+    ::SendMessageW(wnd, WM_BARICON, 0, WM_LBUTTONDOWN);
 }
 
 TEST_F(FormBackTest, RightClickOpensTheTrayMenuWhoseOpenRestores) {
