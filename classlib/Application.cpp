@@ -3,6 +3,7 @@
 #include "classlib/Forms.h"
 #include "classlib/Thread.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace tn {
@@ -103,13 +104,51 @@ void TApplication::UnhookMainWindow(int cookie) noexcept {
         }
 }
 
+int TApplication::AddMessageListener(TMessageEvent listener) {
+    const int cookie = FNextListener++;
+    FListeners.emplace_back(cookie, std::move(listener));
+    return cookie;
+}
+
+void TApplication::RemoveMessageListener(int cookie) noexcept {
+    for (auto it = FListeners.begin(); it != FListeners.end(); ++it)
+        if (it->first == cookie) {
+            FListeners.erase(it);
+            return;
+        }
+}
+
+bool TApplication::NotifyMessageListeners(MSG& msg) noexcept {
+    if (FListeners.empty()) return false;
+    // By cookie, so that a listener removed by an earlier one (its window freed, say) is not
+    // asked, and the one running keeps its own copy.
+    std::vector<int> cookies;
+    cookies.reserve(FListeners.size());
+    for (const auto& listener : FListeners)
+        cookies.push_back(listener.first);
+    for (const int cookie : cookies) {
+        const auto it = std::find_if(FListeners.begin(), FListeners.end(),
+                                     [cookie](const auto& l) { return l.first == cookie; });
+        if (it == FListeners.end() || !it->second) continue;
+        const TMessageEvent listener = it->second;
+        bool handled = false;
+        try {
+            listener(msg, handled);
+        } catch (...) {
+            // An exception leaving the loop would end the program; the message goes on.
+            handled = false;
+        }
+        if (handled) return true;
+    }
+    return false;
+}
+
 bool TApplication::ProcessMessage(MSG& msg) {
     if (msg.message == WM_QUIT) {
         FTerminated = true;
         return false;
     }
-    bool handled = false;
-    if (OnMessage) OnMessage(msg, handled);
+    bool handled = NotifyMessageListeners(msg);
     if (!handled) handled = IsKeyMsg(msg);
     if (!handled) {
         ::TranslateMessage(&msg);
@@ -172,6 +211,15 @@ void TApplication::Run() {
         if (!HandleMessage()) break;
     FMainForm = nullptr;
     DestroyComponents();
+}
+
+TApplicationEvents::TApplicationEvents(TComponent* owner)
+    : TComponent(owner), FCookie(Application->AddMessageListener([this](MSG& msg, bool& handled) {
+          if (OnMessage) OnMessage(msg, handled);
+      })) {}
+
+TApplicationEvents::~TApplicationEvents() {
+    Application->RemoveMessageListener(FCookie);
 }
 
 void TApplication::Terminate() noexcept {

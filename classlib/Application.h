@@ -1,5 +1,6 @@
 // The application object: title, main form, message loop with Terminate and ProcessMessages, the
-// hidden application window, its hooks, and an event that sees every queued message first.
+// hidden application window, its hooks, and a message event with many listeners that see every
+// queued message first.
 #pragma once
 
 #include "classlib/Component.h"
@@ -13,6 +14,9 @@
 namespace tn {
 
 class TForm;
+
+// Sees a queued message before dispatch; setting handled drops it.
+using TMessageEvent = std::function<void(MSG& msg, bool& handled)>;
 
 // The owner of the forms it creates: they are freed when Run ends, while the modules they use
 // still stand.
@@ -61,8 +65,11 @@ public:
     // Waits for one message and dispatches it; false after WM_QUIT.
     bool HandleMessage();
 
-    // Sees every queued message before dispatch; setting handled drops it.
-    std::function<void(MSG& msg, bool& handled)> OnMessage;
+    // Listeners of every queued message, asked in the order they were added until one handles
+    // it. A listener may add or remove listeners (itself too) while it runs; one that raises
+    // counts as not handling the message, and the loop goes on.
+    int AddMessageListener(TMessageEvent listener);
+    void RemoveMessageListener(int cookie) noexcept;
     // The queued key message being offered to a control as its CN_ twin now, else null.
     [[nodiscard]] const MSG* KeyMessage() const noexcept { return FKeyMessage; }
 
@@ -76,6 +83,7 @@ private:
     static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT AppWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     bool ProcessMessage(MSG& msg);
+    [[nodiscard]] bool NotifyMessageListeners(MSG& msg) noexcept;
     // Offers a key message to the class-library control it is aimed at; true drops it.
     bool IsKeyMsg(MSG& msg) noexcept;
 
@@ -88,6 +96,20 @@ private:
     int FNextHook = 1;
     std::vector<std::pair<int, MainWindowHook>> FHooks;
     const MSG* FKeyMessage = nullptr;
+    int FNextListener = 1;
+    std::vector<std::pair<int, TMessageEvent>> FListeners;
+};
+
+// The application's message event as a component: its OnMessage is one of the listeners for as
+// long as the component exists.
+class TApplicationEvents : public TComponent {
+public:
+    explicit TApplicationEvents(TComponent* owner);
+    ~TApplicationEvents() override;
+    TMessageEvent OnMessage;
+
+private:
+    int FCookie;
 };
 
 // The one application object of the process, as the class library's programs expect it.

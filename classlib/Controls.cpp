@@ -106,6 +106,10 @@ void TControl::SetConstraints(const TSizeConstraints& c) {
 void TControl::SetAlign(TAlign align) {
     if (align == FAlign) return;
     FAlign = align;
+    RequestAlign();
+}
+
+void TControl::RequestAlign() {
     if (FParent) FParent->AlignControls();
 }
 

@@ -163,6 +163,8 @@ protected:
     virtual void ColorChanged() { Invalidate(); }
     virtual void VisibleChanged();
     virtual void Resize();
+    // The alignment changed: the parent lays out its children again.
+    virtual void RequestAlign();
     void BeforeDestruction() noexcept override;
     void ApplyConstraints(int& width, int& height) const noexcept;
 

@@ -232,34 +232,52 @@ bool TForm::Showing() const {
 
 void TForm::SetVisible(bool visible) {
     if (visible) {
-        if (FVisible && Showing()) return;
-        FVisible = true;
-        const HWND wnd = Handle();
-        // Placed at the first show, with the size the window has by then (a picture's, say).
-        if (!FPositioned) {
-            FPositioned = true;
-            ApplyPosition();
-        }
-        if (OnShow) OnShow(this);
-        if (!FVisible) return;
-        int cmd = SW_SHOWNORMAL;
-        if (FWindowState == TWindowState::wsMinimized)
-            cmd = SW_SHOWMINIMIZED;
-        else if (FWindowState == TWindowState::wsMaximized)
-            cmd = SW_SHOWMAXIMIZED;
-        ::ShowWindow(wnd, cmd);
-    } else {
-        const bool shown = Showing();
-        if (!FVisible && !shown) return;
-        FVisible = false;
-        if (OnHide) OnHide(this);
-        if (shown) ::ShowWindow(HandleIfAllocated(), SW_HIDE);
+        ShowWindowAs(true);
+        return;
     }
+    const bool shown = Showing();
+    if (!FVisible && !shown) return;
+    FVisible = false;
+    if (OnHide) OnHide(this);
+    if (shown) ::ShowWindow(HandleIfAllocated(), SW_HIDE);
+}
+
+void TForm::ShowWindowAs(bool activate) {
+    if (FVisible && Showing()) return;
+    FVisible = true;
+    const HWND wnd = Handle();
+    // Placed at the first show, with the size the window has by then (a picture's, say).
+    if (!FPositioned) {
+        FPositioned = true;
+        ApplyPosition();
+    }
+    if (OnShow) OnShow(this);
+    if (!FVisible) return;
+    int cmd = activate ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE;
+    if (FWindowState == TWindowState::wsMinimized)
+        cmd = activate ? SW_SHOWMINIMIZED : SW_SHOWMINNOACTIVE;
+    else if (FWindowState == TWindowState::wsMaximized)
+        // Without activation the system cannot maximize; a form hidden while maximized comes
+        // back as it was.
+        cmd = activate ? SW_SHOWMAXIMIZED : SW_SHOWNA;
+    ::ShowWindow(wnd, cmd);
 }
 
 void TForm::Show() {
     SetVisible(true);
     if (FVisible) BringToFront();
+}
+
+void TForm::ShowNoActivate() {
+    ShowWindowAs(false);
+}
+
+void TForm::RequestAlign() {
+    if (Parent() || Align() != TAlign::alClient) {
+        TWinControl::RequestAlign();
+        return;
+    }
+    SetBoundsRect(ScreenWorkArea());
 }
 
 void TForm::Close() {
@@ -322,10 +340,20 @@ void TForm::Dispatch(TMessage& m) {
         // Nothing may touch this object after this line.
         Free(this);
         return;
+    case WM_SETTINGCHANGE:
+        TWinControl::Dispatch(m);
+        if (m.WParam == SPI_SETWORKAREA) RequestAlign();
+        return;
     default:
         TWinControl::Dispatch(m);
         return;
     }
+}
+
+TFrame::TFrame(TComponent* owner) : TWinControl(owner) {
+    ControlStyle |= csAcceptsControls;
+    FWidth = 320;
+    FHeight = 240;
 }
 
 TForm* GetParentForm(const TControl* control) noexcept {

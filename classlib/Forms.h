@@ -1,6 +1,7 @@
 // Forms: top-level windows with border style, caption, icon, position and window state, show and
 // hide with their events, close with an action (free on close included), alpha blending and a
-// transparent colour. Plus the screen's size and work area.
+// transparent colour; a form aligned to the client fills the screen's work area. Frames: windowed
+// containers of controls placed inside forms. Plus the screen's size and work area.
 #pragma once
 
 #include "classlib/Controls.h"
@@ -50,6 +51,9 @@ public:
     [[nodiscard]] bool Showing() const override;
     // Visible, on top and active.
     void Show();
+    // Visible without becoming the active window; a form hidden while maximized comes back
+    // maximized.
+    void ShowNoActivate();
     // Runs OnClose with the default action (hide); the main form's close ends the application.
     void Close();
     // Frees the form once the message being handled now is done (posted to its window).
@@ -75,8 +79,11 @@ protected:
     void Dispatch(TMessage& m) override;
     void AfterConstruction() override;
     void BeforeDestruction() noexcept override;
+    // A form of its own aligned to the client takes the screen's work area.
+    void RequestAlign() override;
 
 private:
+    void ShowWindowAs(bool activate);
     void ApplyLayered();
     void ApplyPosition();
 
@@ -91,6 +98,15 @@ private:
     TColor FTransparentColorValue = clBlack;
     bool FPositioned = false;
     TWinControl* FActiveControl = nullptr;
+};
+
+// A container of controls with a window of its own, placed inside a form like any control.
+class TFrame : public TWinControl {
+public:
+    explicit TFrame(TComponent* owner);
+
+protected:
+    [[nodiscard]] const wchar_t* ClassName() const noexcept override { return L"TFrame"; }
 };
 
 // The form at the top of a control's parent chain (the control itself when it is a form).

@@ -32,16 +32,23 @@ cp "$build/windows/tn.exe" "$install/"
 data="$c_drive/ProgramData/Brisa/tn"
 mkdir -p "$data"
 server="http://127.0.0.1:$port"
-printf '[Common]\r\nLanderExeName=tn\r\nGameLoginUrl=%s/tn/wd2/index.html\r\nVersionCheck=%s/Varkel/tn/official/app.ini\r\nVersionDownLoad=%s/Varkel/tn/official/Setup_Varkelbn.exe\r\nreferer=client\r\n' \
-    "$server" "$server" "$server" >"$data/lander.ini"
+# The login page is the stand-in's play page: the login window's first navigation is the hand-over,
+# so the run goes the whole road to the game window.
+play="$server/tn/wd2/wd_play_1016.php?sid=s1"
+printf '[Common]\r\nLanderExeName=tn\r\nGameLoginUrl=%s\r\nVersionCheck=%s/Varkel/tn/official/app.ini\r\nVersionDownLoad=%s/Varkel/tn/official/Setup_Varkelbn.exe\r\nreferer=client\r\n' \
+    "$play" "$server" "$server" >"$data/lander.ini"
 
 log "install folder: C:\\Program Files\\BrisaTarn (tn.exe$([ -d "$install/Skin" ] && echo ', Skin\loginback.png'))"
-log "lander.ini: C:\\ProgramData\\Brisa\\tn\\lander.ini -> $server"
+log "lander.ini: C:\\ProgramData\\Brisa\\tn\\lander.ini -> $server (login page: the play page)"
 first=$(tr 'A-Z' 'a-z' <<<"${1:-}")
+shows=""
 case "$first" in
 /uninst) road="the uninstall road" ;;
 /setupsucc | /setupsuccanddown) road="the setup report road" ;;
-*) road="the ordinary start (module start-up, resource check, background window, message loop)" ;;
+*)
+    road="the ordinary start (module start-up, resource check, background and login windows, the hand-over at the play page, the game window)"
+    shows=" (the game window)"
+    ;;
 esac
 log "starting: tn.exe $* -> $road"
 start=$(date +%s.%N)
@@ -52,7 +59,7 @@ if [ -n "${TN_XVFB:-}" ]; then
     for _ in $(seq $((${TN_SHOT_AFTER:-8} * 5))); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
     if kill -0 "$app" 2>/dev/null; then
         import -display "$DISPLAY" -window root "$out/screenshot.png" 2>/dev/null &&
-            log "screenshot: $out/screenshot.png"
+            log "screenshot: $out/screenshot.png$shows"
     fi
     wait "$app"
     rc=$?

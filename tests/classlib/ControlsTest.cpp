@@ -413,6 +413,68 @@ TEST(Form, BorderPositionStylesAndLayeredAttributesReachTheWindow) {
     EXPECT_TRUE(::IsZoomed(wnd));
 }
 
+TEST(Form, AlignedToTheClientItFillsTheScreensWorkArea) {
+    FormPtr form = TComponent::CreateOwned<TTestForm>();
+    form->SetAlign(TAlign::alClient); // before its window exists
+    EXPECT_TRUE(SameRect(form->BoundsRect(), ScreenWorkArea()));
+    form->Show();
+    RECT r{};
+    ::GetWindowRect(form->Handle(), &r);
+    EXPECT_TRUE(SameRect(r, ScreenWorkArea()));
+
+    // A change of the work area is followed.
+    form->SetBounds(5, 5, 50, 50);
+    ::SendMessageW(form->Handle(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    EXPECT_TRUE(SameRect(form->BoundsRect(), ScreenWorkArea()));
+
+    // Without the alignment the form stays where it is put.
+    form->SetAlign(TAlign::alNone);
+    form->SetBounds(5, 5, 50, 50);
+    ::SendMessageW(form->Handle(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    EXPECT_TRUE(SameRect(form->BoundsRect(), RECT{5, 5, 55, 55}));
+}
+
+TEST(Form, ShownWithoutActivationItIsVisibleAndComesBackAsItWasHidden) {
+    FormPtr active = TComponent::CreateOwned<TTestForm>();
+    active->Show();
+    ::SetForegroundWindow(active->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == active->Handle(); }));
+
+    FormPtr form = TComponent::CreateOwned<TTestForm>();
+    int shows = 0;
+    form->OnShow = [&](TObject*) { ++shows; };
+    form->ShowNoActivate();
+    EXPECT_TRUE(form->Visible());
+    EXPECT_TRUE(::IsWindowVisible(form->Handle()));
+    EXPECT_EQ(shows, 1);
+    EXPECT_EQ(::GetActiveWindow(), active->Handle());
+
+    form->SetWindowState(TWindowState::wsMaximized);
+    form->Hide();
+    EXPECT_FALSE(form->Visible());
+    form->ShowNoActivate();
+    EXPECT_TRUE(form->Visible());
+    EXPECT_TRUE(::IsZoomed(form->Handle()));
+    EXPECT_EQ(form->WindowState(), TWindowState::wsMaximized);
+    EXPECT_EQ(::GetActiveWindow(), active->Handle());
+}
+
+TEST(Frame, HoldsControlsInAWindowOfItsOwnInsideAForm) {
+    FormPtr form = TComponent::CreateOwned<TTestForm>();
+    auto* frame = TComponent::Create<TFrame>(*form);
+    frame->SetParent(form.get());
+    frame->SetAlign(TAlign::alClient);
+    auto* inner = TComponent::Create<TPanel>(*frame);
+    inner->SetParent(frame);
+    inner->SetAlign(TAlign::alClient);
+    form->Show();
+    EXPECT_TRUE(frame->ControlStyle & csAcceptsControls);
+    EXPECT_EQ(::GetParent(frame->Handle()), form->Handle());
+    EXPECT_EQ(::GetParent(inner->Handle()), frame->Handle());
+    EXPECT_TRUE(SameRect(inner->BoundsRect(), RECT{0, 0, 200, 120}));
+    EXPECT_EQ(GetParentForm(inner), form.get());
+}
+
 TEST(Form, PaintsItsColourAndItsGraphicChildrenOverIt) {
     FormPtr form = TComponent::CreateOwned<TTestForm>();
     form->SetColor(0x00FF00); // green (0x00BBGGRR)

@@ -1,0 +1,871 @@
+// The game window over the real browser control, run through the application's own message loop,
+// with doubles where this platform cannot reach: the page's document and script, the busy state,
+// the in-place object's answer, the taskbar, the tray, the shell and the URL cache.
+#include "windows/FormMain.h"
+
+#include "Deploy.h"
+#include "classlib/IniFile.h"
+#include "classlib/Registry.h"
+#include "services/PublicUnit.h"
+#include "tests/support/Standin.h"
+#include "tests/support/WindowTestSupport.h"
+#include "tests/windows/GamePageDoubles.h"
+#include "windows/Launcher.h"
+#include "windows/TrayIcon.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using namespace tn;
+using test::FakeDocument;
+using test::FakeScript;
+using test::LoopUntil;
+using test::TestWB;
+using Call = FakeScript::Call;
+
+[[maybe_unused]] const auto* const kSetUp =
+    ::testing::AddGlobalTestEnvironment(new test::GamePageSetUp);
+
+// The in-place object's answer to the keys handed to it.
+class FakeActiveObject : public test::Fixed<IOleInPlaceActiveObject> {
+public:
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override {
+        keys.push_back(msg->wParam);
+        return answer;
+    }
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+    HRESULT answer = S_OK;
+    std::vector<WPARAM> keys;
+};
+
+// A cache walk that waits inside its first step until the test lets it go on.
+class SlowCache : public TInternetClientCalls {
+public:
+    SlowCache() : release(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~SlowCache() override { ::CloseHandle(release); }
+    HANDLE FindFirstUrlCacheEntryEx(LPCWSTR, DWORD, DWORD filter, GROUPID,
+                                    INTERNET_CACHE_ENTRY_INFOW*, DWORD*) const noexcept override {
+        askedFilter = filter;
+        started = true;
+        ::WaitForSingleObject(release, 10000);
+        ::SetLastError(ERROR_NO_MORE_ITEMS);
+        return nullptr;
+    }
+    BOOL FindNextUrlCacheEntryEx(HANDLE, INTERNET_CACHE_ENTRY_INFOW*,
+                                 DWORD*) const noexcept override {
+        return FALSE;
+    }
+    HANDLE FindFirstUrlCacheEntry(LPCWSTR, INTERNET_CACHE_ENTRY_INFOW*,
+                                  DWORD*) const noexcept override {
+        return nullptr;
+    }
+    BOOL FindNextUrlCacheEntry(HANDLE, INTERNET_CACHE_ENTRY_INFOW*,
+                               DWORD*) const noexcept override {
+        return FALSE;
+    }
+    BOOL FindCloseUrlCache(HANDLE) const noexcept override {
+        ended = true;
+        return TRUE;
+    }
+    BOOL DeleteUrlCacheEntry(LPCWSTR) const noexcept override { return FALSE; }
+    BOOL InternetGetConnectedState(DWORD*, DWORD) const override { return FALSE; }
+    BOOL InternetQueryOption(HINTERNET, DWORD, void*, DWORD*) const noexcept override {
+        return FALSE;
+    }
+    BOOL InternetSetOption(HINTERNET, DWORD, void*, DWORD) const noexcept override { return FALSE; }
+    HRESULT CreateUrlHistory(IUnknown**) const noexcept override { return E_NOTIMPL; }
+
+    HANDLE release;
+    mutable std::atomic<bool> started{false}, ended{false};
+    mutable std::atomic<DWORD> askedFilter{0};
+};
+
+struct ShellCall {
+    HWND owner;
+    std::wstring verb, file, params;
+    bool operator==(const ShellCall&) const = default;
+};
+std::vector<ShellCall> ShellCalls;
+HINSTANCE WINAPI RecordShell(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR params, LPCWSTR, INT) {
+    ShellCalls.push_back({owner, verb ? verb : L"", file ? file : L"", params ? params : L""});
+    return reinterpret_cast<HINSTANCE>(33);
+}
+
+class TestFormMain : public TFormMain {
+public:
+    explicit TestFormMain(TComponent* owner) : TFormMain(owner) {}
+    using TFormMain::FShellExecute;
+    TestWB& Browser() const { return *static_cast<TestWB*>(NewFrame->hostedwb); }
+
+    IOleInPlaceActiveObject* active = nullptr; // null: the control's own
+    const TInternetClientCalls* cache = nullptr;
+    bool noTaskbar = false;      // the query fails
+    std::optional<RECT> taskbar; // none: the system's answer
+    std::optional<APPBARDATA> askedTaskbar;
+
+protected:
+    TFrameWeb* MakeFrame(TComponent& owner) override {
+        return TComponent::Create<TFrameWeb>(owner, test::MakeTestWB);
+    }
+    ComPtr<IOleInPlaceActiveObject> BrowserActiveObject() override {
+        return active ? ComPtr<IOleInPlaceActiveObject>(active) : TFormMain::BrowserActiveObject();
+    }
+    const TInternetClientCalls& CacheCalls() const noexcept override {
+        return cache ? *cache : TFormMain::CacheCalls();
+    }
+    UINT_PTR AppBarMessage(DWORD message, APPBARDATA& data) override {
+        if (noTaskbar) return FALSE;
+        if (!taskbar) return TFormMain::AppBarMessage(message, data);
+        EXPECT_EQ(message, DWORD{ABM_GETTASKBARPOS});
+        askedTaskbar = data;
+        data.rc = *taskbar;
+        return TRUE;
+    }
+};
+
+// Records what reaches the shell's tray, and whether the window was showing at that moment.
+struct TrayRecorder {
+    struct Call {
+        DWORD message;
+        HWND wnd;
+        bool visible;
+    };
+    static inline std::vector<Call> calls;
+    static inline NOTIFYICONDATAW last{};
+    static BOOL WINAPI Record(DWORD message, PNOTIFYICONDATAW data) {
+        calls.push_back({message, data->hWnd, ::IsWindowVisible(data->hWnd) != FALSE});
+        last = *data;
+        return TRUE;
+    }
+    TrayRecorder() : saved(TrayIconCalls()) {
+        calls.clear();
+        TrayIconCalls().ShellNotifyIcon = &Record;
+    }
+    ~TrayRecorder() { TrayIconCalls() = saved; }
+    TTrayIconCalls saved;
+};
+
+// Runs inside a popup menu's modal loop: notes the items, their checks and where the menu is,
+// then picks one or cancels.
+struct MenuDriver {
+    static inline std::vector<std::wstring> captions;
+    static inline std::vector<bool> checked;
+    static inline RECT place{};
+    static inline int pick = -1; // -1 cancels
+    static inline UINT_PTR timer = 0;
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+        const HWND menuWnd = test::ThreadMenuWindow();
+        if (!menuWnd) return;
+        Disarm();
+        const auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWnd, MN_GETHMENU, 0, 0));
+        ::GetWindowRect(menuWnd, &place);
+        for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
+            wchar_t text[32] = {};
+            ::GetMenuStringW(menu, i, text, 32, MF_BYPOSITION);
+            captions.emplace_back(text);
+            checked.push_back((::GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED) != 0);
+        }
+        for (int i = 0; i <= pick; ++i)
+            ::PostMessageW(menuWnd, WM_KEYDOWN, VK_DOWN, 0);
+        ::PostMessageW(menuWnd, WM_KEYDOWN, pick < 0 ? VK_ESCAPE : VK_RETURN, 0);
+    }
+    static void Disarm() {
+        if (timer) ::KillTimer(nullptr, std::exchange(timer, 0));
+    }
+    // Opens a menu through open() and chooses item pick. A hidden window's tray menu is closed
+    // again at once when this display's late word of an earlier activation change arrives; the
+    // menu then chose nothing, and is opened again.
+    static void Choose(int item, const std::function<void()>& open) {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            captions.clear();
+            checked.clear();
+            pick = item;
+            timer = ::SetTimer(nullptr, 0, 50, &OnTimer);
+            open();
+            Disarm();
+            if (!captions.empty()) return;
+            LoopUntil([] { return false; }, 200);
+        }
+    }
+};
+
+// Answers the next message box of this thread from a timer, noting what it said and whether the
+// cache walk had ended by then.
+struct BoxAnswer {
+    static inline std::wstring text, caption;
+    static inline const SlowCache* cache = nullptr;
+    static inline bool walkEndedFirst = true;
+    static BOOL CALLBACK FindBox(HWND w, LPARAM lp) {
+        wchar_t cls[16] = {};
+        ::GetClassNameW(w, cls, 16);
+        if (::lstrcmpW(cls, L"#32770") != 0) return TRUE;
+        *reinterpret_cast<HWND*>(lp) = w;
+        return FALSE;
+    }
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
+        HWND box = nullptr;
+        ::EnumThreadWindows(::GetCurrentThreadId(), &FindBox, reinterpret_cast<LPARAM>(&box));
+        if (!box) return;
+        ::KillTimer(nullptr, id);
+        wchar_t buffer[64] = {};
+        ::GetWindowTextW(box, buffer, 64);
+        caption = buffer;
+        ::GetDlgItemTextW(box, 0xFFFF, buffer, 64);
+        text = buffer;
+        walkEndedFirst = cache && cache->ended;
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    static void Arm(const SlowCache& walk) {
+        cache = &walk;
+        text.clear();
+        ::SetTimer(nullptr, 0, 50, &OnTimer);
+    }
+};
+
+// Sees the messages sent to windows of this thread.
+struct SentWatch {
+    static inline std::vector<WPARAM> sysCommands;
+    static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) {
+        const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+        if (code == HC_ACTION && m->message == WM_SYSCOMMAND) sysCommands.push_back(m->wParam);
+        return ::CallNextHookEx(nullptr, code, wp, lp);
+    }
+};
+
+class GameWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        standin.Reset();
+        GameUrl = standin.Url(L"/tn/wd2/wd_play_1016.php?sid=s1");
+        form = TComponent::Create<TestFormMain>(*Application);
+        FormMain = form;
+        form->Show();
+        wnd = form->Handle();
+        document.Script = &script;
+        form->Browser().document = &document;
+    }
+    void TearDown() override {
+        if (::IsWindow(wnd)) TComponent::Free(form);
+        FormMain = nullptr;
+        GameUrl.clear();
+        ServerId.clear();
+    }
+    bool Requested(const std::string& path) const {
+        for (const std::string& r : standin.Requests())
+            if (r.rfind(path, 0) == 0) return true;
+        return false;
+    }
+    // Closes the window and waits until it is freed.
+    void CloseAndWait(const std::function<void()>& close) {
+        close();
+        ASSERT_TRUE(LoopUntil([&] { return !::IsWindow(wnd); }));
+    }
+
+    tn::testing::Standin standin;
+    TestFormMain* form = nullptr;
+    HWND wnd = nullptr;
+    FakeScript script;
+    FakeDocument document;
+};
+
+RECT Rect(HWND w) {
+    RECT r{};
+    ::GetWindowRect(w, &r);
+    return r;
+}
+
+// This display's taskbar as the shell reports it (here a strip of one pixel at the bottom).
+int SystemTaskbarHeight() {
+    APPBARDATA data{};
+    data.cbSize = sizeof data;
+    if (!::SHAppBarMessage(ABM_GETTASKBARPOS, &data)) return 0;
+    return data.rc.bottom - data.rc.top;
+}
+
+TEST_F(GameWindow, OpensMaximizedAboveTheTaskbarWithTheFrameUnderTheTitleBar) {
+    EXPECT_EQ(form->Caption(), L"BrisaTarn");
+    EXPECT_EQ(form->Color(), TColor{0x4E8395});
+    EXPECT_EQ(form->BorderStyle(), TBorderStyle::bsNone);
+    EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(wnd, WM_GETICON, ICON_BIG, 0)),
+              Application->Icon());
+    const LONG style = ::GetWindowLongW(wnd, GWL_STYLE);
+    EXPECT_EQ(style & (WS_CAPTION | WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_SYSMENU),
+              LONG{WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_SYSMENU});
+    EXPECT_TRUE(::IsZoomed(wnd));
+    EXPECT_TRUE(form->imgMax->Check());
+    EXPECT_EQ(form->Align(), TAlign::alClient);
+    EXPECT_EQ(form->lblBackservicelist->Caption(), L"【返回服务器列表】");
+
+    const RECT r = Rect(wnd);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    EXPECT_EQ(w, ScreenWidth());
+    EXPECT_EQ(h, ScreenHeight() - SystemTaskbarHeight());
+
+    // The frame overlaps the title bar by 2 pixels and runs past the window's edges.
+    EXPECT_EQ(form->pnlTitle->BoundsRect().bottom, 37);
+    EXPECT_EQ(form->Panel1->Left(), -2);
+    EXPECT_EQ(form->Panel1->Top(), 35);
+    EXPECT_EQ(form->Panel1->Width(), w + 4);
+    EXPECT_EQ(form->Panel1->Height(), h - 37 + 3);
+    ASSERT_NE(form->NewFrame, nullptr);
+    EXPECT_EQ(form->NewFrame->Parent(), form->Panel1);
+    EXPECT_EQ(form->NewFrame->Owner(), form->Panel1);
+    EXPECT_EQ(form->NewFrame->Width(), w + 4);
+    EXPECT_EQ(form->NewFrame->Height(), h - 34);
+
+    // The buttons keep their distance to the right edge; the label sits after the title.
+    EXPECT_EQ(form->imgClose->Left(), w - 36);
+    EXPECT_EQ(form->imgClose->Width(), 34);
+    EXPECT_EQ(form->imgService->Left(), w - 936 + 470);
+    EXPECT_EQ(form->imgService->Top(), 2);
+    EXPECT_EQ(form->imgMax->Width(), 28);
+    EXPECT_EQ(form->lblwebtitle->Left(), 55);
+    EXPECT_EQ(form->lblBackservicelist->Left(), 159);
+
+    // The page is the game URL, fetched from the platform.
+    EXPECT_TRUE(LoopUntil([&] { return Requested("/tn/wd2/wd_play_1016.php?sid=s1"); }));
+}
+
+TEST_F(GameWindow, MaximizeTogglesBetweenTheWorkAreaAndTheCentredDesignedSize) {
+    form->imgMax->Click();
+    EXPECT_FALSE(::IsZoomed(wnd));
+    EXPECT_FALSE(form->imgMax->Check());
+    EXPECT_EQ(form->Align(), TAlign::alNone);
+    RECT r = Rect(wnd);
+    EXPECT_EQ(r.left, std::lrint(ScreenWidth() / 2.0 - 1026 / 2.0));
+    EXPECT_EQ(r.top, 2);
+    EXPECT_EQ(r.right - r.left, 1026);
+    EXPECT_EQ(r.bottom - r.top, 717);
+    EXPECT_EQ(form->Panel1->Width(), 1030);
+    EXPECT_EQ(form->Panel1->Height(), 717 - 34);
+
+    // The title picture, the logo and the title all double-click to the same toggle.
+    form->imgTitleLeft->DblClick();
+    EXPECT_TRUE(::IsZoomed(wnd));
+    EXPECT_TRUE(form->imgMax->Check());
+    EXPECT_EQ(form->Align(), TAlign::alClient);
+    form->img1->DblClick();
+    EXPECT_FALSE(::IsZoomed(wnd));
+    form->lblwebtitle->DblClick();
+    EXPECT_TRUE(::IsZoomed(wnd));
+    r = Rect(wnd);
+    EXPECT_EQ(r.right - r.left, ScreenWidth());
+    EXPECT_EQ(r.bottom - r.top, ScreenHeight() - SystemTaskbarHeight());
+
+    form->imgMin->Click();
+    EXPECT_TRUE(::IsIconic(wnd));
+    // System commands other than the program's own are the system's.
+    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_FALSE(::IsIconic(wnd));
+    EXPECT_TRUE(::IsZoomed(wnd));
+}
+
+TEST_F(GameWindow, TheMaximizedSizeLeavesOutTheTaskbarAndKeepsTheSystemsWithoutOne) {
+    const auto ask = [&] {
+        MINMAXINFO info{};
+        info.ptMaxSize = {111, 222};
+        info.ptMaxPosition = {5, 6};
+        ::SendMessageW(wnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        return info;
+    };
+    MINMAXINFO info = ask(); // the shell's own answer
+    EXPECT_EQ(info.ptMaxSize.x, ScreenWidth());
+    EXPECT_EQ(info.ptMaxSize.y, ScreenHeight() - SystemTaskbarHeight());
+    EXPECT_EQ(info.ptMaxPosition.x, 0);
+    EXPECT_EQ(info.ptMaxPosition.y, 0);
+
+    form->taskbar = RECT{0, ScreenHeight() - 40, ScreenWidth(), ScreenHeight()};
+    info = ask();
+    ASSERT_TRUE(form->askedTaskbar);
+    EXPECT_EQ(form->askedTaskbar->cbSize, 36u);
+    EXPECT_EQ(form->askedTaskbar->hWnd, nullptr);
+    EXPECT_EQ(form->askedTaskbar->rc.bottom, 0);
+    EXPECT_EQ(info.ptMaxSize.x, ScreenWidth());
+    EXPECT_EQ(info.ptMaxSize.y, ScreenHeight() - 40);
+    EXPECT_EQ(info.ptMaxPosition.x, 0);
+    EXPECT_EQ(info.ptMaxPosition.y, 0);
+
+    // No taskbar to ask: the system's values stay.
+    form->noTaskbar = true;
+    info = ask();
+    EXPECT_EQ(info.ptMaxSize.x, 111);
+    EXPECT_EQ(info.ptMaxSize.y, 222);
+    EXPECT_EQ(info.ptMaxPosition.x, 5);
+    EXPECT_EQ(info.ptMaxPosition.y, 6);
+}
+
+TEST_F(GameWindow, TheLoadGameMarkerReloadsTheRestOfTheUrlThroughABlankPage) {
+    TestWB& wb = form->Browser();
+    std::vector<std::wstring> navigations;
+    const auto route = wb.OnBeforeNavigate2;
+    wb.OnBeforeNavigate2 = [&](TObject* s, IDispatch* d, VARIANT& url, VARIANT& f, VARIANT& t,
+                               VARIANT& p, VARIANT& h, bool& cancel) {
+        navigations.push_back(VariantToString(url));
+        route(s, d, url, f, t, p, h, cancel);
+    };
+    ASSERT_TRUE(LoopUntil([&] { return Requested("/tn/wd2/wd_play_1016.php"); }));
+
+    // This platform's control raises the navigation's events from its message queue.
+    const std::wstring game = standin.Url(L"/tn/game.html?server=2");
+    wb.Navigate(L"client://loadgame|" + game);
+    ASSERT_TRUE(LoopUntil([&] { return Requested("/tn/game.html?server=2"); }));
+    EXPECT_EQ(form->RevigateUrl(), game);
+    EXPECT_EQ(navigations,
+              (std::vector<std::wstring>{L"client://loadgame|" + game, L"about:blank", game}));
+
+    // The marker alone reloads an empty address after the blank page.
+    navigations.clear();
+    wb.Navigate(L"client://loadgame|");
+    ASSERT_TRUE(LoopUntil([&] { return navigations.size() >= 2; }));
+    test::Pump();
+    EXPECT_EQ(form->RevigateUrl(), L"");
+    EXPECT_EQ(navigations[0], L"client://loadgame|");
+    EXPECT_EQ(navigations[1], L"about:blank");
+    for (std::size_t i = 2; i < navigations.size(); ++i)
+        EXPECT_EQ(navigations[i], L"");
+
+    // The marker anywhere else is an ordinary address.
+    navigations.clear();
+    const std::wstring later = standin.Url(L"/tn/later.html?next=client://loadgame|x");
+    wb.Navigate(later);
+    ASSERT_TRUE(LoopUntil([&] { return Requested("/tn/later.html"); }));
+    EXPECT_EQ(navigations, std::vector<std::wstring>{later});
+    EXPECT_EQ(form->RevigateUrl(), L"");
+}
+
+// Counts what the page's own window receives, and what the application loop leaves unhandled
+// after the game window's routing.
+struct PageWatch {
+    static inline WNDPROC old = nullptr;
+    static inline std::vector<std::pair<UINT, WPARAM>> got;
+    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+        if (m == WM_KEYDOWN || m == WM_CHAR || m == WM_MOUSEMOVE || m == WM_RBUTTONDOWN ||
+            m == WM_RBUTTONUP)
+            got.emplace_back(m, wp);
+        return ::CallWindowProcW(old, w, m, wp, lp);
+    }
+    explicit PageWatch(HWND page) : wnd(page) {
+        got.clear();
+        old = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+        cookie = Application->AddMessageListener([this](MSG& msg, bool&) {
+            if (msg.hwnd == wnd) passed.emplace_back(msg.message, msg.wParam);
+        });
+    }
+    ~PageWatch() {
+        Application->RemoveMessageListener(cookie);
+        ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    }
+    // Posts a message to the page and runs the loop until it has been dealt with.
+    void Post(UINT msg, WPARAM wp, LPARAM lp) {
+        got.clear();
+        passed.clear();
+        ::PostMessageW(wnd, msg, wp, lp);
+        Application->ProcessMessages();
+        Application->ProcessMessages(); // the characters a key makes
+    }
+    [[nodiscard]] int Reached(UINT msg) const {
+        int n = 0;
+        for (const auto& g : got)
+            n += g.first == msg;
+        return n;
+    }
+    [[nodiscard]] bool Passed(UINT msg) const {
+        for (const auto& p : passed)
+            if (p.first == msg) return true;
+        return false;
+    }
+    HWND wnd;
+    int cookie;
+    std::vector<std::pair<UINT, WPARAM>> passed;
+};
+
+// The thread's keyboard state as GetKeyState sees it, restored afterwards.
+struct CtrlHeld {
+    CtrlHeld() {
+        ::GetKeyboardState(saved);
+        BYTE keys[256];
+        ::GetKeyboardState(keys);
+        keys[VK_CONTROL] = keys[VK_LCONTROL] = 0x80;
+        ::SetKeyboardState(keys);
+    }
+    ~CtrlHeld() { ::SetKeyboardState(saved); }
+    BYTE saved[256];
+};
+
+class PageRouting : public GameWindow {
+protected:
+    void SetUp() override {
+        GameWindow::SetUp();
+        ASSERT_TRUE(LoopUntil([&] { return form->Browser().GetIEWin(L"Shell DocObject View"); }));
+        page.emplace(form->Browser().GetIEWin(L"Shell DocObject View"));
+    }
+    void TearDown() override {
+        page.reset();
+        GameWindow::TearDown();
+    }
+    std::optional<PageWatch> page;
+};
+
+constexpr LPARAM kExtended = 0x1000000;
+
+TEST_F(PageRouting, ChosenKeysGoToTheBrowsersAcceleratorsAndReachThePageOnce) {
+    const struct {
+        const char* key;
+        WPARAM vk;
+        LPARAM data;
+        bool routed;
+    } cases[] = {
+        {"Backspace", VK_BACK, 0, true},
+        {"Tab", VK_TAB, 0, true},
+        {"Enter", VK_RETURN, 0, true},
+        {"extended Left", VK_LEFT, kExtended, true},
+        {"extended Down", VK_DOWN, kExtended, true},
+        {"extended Delete", VK_DELETE, kExtended, true},
+        {"letter", 'A', 0, false},
+        {"keypad Left", VK_LEFT, 0, false},
+        {"keypad Delete", VK_DELETE, 0, false},
+        {"F5", VK_F5, 0, false},
+    };
+    // Here the control's in-place object answers S_FALSE: the key is dispatched at once.
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        page->Post(WM_KEYDOWN, c.vk, c.data);
+        EXPECT_EQ(page->Reached(WM_KEYDOWN), 1);
+        EXPECT_EQ(page->Passed(WM_KEYDOWN), !c.routed);
+    }
+    {
+        // Ctrl is read from the keyboard state, which a posted key does not change.
+        CtrlHeld ctrl;
+        page->Post(WM_KEYDOWN, 'A', 0);
+        EXPECT_EQ(page->Reached(WM_KEYDOWN), 1);
+        EXPECT_FALSE(page->Passed(WM_KEYDOWN));
+    }
+
+    // An in-place object that takes the key: it never reaches the page.
+    FakeActiveObject active;
+    form->active = &active;
+    page->Post(WM_KEYDOWN, VK_BACK, 0);
+    EXPECT_EQ(active.keys, std::vector<WPARAM>{VK_BACK});
+    EXPECT_EQ(page->Reached(WM_KEYDOWN), 0);
+    EXPECT_FALSE(page->Passed(WM_KEYDOWN));
+    page->Post(WM_KEYDOWN, 'A', 0);
+    EXPECT_EQ(active.keys, std::vector<WPARAM>{VK_BACK});
+
+    // A failing in-place object, or a busy browser, or one that cannot say: the ordinary way.
+    active.answer = E_FAIL;
+    page->Post(WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_TRUE(page->Passed(WM_KEYDOWN));
+    active.answer = S_OK;
+    form->Browser().busy = true;
+    page->Post(WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_TRUE(page->Passed(WM_KEYDOWN));
+    form->Browser().busy = false;
+    form->Browser().busyFails = true;
+    page->Post(WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_TRUE(page->Passed(WM_KEYDOWN));
+    form->Browser().busyFails = false;
+    // The failing answer was asked for Tab and for the character it made.
+    EXPECT_EQ(active.keys, (std::vector<WPARAM>{VK_BACK, VK_TAB, VK_TAB}));
+
+    // Keys of windows outside the browser are not looked at.
+    FakeActiveObject other;
+    form->active = &other;
+    ::PostMessageW(form->Panel1->Handle(), WM_KEYDOWN, VK_BACK, 0);
+    Application->ProcessMessages();
+    EXPECT_TRUE(other.keys.empty());
+    form->active = nullptr;
+}
+
+TEST_F(PageRouting, ARightButtonDragBecomesThePageFunctionsWithTheClientPoint) {
+    page->Post(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(10, 20));
+    EXPECT_TRUE(form->RightMouseDown());
+    page->Post(WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(30, 40));
+    page->Post(WM_MOUSEMOVE, MK_RBUTTON | MK_SHIFT, MAKELPARAM(65535, 2));
+    page->Post(WM_RBUTTONUP, 0, MAKELPARAM(50, 60));
+    EXPECT_FALSE(form->RightMouseDown());
+    EXPECT_EQ(script.Calls, (std::vector<Call>{{L"jjssyyllDown", {10, 20}},
+                                               {L"jjssyyllMove", {30, 40}},
+                                               {L"jjssyyllMove", {65535, 2}},
+                                               {L"jjssyyllUp", {50, 60}}}));
+    EXPECT_EQ(page->Reached(WM_RBUTTONUP), 0);
+
+    // Plain moves go to the page.
+    script.Calls.clear();
+    page->Post(WM_MOUSEMOVE, 0, MAKELPARAM(1, 2));
+    EXPECT_EQ(page->Reached(WM_MOUSEMOVE), 1);
+    page->Post(WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(1, 2)); // held, but not pressed over the page
+    EXPECT_EQ(page->Reached(WM_MOUSEMOVE), 1);
+    EXPECT_TRUE(script.Calls.empty());
+
+    // A page without the functions is left alone; the messages are still the game's.
+    document.Script = nullptr;
+    page->Post(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(1, 1));
+    EXPECT_EQ(page->Reached(WM_RBUTTONDOWN), 0);
+    page->Post(WM_RBUTTONUP, 0, MAKELPARAM(1, 1));
+    document.Script = &script;
+}
+
+TEST_F(PageRouting, ALostReleaseLeavesLaterMovesToThePage) {
+    // Released while the page was busy: the release is not routed, but the drag is over.
+    page->Post(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(1, 1));
+    form->Browser().busy = true;
+    page->Post(WM_RBUTTONUP, 0, MAKELPARAM(2, 2));
+    EXPECT_EQ(page->Reached(WM_RBUTTONUP), 1);
+    form->Browser().busy = false;
+    page->Post(WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(3, 3));
+    EXPECT_EQ(page->Reached(WM_MOUSEMOVE), 1);
+
+    // Released over another window: the moves no longer have the button.
+    page->Post(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 4));
+    page->Post(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(page->Reached(WM_MOUSEMOVE), 1);
+    EXPECT_EQ(script.Calls,
+              (std::vector<Call>{{L"jjssyyllDown", {1, 1}}, {L"jjssyyllDown", {4, 4}}}));
+
+    // A release anywhere ends the drag.
+    ::PostMessageW(form->Panel1->Handle(), WM_RBUTTONUP, 0, 0);
+    Application->ProcessMessages();
+    EXPECT_FALSE(form->RightMouseDown());
+}
+
+TEST_F(GameWindow, TheBossKeyLeavesOnlyTheTrayIconWhichBringsTheWindowBackUnactivated) {
+    TrayRecorder tray;
+    // Another window is the active one; the game window comes back behind it.
+    auto other = TComponent::CreateOwned<TForm>();
+    other->SetBounds(10, 10, 200, 100);
+    other->Show();
+    ::SetForegroundWindow(other->Handle());
+    ASSERT_TRUE(LoopUntil([&] { return ::GetActiveWindow() == other->Handle(); }));
+
+    form->imgBossKey->Click();
+    EXPECT_FALSE(::IsWindowVisible(wnd));
+    EXPECT_FALSE(form->Visible());
+    ASSERT_EQ(tray.calls.size(), 1u);
+    EXPECT_EQ(tray.calls[0].message, DWORD{NIM_ADD});
+    EXPECT_EQ(tray.calls[0].wnd, wnd);
+    EXPECT_EQ(tray.last.cbSize, 88u);
+    EXPECT_EQ(tray.last.uFlags, 7u);
+    EXPECT_EQ(tray.last.uCallbackMessage, WM_BARICON);
+    EXPECT_EQ(tray.last.hIcon, Application->Icon());
+    EXPECT_STREQ(tray.last.szTip, L"单击左键或右键");
+
+    // Left button: the icon goes first, then the window shows.
+    ::SendMessageW(wnd, WM_BARICON, 0, WM_LBUTTONDOWN);
+    ASSERT_EQ(tray.calls.size(), 2u);
+    EXPECT_EQ(tray.calls[1].message, DWORD{NIM_DELETE});
+    EXPECT_FALSE(tray.calls[1].visible);
+    EXPECT_TRUE(::IsWindowVisible(wnd));
+    EXPECT_TRUE(::IsZoomed(wnd));
+    EXPECT_TRUE(form->Visible());
+    EXPECT_EQ(::GetActiveWindow(), other->Handle());
+
+    // "打开": the window shows first, then the icon goes.
+    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+    MenuDriver::Choose(0, [&] { ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN); });
+    EXPECT_EQ(MenuDriver::captions, (std::vector<std::wstring>{L"打开", L"退出"}));
+    ASSERT_EQ(tray.calls.size(), 4u);
+    EXPECT_EQ(tray.calls[3].message, DWORD{NIM_DELETE});
+    EXPECT_TRUE(tray.calls[3].visible);
+    EXPECT_TRUE(form->Visible());
+
+    // "退出": the icon goes, then the window closes and is freed.
+    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+    MenuDriver::Choose(1, [&] { ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN); });
+    EXPECT_EQ(MenuDriver::captions, (std::vector<std::wstring>{L"打开", L"退出"}));
+    ASSERT_GE(tray.calls.size(), 6u);
+    EXPECT_EQ(tray.calls[5].message, DWORD{NIM_DELETE});
+    EXPECT_FALSE(tray.calls[5].visible);
+    ASSERT_TRUE(LoopUntil([&] { return !::IsWindow(wnd); }));
+    EXPECT_EQ(FormMain, nullptr);
+}
+
+TEST_F(GameWindow, TheTrayIconGoesWithTheWindow) {
+    TrayRecorder tray;
+    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+    TComponent::Free(form);
+    ASSERT_EQ(tray.calls.size(), 2u);
+    EXPECT_EQ(tray.calls[1].message, DWORD{NIM_DELETE});
+    EXPECT_EQ(tray.calls[1].wnd, wnd);
+    EXPECT_FALSE(::IsWindow(wnd));
+    EXPECT_EQ(FormMain, nullptr);
+}
+
+TEST_F(GameWindow, TheTitleBarDragsTheWindowWithTheLeftButtonAlone) {
+    const HHOOK hook =
+        ::SetWindowsHookExW(WH_CALLWNDPROC, &SentWatch::Hook, nullptr, ::GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    const struct {
+        TShiftState shift;
+        bool drags;
+    } cases[] = {{ssLeft, true},
+                 {ssLeft | ssShift, false},
+                 {ssLeft | ssRight, false},
+                 {ssRight, false},
+                 {0, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shift);
+        SentWatch::sysCommands.clear();
+        // The move loop reads the queue; Escape ends it at once.
+        ::PostMessageW(wnd, WM_KEYDOWN, VK_ESCAPE, 0);
+        form->imgTitleLeft->OnMouseMove(form->imgTitleLeft, c.shift, 5, 5);
+        EXPECT_EQ(SentWatch::sysCommands,
+                  c.drags ? std::vector<WPARAM>{0xF011} : std::vector<WPARAM>{});
+        test::Pump();
+    }
+    ::UnhookWindowsHookEx(hook);
+
+    form->lblBackservicelist->MouseEnter();
+    EXPECT_TRUE(form->lblBackservicelist->Font().Style() & fsUnderline);
+    form->lblBackservicelist->MouseLeave();
+    EXPECT_FALSE(form->lblBackservicelist->Font().Style() & fsUnderline);
+    form->lblBackservicelist->MouseEnter();
+    form->lblBackservicelist->MouseUp(TMouseButton::mbLeft, 0, 1, 1);
+    EXPECT_FALSE(form->lblBackservicelist->Font().Style() & fsUnderline);
+}
+
+TEST_F(GameWindow, TheExternalPagesOpenThroughTheShellWithThisWindow) {
+    form->FShellExecute = &RecordShell;
+    const std::wstring platform = deploy::kPlatformServer;
+    const auto opened = [&](TZorButton* button) {
+        ShellCalls.clear();
+        button->Click();
+        return ShellCalls.size() == 1 ? ShellCalls[0].params
+                                      : L"(" + std::to_wstring(ShellCalls.size()) + L" calls)";
+    };
+    EXPECT_EQ(opened(form->imgBbs), platform + L"/forum.php?gid=147");
+    EXPECT_EQ(ShellCalls[0],
+              (ShellCall{wnd, L"open", L"IExplore.EXE", platform + L"/forum.php?gid=147"}));
+    EXPECT_EQ(opened(form->imgHomePage), platform + L"/tn/");
+    EXPECT_EQ(opened(form->imgService), platform + L"/action/redirect_kf.php");
+    // No server id yet: the platform's own pay page.
+    ServerId.clear();
+    EXPECT_EQ(opened(form->imgPay), platform + L"/action/redirect_pay.php?gid=1016");
+    ServerId = L"S12";
+    EXPECT_EQ(opened(form->imgPay), GetPayUrl());
+    EXPECT_NE(GetPayUrl().find(L"sid=S12"), std::wstring::npos);
+}
+
+TEST_F(GameWindow, StartAtLogonIsShownCheckedAndSwitchedBothWaysNotingTheUsersChoice) {
+    const std::wstring ini = GetIniPath(false);
+    const auto clearChoice = [&] {
+        ::WritePrivateProfileStringW(L"Operate", L"ManualAutoRun", nullptr, ini.c_str());
+    };
+    RemoveAutoRun(L"BrisaTarn");
+    clearChoice();
+
+    const RECT title = Rect(form->pnlTitle->Handle());
+    for (const bool was : {false, true}) {
+        SCOPED_TRACE(was ? "switching off" : "switching on");
+        MenuDriver::Choose(2, [&] { form->imgSetting->Click(); });
+        EXPECT_EQ(MenuDriver::captions,
+                  (std::vector<std::wstring>{L"刷新", L"清理缓存", L"开机启动"}));
+        EXPECT_EQ(MenuDriver::checked, (std::vector<bool>{false, false, was}));
+        EXPECT_EQ(MenuDriver::place.left, title.left + form->imgSetting->Left());
+        EXPECT_EQ(MenuDriver::place.top, title.top + form->imgSetting->Top() + 25);
+        EXPECT_EQ(IsAutoRunSet(), !was);
+        EXPECT_EQ(ReadIniValue260(ini, L"Operate", L"ManualAutoRun"), L"1");
+        clearChoice();
+    }
+    RemoveAutoRun(L"BrisaTarn");
+}
+
+TEST_F(GameWindow, RefreshSwallowsTheBrowsersFailure) {
+    // This platform's control refuses to refresh.
+    EXPECT_NO_THROW(form->mitemFresh->Click());
+}
+
+TEST_F(GameWindow, ClearingTheCacheSaysDoneAtOnceAndTheWindowMayCloseMidWalk) {
+    // Outlives the test: the worker may still be returning from its last call.
+    static SlowCache walk;
+    form->cache = &walk;
+    BoxAnswer::Arm(walk);
+    form->mitemClearCache->Click();
+    EXPECT_EQ(BoxAnswer::text, L"缓存清除完毕！");
+    EXPECT_EQ(BoxAnswer::caption, L"BrisaTarn");
+    EXPECT_FALSE(BoxAnswer::walkEndedFirst);
+    ASSERT_TRUE(LoopUntil([&] { return walk.started.load(); }));
+    EXPECT_EQ(walk.askedFilter.load(), 0x300035u);
+
+    CloseAndWait([&] { form->Close(); });
+    EXPECT_FALSE(walk.ended);
+    ::SetEvent(walk.release);
+    ASSERT_TRUE(LoopUntil([&] { return walk.ended.load(); }));
+}
+
+TEST_F(GameWindow, TheBackToServerListLinkClosesAndFreesTheWindow) {
+    // (The page is sent to a blank one before its frame goes; this platform's control would only
+    // say so from its queue, after the frame is gone.)
+    CloseAndWait([&] { form->lblBackservicelist->Click(); });
+    EXPECT_EQ(FormMain, nullptr);
+}
+
+// --- the hand-over, with the launcher's own windows ---------------------------------------------
+
+TEST(GameWindowHandOver, EachCaptureOpensAWindowOfItsOwnWhoseTitleStaysInIt) {
+    tn::testing::Standin standin;
+    // The background window is the taskbar's main form; the game windows are nobody's.
+    Application->MainFormOnTaskBar = true;
+    auto main = TComponent::CreateOwned<TForm>();
+    Application->SetMainForm(main.get());
+    main->Show();
+
+    GameUrl = standin.Url(L"/tn/wd2/wd_play_1016.php?sid=s1");
+    TFormMain* first = ShowGameWindow();
+    EXPECT_EQ(FormMain, first);
+    TFormMain* second = ShowGameWindow();
+    EXPECT_EQ(FormMain, second);
+    for (TFormMain* w : {first, second}) {
+        const HWND h = w->Handle();
+        EXPECT_TRUE(::IsWindowVisible(h));
+        EXPECT_TRUE(::IsZoomed(h));
+        EXPECT_EQ(::GetWindow(h, GW_OWNER), nullptr);
+        EXPECT_TRUE(::GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_APPWINDOW);
+        EXPECT_EQ(w->Owner(), Application);
+    }
+
+    test::RaiseTitleChange(*first->NewFrame->hostedwb, L"第一个游戏服务器");
+    EXPECT_EQ(first->lblwebtitle->Caption(), L"第一个游戏服务器");
+    EXPECT_GT(first->lblwebtitle->Width(), 20);
+    EXPECT_EQ(first->lblBackservicelist->Left(),
+              first->lblwebtitle->Left() + first->lblwebtitle->Width() + 10);
+    EXPECT_EQ(second->lblwebtitle->Caption(), L"");
+    EXPECT_EQ(second->lblBackservicelist->Left(), 159);
+    // A long title stops at 350 pixels.
+    test::RaiseTitleChange(*second->NewFrame->hostedwb, std::wstring(200, L'游'));
+    EXPECT_EQ(second->lblwebtitle->Width(), 350);
+    EXPECT_EQ(second->lblBackservicelist->Left(), 55 + 350 + 10);
+
+    // Closing the older window leaves FormMain naming the newer one.
+    const HWND firstWnd = first->Handle(), secondWnd = second->Handle();
+    first->imgClose->Click();
+    ASSERT_TRUE(LoopUntil([&] { return !::IsWindow(firstWnd); }));
+    EXPECT_EQ(FormMain, second);
+    second->imgClose->Click();
+    ASSERT_TRUE(LoopUntil([&] { return !::IsWindow(secondWnd); }));
+    EXPECT_EQ(FormMain, nullptr);
+
+    Application->SetMainForm(nullptr);
+    Application->MainFormOnTaskBar = false;
+    GameUrl.clear();
+}
+
+} // namespace
