@@ -137,8 +137,7 @@ bool TFormWebPopup::PlacePopup(bool show) noexcept {
                                   work.bottom - (r.bottom - r.top), 0, 0, kPlaceInsideFlags);
         if (!placed) return false;
         // Made visible the way it was placed, without taking the activation from anyone.
-        FVisible = true;
-        if (!::IsWindowVisible(wnd)) ::ShowWindow(wnd, SW_SHOWNOACTIVATE);
+        ShowNoActivate();
         return true;
     } catch (...) {
         // A window that cannot be made is a placement that failed.
