@@ -10,10 +10,12 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace tn::gdiplus::testing {
@@ -41,6 +43,18 @@ inline std::map<std::uintptr_t, std::string>& Labels() {
         {0x8700, "A"}, {0x8800, "C"}, {0x8900, "MF"}, {0x9100, "DC"},
     };
     return labels;
+}
+
+// Labels more addresses: arrays and objects the calls under test are given.
+inline void AddLabels(std::initializer_list<std::pair<const void*, const char*>> items) {
+    for (auto [address, label] : items)
+        Labels()[reinterpret_cast<std::uintptr_t>(address)] = label;
+}
+
+// A further fake handle of pointer type H, printed as its label.
+template <typename H> H Fake(std::uintptr_t address, const char* label) {
+    Labels()[address] = label;
+    return reinterpret_cast<H>(address);
 }
 
 inline std::string Number(double v) {
