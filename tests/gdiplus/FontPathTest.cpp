@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,8 +16,6 @@ using namespace tn::gdiplus;
 using namespace tn::gdiplus::testing;
 
 namespace {
-
-using Calls = std::vector<std::string>;
 
 const auto kFamily = Fake<GpFontFamily*>(0x8A00, "FF");
 const auto kCollection = Fake<GpFontCollection*>(0x8B00, "FC");
@@ -62,11 +59,7 @@ public:
     std::unique_ptr<TGPFontCollection> collection = GdipFactory::Make<CollectionWith>(kCollection);
 };
 
-struct Form {
-    const char* what;
-    std::function<void(GdipFontPath&)> call;
-    Calls expected;
-};
+using Form = FormOf<GdipFontPath>;
 
 TGPGraphicsPath& P(GdipFontPath& f) {
     return *f.path;

@@ -5,15 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 using namespace tn::gdiplus;
 using namespace tn::gdiplus::testing;
 
 namespace {
-
-using Calls = std::vector<std::string>;
 
 template <typename W, typename H> struct Replacing : Attached<W, H> {
     using Attached<W, H>::Attached;
@@ -56,11 +53,7 @@ public:
     std::unique_ptr<TGPMetafile> metafile = MakeAttached<TGPMetafile>(kMetafile);
 };
 
-struct Form {
-    const char* what;
-    std::function<void(GdipWrappers&)> call;
-    Calls expected;
-};
+using Form = FormOf<GdipWrappers>;
 
 TGPGraphics& G(GdipWrappers& f) {
     return *f.graphics;

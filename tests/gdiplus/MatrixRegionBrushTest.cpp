@@ -22,8 +22,6 @@ using namespace tn::gdiplus::testing;
 
 namespace {
 
-using Calls = std::vector<std::string>;
-
 // Second handles of a kind, and the copies GDI+ hands out.
 const auto kMatrix2 = Fake<GpMatrix*>(0x8210, "M2");
 const auto kMatrixCopy = Fake<GpMatrix*>(0x8220, "Mc");
@@ -78,11 +76,7 @@ public:
 };
 using Spied = MatrixRegionBrushSpy;
 
-struct Form {
-    const char* what;
-    std::function<void(Spied&)> call;
-    Calls expected;
-};
+using Form = FormOf<Spied>;
 
 // The five combine operations and their four forms each.
 struct CombineFamily {

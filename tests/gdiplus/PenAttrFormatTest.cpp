@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <typeinfo>
 #include <vector>
 
@@ -17,8 +16,6 @@ using namespace tn::gdiplus;
 using namespace tn::gdiplus::testing;
 
 namespace {
-
-using Calls = std::vector<std::string>;
 
 const auto kCap = Fake<GpCustomLineCap*>(0x8A00, "CAP");
 const auto kCap2 = Fake<GpCustomLineCap*>(0x8A10, "CAP2");
@@ -83,11 +80,7 @@ public:
 };
 
 using F = PenAttrFormatSpy;
-struct Form {
-    const char* what;
-    std::function<void(F&)> call;
-    Calls expected;
-};
+using Form = FormOf<F>;
 
 const std::vector<Form>& PenForms() {
     static const std::vector<Form> forms = {

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -139,6 +140,16 @@ template <std::size_t Index, typename R, typename... A> struct Recorder<Index, R
         if (names[i] == name) return i;
     return names.size();
 }
+
+// What the recorders wrote, one call a line.
+using Calls = std::vector<std::string>;
+
+// One row of a table of forms: what is done with the fixture, and the calls that makes.
+template <typename Fixture> struct FormOf {
+    const char* what;
+    std::function<void(Fixture&)> call;
+    Calls expected;
+};
 
 class SpyTable {
 public:
