@@ -33,12 +33,7 @@ std::unique_ptr<TGPBrush> TGPBrush::CreateFromNative(GpBrush* handle, Status sta
 
 template <typename W, typename H, typename Call>
 std::unique_ptr<W> TGPBrush::Construct(Call&& call) noexcept {
-    auto brush = GdipFactory::Make<W>();
-    if (!brush) return nullptr;
-    H* handle = nullptr;
-    brush->lastResult = call(&handle);
-    brush->AttachNative(handle);
-    return brush;
+    return GdipFactory::Construct<W, H>(std::forward<Call>(call));
 }
 
 std::unique_ptr<TGPBrush> TGPBrush::Create() noexcept {

@@ -142,12 +142,7 @@ std::unique_ptr<TGPFont> TGPFont::CreateFromNative(GpFont* handle, Status status
 }
 
 template <typename Call> std::unique_ptr<TGPFont> TGPFont::Construct(Call&& call) noexcept {
-    auto font = GdipFactory::Make<TGPFont>();
-    if (!font) return nullptr;
-    GpFont* handle = nullptr;
-    font->lastResult = call(&handle);
-    font->AttachNative(handle);
-    return font;
+    return GdipFactory::Construct<TGPFont, GpFont>(std::forward<Call>(call));
 }
 
 std::unique_ptr<TGPFont> TGPFont::Create(HDC hdc) noexcept {

@@ -3,7 +3,17 @@
 
 #include "gdiplus/GdiplusBase.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstddef>
+#include <span>
+
 namespace tn::gdiplus::detail {
+
+// A span's size as the flat API's count; never more than INT_MAX.
+template <typename T> [[nodiscard]] INT CountOf(std::span<T> items) noexcept {
+    return static_cast<INT>(std::min<std::size_t>(items.size(), INT_MAX));
+}
 
 // Destroying a wrapper deletes its handle whatever the handle is and ignores the status; an
 // unbound entry (the library already gone) deletes nothing.

@@ -33,6 +33,18 @@ struct GdipFactory {
     template <typename T, typename... A> static std::unique_ptr<T> Make(A&&... args) noexcept {
         return std::unique_ptr<T>(new (std::nothrow) T(std::forward<A>(args)...));
     }
+
+    // A wrapper of class W around the handle of type H* that call writes, keeping the call's
+    // status whatever it is. The call is made only once the wrapper exists.
+    template <typename W, typename H, typename Call>
+    static std::unique_ptr<W> Construct(Call&& call) noexcept {
+        auto wrapper = Make<W>();
+        if (!wrapper) return nullptr;
+        H* handle = nullptr;
+        wrapper->lastResult = call(&handle);
+        wrapper->AttachNative(handle);
+        return wrapper;
+    }
 };
 
 // The status recording rule shared by the wrappers: only failures are kept.

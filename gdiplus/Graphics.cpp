@@ -19,12 +19,7 @@ GpMetafile* MetafileOf(const TGPMetafile* metafile) noexcept {
 // --------------------------------------------------------------------------------
 
 template <typename Call> std::unique_ptr<TGPGraphics> TGPGraphics::Construct(Call&& call) noexcept {
-    auto graphics = GdipFactory::Make<TGPGraphics>();
-    if (!graphics) return nullptr;
-    GpGraphics* handle = nullptr;
-    graphics->lastResult = call(&handle);
-    graphics->AttachNative(handle);
-    return graphics;
+    return GdipFactory::Construct<TGPGraphics, GpGraphics>(std::forward<Call>(call));
 }
 
 std::unique_ptr<TGPGraphics> TGPGraphics::Create(HDC hdc) noexcept {

@@ -8,15 +8,13 @@
 #include "gdiplus/StringFormat.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdlib>
 
 namespace tn::gdiplus {
-namespace {
 
-template <typename T> INT CountOf(std::span<T> items) noexcept {
-    return static_cast<INT>(std::min<std::size_t>(items.size(), INT_MAX));
-}
+using detail::CountOf;
+
+namespace {
 
 // Never more than the text holds; negative is the flat API's "up to the NUL".
 INT TextLength(const std::wstring& text, INT length) noexcept {
@@ -49,12 +47,7 @@ std::unique_ptr<TGPGraphicsPath> TGPGraphicsPath::CreateFromNative(GpPath* handl
 
 template <typename Call>
 std::unique_ptr<TGPGraphicsPath> TGPGraphicsPath::Construct(Call&& call) noexcept {
-    auto path = GdipFactory::Make<TGPGraphicsPath>();
-    if (!path) return nullptr;
-    GpPath* handle = nullptr;
-    path->lastResult = call(&handle);
-    path->AttachNative(handle);
-    return path;
+    return GdipFactory::Construct<TGPGraphicsPath, GpPath>(std::forward<Call>(call));
 }
 
 std::unique_ptr<TGPGraphicsPath> TGPGraphicsPath::Create(FillMode fillMode) noexcept {

@@ -257,12 +257,7 @@ std::unique_ptr<TGPBitmap> TGPBitmap::CreateFromNative(GpBitmap* bitmap) noexcep
 }
 
 template <typename Call> std::unique_ptr<TGPBitmap> TGPBitmap::Construct(Call&& call) noexcept {
-    auto bitmap = GdipFactory::Make<TGPBitmap>();
-    if (!bitmap) return nullptr;
-    GpBitmap* handle = nullptr;
-    bitmap->lastResult = call(&handle);
-    bitmap->AttachNative(handle);
-    return bitmap;
+    return GdipFactory::Construct<TGPBitmap, GpBitmap>(std::forward<Call>(call));
 }
 
 std::unique_ptr<TGPBitmap> TGPBitmap::Create(const std::wstring& filename,

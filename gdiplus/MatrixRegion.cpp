@@ -5,13 +5,8 @@
 #include "gdiplus/GraphicsPath.h"
 
 namespace tn::gdiplus {
-namespace {
 
-template <typename T> INT CountOf(std::span<T> items) noexcept {
-    return static_cast<INT>(items.size());
-}
-
-} // namespace
+using detail::CountOf;
 
 // ---- TGPMatrix
 // -----------------------------------------------------------------------------------
@@ -27,12 +22,7 @@ std::unique_ptr<TGPMatrix> TGPMatrix::CreateFromNative(GpMatrix* handle) noexcep
 }
 
 template <typename Call> std::unique_ptr<TGPMatrix> TGPMatrix::Construct(Call&& call) noexcept {
-    auto matrix = GdipFactory::Make<TGPMatrix>();
-    if (!matrix) return nullptr;
-    GpMatrix* handle = nullptr;
-    matrix->lastResult = call(&handle);
-    matrix->AttachNative(handle);
-    return matrix;
+    return GdipFactory::Construct<TGPMatrix, GpMatrix>(std::forward<Call>(call));
 }
 
 std::unique_ptr<TGPMatrix> TGPMatrix::Create() noexcept {
@@ -181,12 +171,7 @@ std::unique_ptr<TGPRegion> TGPRegion::CreateFromNative(GpRegion* handle) noexcep
 }
 
 template <typename Call> std::unique_ptr<TGPRegion> TGPRegion::Construct(Call&& call) noexcept {
-    auto region = GdipFactory::Make<TGPRegion>();
-    if (!region) return nullptr;
-    GpRegion* handle = nullptr;
-    region->lastResult = call(&handle);
-    region->AttachNative(handle);
-    return region;
+    return GdipFactory::Construct<TGPRegion, GpRegion>(std::forward<Call>(call));
 }
 
 std::unique_ptr<TGPRegion> TGPRegion::Create() noexcept {

@@ -21,12 +21,7 @@ std::unique_ptr<TGPPen> TGPPen::CreateFromNative(GpPen* handle, Status status) n
 }
 
 template <typename Call> std::unique_ptr<TGPPen> TGPPen::Construct(Call&& call) noexcept {
-    auto pen = GdipFactory::Make<TGPPen>();
-    if (!pen) return nullptr;
-    GpPen* handle = nullptr;
-    pen->lastResult = call(&handle);
-    pen->AttachNative(handle);
-    return pen;
+    return GdipFactory::Construct<TGPPen, GpPen>(std::forward<Call>(call));
 }
 
 std::unique_ptr<TGPPen> TGPPen::Create(ARGB color, REAL width) noexcept {

@@ -182,12 +182,7 @@ Status TGPStringFormat::GetLastStatus() noexcept {
 static_assert(offsetof(TMetafileHeader, Type_) == 0);
 
 template <typename Call> std::unique_ptr<TGPMetafile> TGPMetafile::Construct(Call&& call) noexcept {
-    auto metafile = GdipFactory::Make<TGPMetafile>();
-    if (!metafile) return nullptr;
-    GpMetafile* handle = nullptr;
-    metafile->lastResult = call(&handle);
-    metafile->AttachNative(handle);
-    return metafile;
+    return GdipFactory::Construct<TGPMetafile, GpMetafile>(std::forward<Call>(call));
 }
 
 std::unique_ptr<TGPMetafile>

@@ -1,6 +1,9 @@
 // Real GDI+ under this Wine: fonts made every way and drawn, family metrics, and paths of every
 // figure kind filled into bitmaps, hit-tested, flattened, transformed, widened, bounded and read
 // back. Pens, brushes and matrices are made through the flat API and held by their wrappers.
+#include "Attached.h"
+#include "DrawingSupport.h"
+
 #include "gdiplus/Gdiplus.h"
 
 #include "classlib/Handles.h"
@@ -15,6 +18,7 @@
 #include <vector>
 
 using namespace tn::gdiplus;
+using namespace tn::gdiplus::testing;
 
 namespace {
 
@@ -23,30 +27,16 @@ constexpr ARGB kBlack = 0xFF000000;
 constexpr INT kRegular = 0;
 constexpr int kSize = 64;
 
-// A wrapper of class W holding a real handle, which it deletes when it goes.
-template <typename W, typename H> struct Holding : W {
-    explicit Holding(H h) noexcept { this->AttachNative(h); }
-};
-template <typename W, typename H> std::unique_ptr<W> Hold(H h) {
-    return GdipFactory::Make<Holding<W, H>>(h);
-}
-
 std::unique_ptr<TGPPen> MakePen(REAL width) {
     GpPen* pen = nullptr;
     EXPECT_EQ(Gdip().GdipCreatePen1(kBlack, width, UnitPixel, &pen), Ok);
-    return Hold<TGPPen>(pen);
-}
-
-std::unique_ptr<TGPBrush> MakeBrush() {
-    GpSolidFill* brush = nullptr;
-    EXPECT_EQ(Gdip().GdipCreateSolidFill(kBlack, &brush), Ok);
-    return Hold<TGPBrush>(static_cast<GpBrush*>(brush));
+    return MakeAttached<TGPPen>(pen);
 }
 
 std::unique_ptr<TGPMatrix> MakeMatrix(REAL sx, REAL sy, REAL dx, REAL dy) {
     GpMatrix* matrix = nullptr;
     EXPECT_EQ(Gdip().GdipCreateMatrix2(sx, 0, 0, sy, dx, dy, &matrix), Ok);
-    return Hold<TGPMatrix>(matrix);
+    return MakeAttached<TGPMatrix>(matrix);
 }
 
 // A white bitmap with a graphics on it; black is ink.
@@ -170,7 +160,7 @@ TEST(GdipFontPathDrawing, TextIsDrawnWithFontsMadeEveryWay) {
         {"device context", [&] { return TGPFont::Create(dc.get()); }},
         {"no GDI font", [&] { return TGPFont::Create(dc.get(), HFONT{}); }},
     };
-    auto brush = MakeBrush();
+    auto brush = SolidBrush(kBlack);
     for (const Way& way : ways) {
         auto font = way.make();
         ASSERT_TRUE(font) << way.what;
@@ -470,7 +460,7 @@ const std::vector<Figure>& Figures() {
 }
 
 TEST(GdipFontPathDrawing, EachFigureKindFillsAndHitTestsItsOwnArea) {
-    auto brush = MakeBrush();
+    auto brush = SolidBrush(kBlack);
     for (const Figure& figure : Figures()) {
         auto path = TGPGraphicsPath::Create(FillModeAlternate);
         ASSERT_TRUE(path) << figure.what;
@@ -614,7 +604,7 @@ TEST(GdipFontPathDrawing, WideningMakesALineAnArea) {
     EXPECT_NEAR(bounds.Y, 28, 0.5);
     EXPECT_NEAR(bounds.Height, 8, 0.5);
 
-    auto brush = MakeBrush();
+    auto brush = SolidBrush(kBlack);
     Canvas canvas;
     canvas.graphics().FillPath(brush.get(), path.get());
     EXPECT_TRUE(canvas.Inked(32, 30));
@@ -664,7 +654,7 @@ TEST(GdipFontPathDrawing, TextJoinsAPathOnlyWithAStringFormat) {
     EXPECT_GE(bounds.Y, 4);
     EXPECT_LT(bounds.X + bounds.Width, kSize);
 
-    auto brush = MakeBrush();
+    auto brush = SolidBrush(kBlack);
     Canvas canvas;
     canvas.graphics().FillPath(brush.get(), path.get());
     EXPECT_GT(canvas.InkCount(), 20);

@@ -1,6 +1,7 @@
 // The font, family, collection and path wrappers against a recording double of the flat API:
 // which flat function each form calls with which arguments, and how each class keeps, returns and
 // resets its status.
+#include "Attached.h"
 #include "Spy.h"
 
 #include "classlib/Handles.h"
@@ -8,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,22 +17,13 @@ using namespace tn::gdiplus::testing;
 
 namespace {
 
-using Calls = std::vector<std::string>;
-
-const auto kFamily = reinterpret_cast<GpFontFamily*>(0x8A00);
-const auto kCollection = reinterpret_cast<GpFontCollection*>(0x8B00);
-const auto kPath2 = reinterpret_cast<GpPath*>(0x8401);
+const auto kFamily = Fake<GpFontFamily*>(0x8A00, "FF");
+const auto kCollection = Fake<GpFontCollection*>(0x8B00, "FC");
+const auto kPath2 = Fake<GpPath*>(0x8401, "Pa2");
 GpFontFamily* FamilyHandle(std::uintptr_t n) {
     return reinterpret_cast<GpFontFamily*>(n);
 }
 
-// A wrapper of class W that already holds the fake handle h.
-template <typename W, typename H> struct Attached : W {
-    explicit Attached(H h) noexcept { this->AttachNative(h); }
-};
-template <typename W, typename H> std::unique_ptr<W> MakeAttached(H h) {
-    return GdipFactory::Make<Attached<W, H>>(h);
-}
 struct CollectionWith : TGPFontCollection {
     explicit CollectionWith(GpFontCollection* h) noexcept { nativeFontCollection = h; }
 };
@@ -46,16 +37,11 @@ const TGPRect gRects[2] = {{1, 2, 3, 4}, {5, 6, 7, 8}};
 class GdipFontPath : public ::testing::Test {
 public:
     GdipFontPath() {
-        for (auto [address, label] :
-             std::initializer_list<std::pair<const void*, const char*>>{{gPtsF, "ptsF"},
-                                                                        {gPts, "pts"},
-                                                                        {gTypes, "types"},
-                                                                        {gRectsF, "rectsF"},
-                                                                        {gRects, "rects"},
-                                                                        {kFamily, "FF"},
-                                                                        {kCollection, "FC"},
-                                                                        {kPath2, "Pa2"}})
-            Labels()[reinterpret_cast<std::uintptr_t>(address)] = label;
+        AddLabels({{gPtsF, "ptsF"},
+                   {gPts, "pts"},
+                   {gTypes, "types"},
+                   {gRectsF, "rectsF"},
+                   {gRects, "rects"}});
         const char* const families[] = {"F1", "F2", "F3", "F4"};
         for (std::uintptr_t n = 0; n < 4; ++n)
             Labels()[0xB001 + n] = families[n];
@@ -73,11 +59,7 @@ public:
     std::unique_ptr<TGPFontCollection> collection = GdipFactory::Make<CollectionWith>(kCollection);
 };
 
-struct Form {
-    const char* what;
-    std::function<void(GdipFontPath&)> call;
-    Calls expected;
-};
+using Form = FormOf<GdipFontPath>;
 
 TGPGraphicsPath& P(GdipFontPath& f) {
     return *f.path;

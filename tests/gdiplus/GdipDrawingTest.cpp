@@ -4,6 +4,8 @@
 // Not called here: TGPImage::GetEncoderParameterList and the TGPGraphics::EnumerateMetafile forms
 // reach exports of Wine's gdiplus.dll that stop the process when called (exception 0x80000100);
 // the spy tests check which flat function they call and with what.
+#include "DrawingSupport.h"
+
 #include "gdiplus/Gdiplus.h"
 
 #include "classlib/Handles.h"
@@ -11,12 +13,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 using namespace tn::gdiplus;
+using namespace tn::gdiplus::testing;
 
 namespace {
 
@@ -26,61 +28,6 @@ std::wstring FixturePath(const wchar_t* name) {
         for (const char* c = binary; *c; ++c)
             path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
     return path + L"\\tests\\gdiplus\\" + name;
-}
-
-std::wstring TempPath(const wchar_t* name) {
-    wchar_t dir[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + name;
-}
-
-// A 32-bit top-down DIB section selected into a memory device context, cleared to zero.
-class MemoryCanvas {
-public:
-    MemoryCanvas(int width, int height) : width_(width), dc_(::CreateCompatibleDC(nullptr)) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap_.reset(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        bits_ = static_cast<const std::uint32_t*>(bits);
-        old_ = ::SelectObject(dc_.get(), bitmap_.get());
-    }
-    MemoryCanvas(const MemoryCanvas&) = delete;
-    MemoryCanvas& operator=(const MemoryCanvas&) = delete;
-    ~MemoryCanvas() { ::SelectObject(dc_.get(), old_); }
-
-    [[nodiscard]] bool valid() const { return dc_ && bitmap_ && bits_; }
-    [[nodiscard]] HDC dc() const { return dc_.get(); }
-    // 0xAARRGGBB as GDI holds it: B, G, R, A in memory.
-    [[nodiscard]] std::uint32_t At(int x, int y) const {
-        ::GdiFlush();
-        return bits_[y * width_ + x];
-    }
-
-private:
-    int width_;
-    tn::UniqueMemDc dc_;
-    tn::UniqueBitmap bitmap_;
-    const std::uint32_t* bits_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-};
-
-::testing::AssertionResult Near(std::uint32_t actual, std::uint32_t expected) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        const int a = static_cast<int>((actual >> shift) & 0xFF);
-        const int e = static_cast<int>((expected >> shift) & 0xFF);
-        if (std::abs(a - e) > 2) {
-            char text[64];
-            std::snprintf(text, sizeof text, "%08X, expected %08X", actual, expected);
-            return ::testing::AssertionFailure() << text;
-        }
-    }
-    return ::testing::AssertionSuccess();
 }
 
 CLSID PngEncoder() {
@@ -94,13 +41,6 @@ CLSID PngEncoder() {
         if (std::wstring(codecs[i].MimeType) == L"image/png") clsid = codecs[i].Clsid;
     return clsid;
 }
-
-struct StreamOwner {
-    IStream* stream = nullptr;
-    ~StreamOwner() {
-        if (stream) stream->Release();
-    }
-};
 
 TEST(GdipDrawing, PictureFromFileReportsItsSizeAndPixelFormat) {
     auto skin = TGPImage::FromFile(FixturePath(L"quadrants.png"));
@@ -148,9 +88,9 @@ TEST(GdipDrawing, PictureIsDrawnScaledIntoAMemoryDcAsPremultipliedPixels) {
     // Quadrant interiors, away from the scaled edges.
     for (int y : {2, 3, 4, 5}) {
         for (int x : {2, 3, 4, 5}) {
-            EXPECT_TRUE(Near(canvas.At(x, y), 0xFFFF0000)) << x << "," << y;
-            EXPECT_TRUE(Near(canvas.At(x + 8, y), 0xFF00FF00)) << x + 8 << "," << y;
-            EXPECT_TRUE(Near(canvas.At(x, y + 8), 0x80000080))
+            EXPECT_TRUE(Near(canvas.At(x, y), 0xFFFF0000, 2)) << x << "," << y;
+            EXPECT_TRUE(Near(canvas.At(x + 8, y), 0xFF00FF00, 2)) << x + 8 << "," << y;
+            EXPECT_TRUE(Near(canvas.At(x, y + 8), 0x80000080, 2))
                 << x << "," << y + 8; // premultiplied
             EXPECT_EQ(canvas.At(x + 8, y + 8), 0u) << x + 8 << "," << y + 8;
         }

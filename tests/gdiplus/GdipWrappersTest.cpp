@@ -1,10 +1,10 @@
 // The wrappers against a recording double of the flat API: which flat function each form calls
 // with which arguments, and how each class keeps, returns and resets its status.
+#include "Attached.h"
 #include "Spy.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 using namespace tn::gdiplus;
@@ -12,15 +12,6 @@ using namespace tn::gdiplus::testing;
 
 namespace {
 
-using Calls = std::vector<std::string>;
-
-// A wrapper of class W that already holds the fake handle h.
-template <typename W, typename H> struct Attached : W {
-    explicit Attached(H h) noexcept { this->AttachNative(h); }
-};
-template <typename W, typename H> auto MakeAttached(H h) {
-    return GdipFactory::Make<Attached<W, H>>(h);
-}
 template <typename W, typename H> struct Replacing : Attached<W, H> {
     using Attached<W, H>::Attached;
     using W::ReplaceNative;
@@ -37,8 +28,7 @@ const BYTE gComment[5] = {1, 2, 3, 4, 5};
 class GdipWrappers : public ::testing::Test {
 public:
     GdipWrappers() {
-        Labels()[reinterpret_cast<std::uintptr_t>(gPointsF)] = "ptsF";
-        Labels()[reinterpret_cast<std::uintptr_t>(gPoints)] = "pts";
+        AddLabels({{gPointsF, "ptsF"}, {gPoints, "pts"}});
         spy.table().GdipCreateFromHDC = [](HDC, GpGraphics** out) WINAPI -> Status {
             *out = kGraphics;
             return Ok;
@@ -63,11 +53,7 @@ public:
     std::unique_ptr<TGPMetafile> metafile = MakeAttached<TGPMetafile>(kMetafile);
 };
 
-struct Form {
-    const char* what;
-    std::function<void(GdipWrappers&)> call;
-    Calls expected;
-};
+using Form = FormOf<GdipWrappers>;
 
 TGPGraphics& G(GdipWrappers& f) {
     return *f.graphics;

@@ -2,6 +2,8 @@
 // flat function each form calls with which arguments, and how each class keeps, returns and
 // resets its status), then against this platform's GDI+, transforming points, hit-testing
 // regions and filling 32-bit bitmaps.
+#include "Attached.h"
+#include "DrawingSupport.h"
 #include "Spy.h"
 
 #include "classlib/Handles.h"
@@ -10,9 +12,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <tuple>
 #include <typeinfo>
@@ -23,32 +22,13 @@ using namespace tn::gdiplus::testing;
 
 namespace {
 
-using Calls = std::vector<std::string>;
-
-// A wrapper of class W that already holds the handle h.
-template <typename W, typename H> struct Attached : W {
-    explicit Attached(H h) noexcept { this->AttachNative(h); }
-};
-template <typename W, typename H> std::unique_ptr<W> MakeAttached(H h) {
-    return GdipFactory::Make<Attached<W, H>>(h);
-}
-
-template <typename T> T* Fake(std::uintptr_t address, const char* label) {
-    Labels()[address] = label;
-    return reinterpret_cast<T*>(address);
-}
-
 // Second handles of a kind, and the copies GDI+ hands out.
-const auto kMatrix2 = Fake<GpMatrix>(0x8210, "M2");
-const auto kMatrixCopy = Fake<GpMatrix>(0x8220, "Mc");
-const auto kRegion2 = Fake<GpRegion>(0x8310, "R2");
-const auto kRegionCopy = Fake<GpRegion>(0x8320, "Rc");
-const auto kBrushCopy = Fake<GpBrush>(0x8110, "Bc");
-const auto kHrgn = Fake<HRGN__>(0x9200, "RGN");
-
-template <typename T, std::size_t N> void Labelled(T (&items)[N], const char* label) {
-    Labels()[reinterpret_cast<std::uintptr_t>(items)] = label;
-}
+const auto kMatrix2 = Fake<GpMatrix*>(0x8210, "M2");
+const auto kMatrixCopy = Fake<GpMatrix*>(0x8220, "Mc");
+const auto kRegion2 = Fake<GpRegion*>(0x8310, "R2");
+const auto kRegionCopy = Fake<GpRegion*>(0x8320, "Rc");
+const auto kBrushCopy = Fake<GpBrush*>(0x8110, "Bc");
+const auto kHrgn = Fake<HRGN>(0x9200, "RGN");
 
 TGPPointF gPlgF[3] = {{10, 20}, {30, 20}, {10, 50}};
 TGPPoint gPlg[3] = {{10, 20}, {30, 20}, {10, 50}};
@@ -67,16 +47,16 @@ ARGB gColors[3] = {};
 class MatrixRegionBrushSpy : public ::testing::Test {
 public:
     MatrixRegionBrushSpy() {
-        Labelled(gPlgF, "plgF");
-        Labelled(gPlg, "plg");
-        Labelled(gPointsF, "ptsF");
-        Labelled(gPoints, "pts");
-        Labelled(gData, "data");
-        Labelled(gScansF, "scansF");
-        Labelled(gScans, "scans");
-        Labelled(gFactors, "fac");
-        Labelled(gPositions, "pos");
-        Labelled(gColors, "cols");
+        AddLabels({{gPlgF, "plgF"},
+                   {gPlg, "plg"},
+                   {gPointsF, "ptsF"},
+                   {gPoints, "pts"},
+                   {gData, "data"},
+                   {gScansF, "scansF"},
+                   {gScans, "scans"},
+                   {gFactors, "fac"},
+                   {gPositions, "pos"},
+                   {gColors, "cols"}});
     }
 
     SpyTable spy;
@@ -96,11 +76,7 @@ public:
 };
 using Spied = MatrixRegionBrushSpy;
 
-struct Form {
-    const char* what;
-    std::function<void(Spied&)> call;
-    Calls expected;
-};
+using Form = FormOf<Spied>;
 
 // The five combine operations and their four forms each.
 struct CombineFamily {
@@ -1295,60 +1271,19 @@ TEST(GdipMatrixRegionBrush, RegionStatesTransformsAndScans) {
 
 // ---- brushes filling a 32-bit DIB section
 
-// A 32-bit top-down DIB section in a memory device context, cleared to zero, with a graphics
-// object on it.
-class Canvas {
+// The memory canvas with a graphics object on it.
+class Canvas : public MemoryCanvas {
 public:
-    Canvas(int width, int height) : width_(width), dc_(::CreateCompatibleDC(nullptr)) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap_.reset(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        bits_ = static_cast<const std::uint32_t*>(bits);
-        old_ = ::SelectObject(dc_.get(), bitmap_.get());
-        graphics = TGPGraphics::Create(dc_.get());
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    ~Canvas() {
-        graphics.reset();
-        ::SelectObject(dc_.get(), old_);
+    Canvas(int width, int height)
+        : MemoryCanvas(width, height), graphics(TGPGraphics::Create(dc())) {}
+
+    [[nodiscard]] bool valid() const {
+        return MemoryCanvas::valid() && graphics && graphics->Native();
     }
 
-    [[nodiscard]] bool valid() const { return bits_ && graphics && graphics->Native(); }
-    // 0xAARRGGBB, premultiplied.
-    [[nodiscard]] std::uint32_t At(int x, int y) const {
-        ::GdiFlush();
-        return bits_[y * width_ + x];
-    }
-
+    // Goes before the bitmap is taken out of the device context.
     std::unique_ptr<TGPGraphics> graphics;
-
-private:
-    int width_;
-    tn::UniqueMemDc dc_;
-    tn::UniqueBitmap bitmap_;
-    const std::uint32_t* bits_ = nullptr;
-    HGDIOBJ old_ = nullptr;
 };
-
-::testing::AssertionResult Near(std::uint32_t actual, std::uint32_t expected, int tolerance = 2) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        const int a = static_cast<int>((actual >> shift) & 0xFF);
-        const int e = static_cast<int>((expected >> shift) & 0xFF);
-        if (std::abs(a - e) > tolerance) {
-            char text[64];
-            std::snprintf(text, sizeof text, "%08X, expected %08X", actual, expected);
-            return ::testing::AssertionFailure() << text;
-        }
-    }
-    return ::testing::AssertionSuccess();
-}
 
 TEST(GdipMatrixRegionBrush, SolidBrushFillsItsExactColour) {
     Canvas canvas(8, 4);
@@ -1364,7 +1299,7 @@ TEST(GdipMatrixRegionBrush, SolidBrushFillsItsExactColour) {
     ASSERT_EQ(canvas.graphics->FillRectangle(brush.get(), 4, 0, 4, 4), Ok);
     for (int y = 0; y < 4; ++y) {
         EXPECT_EQ(canvas.At(1, y), 0xFF336699u);
-        EXPECT_TRUE(Near(canvas.At(6, y), 0x80800000)); // half red, premultiplied
+        EXPECT_TRUE(Near(canvas.At(6, y), 0x80800000, 2)); // half red, premultiplied
     }
 }
 

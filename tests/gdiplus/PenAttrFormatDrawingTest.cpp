@@ -3,46 +3,29 @@
 //
 // Not called here: GdipGetCustomLineCapStrokeCaps stops the process under this Wine (the spy test
 // covers GetStrokeCaps).
+#include "Attached.h"
+#include "DrawingSupport.h"
+
 #include "gdiplus/Gdiplus.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <typeinfo>
 #include <vector>
 
 using namespace tn::gdiplus;
+using namespace tn::gdiplus::testing;
 
 namespace {
-
-// A wrapper of class W around a real handle made through the flat API.
-template <typename W, typename H> struct Attached : W {
-    explicit Attached(H h) noexcept { this->AttachNative(h); }
-};
-template <typename W, typename H> auto MakeAttached(H h) {
-    return GdipFactory::Make<Attached<W, H>>(h);
-}
-
-std::unique_ptr<TGPBrush> SolidBrush(ARGB color) {
-    GpSolidFill* fill = nullptr;
-    EXPECT_EQ(Gdip().GdipCreateSolidFill(color, &fill), Ok);
-    return MakeAttached<TGPBrush>(static_cast<GpBrush*>(fill));
-}
 
 std::unique_ptr<TGPGraphicsPath> Polygon(std::initializer_list<TGPPointF> points) {
     GpPath* path = nullptr;
     EXPECT_EQ(Gdip().GdipCreatePath(FillModeAlternate, &path), Ok);
     EXPECT_EQ(Gdip().GdipAddPathPolygon(path, points.begin(), static_cast<INT>(points.size())), Ok);
     return MakeAttached<TGPGraphicsPath>(path);
-}
-
-std::wstring TempPath(const wchar_t* name) {
-    wchar_t dir[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + name;
 }
 
 // A 32-bit ARGB bitmap with a graphics object on it, cleared to one colour.
@@ -79,19 +62,6 @@ public:
     std::unique_ptr<TGPBitmap> bitmap;
     std::unique_ptr<TGPGraphics> graphics;
 };
-
-::testing::AssertionResult Near(ARGB actual, ARGB expected, int tolerance = 3) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        const int a = static_cast<int>((actual >> shift) & 0xFF);
-        const int e = static_cast<int>((expected >> shift) & 0xFF);
-        if (std::abs(a - e) > tolerance) {
-            char text[64];
-            std::snprintf(text, sizeof text, "%08X, expected %08X", actual, expected);
-            return ::testing::AssertionFailure() << text;
-        }
-    }
-    return ::testing::AssertionSuccess();
-}
 
 // ---- pens
 // ----------------------------------------------------------------------------------------
@@ -686,13 +656,6 @@ std::unique_ptr<Canvas> Play(TGPMetafile& metafile) {
     EXPECT_EQ(canvas->graphics->DrawImage(&metafile, bounds), Ok);
     return canvas;
 }
-
-struct StreamOwner {
-    IStream* stream = nullptr;
-    ~StreamOwner() {
-        if (stream) stream->Release();
-    }
-};
 
 TEST(GdipPenAttrFormatDrawing, MetafileRecordedToMemoryPlaysAndReportsItsHeader) {
     ReferenceDc dc;

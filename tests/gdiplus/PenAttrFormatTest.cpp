@@ -4,11 +4,11 @@
 //
 // GdipGetCustomLineCapStrokeCaps stops the process under this Wine, so GetStrokeCaps is seen
 // here only.
+#include "Attached.h"
 #include "Spy.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <typeinfo>
 #include <vector>
 
@@ -16,21 +16,6 @@ using namespace tn::gdiplus;
 using namespace tn::gdiplus::testing;
 
 namespace {
-
-using Calls = std::vector<std::string>;
-
-// A wrapper of class W that already holds the fake handle h.
-template <typename W, typename H> struct Attached : W {
-    explicit Attached(H h) noexcept { this->AttachNative(h); }
-};
-template <typename W, typename H> auto MakeAttached(H h) {
-    return GdipFactory::Make<Attached<W, H>>(h);
-}
-
-template <typename H> H Fake(std::uintptr_t address, const char* label) {
-    Labels()[address] = label;
-    return reinterpret_cast<H>(address);
-}
 
 const auto kCap = Fake<GpCustomLineCap*>(0x8A00, "CAP");
 const auto kCap2 = Fake<GpCustomLineCap*>(0x8A10, "CAP2");
@@ -58,23 +43,20 @@ BYTE gBits[16] = {};
 class PenAttrFormatSpy : public ::testing::Test {
 public:
     PenAttrFormatSpy() {
-        for (auto [address, label] :
-             std::initializer_list<std::pair<const void*, const char*>>{{gDash, "dash"},
-                                                                        {gCompound, "compound"},
-                                                                        {gBuffer, "buf"},
-                                                                        {gTabs, "tabs"},
-                                                                        {&gColorMatrix, "cm"},
-                                                                        {&gGrayMatrix, "gm"},
-                                                                        {gMap, "map"},
-                                                                        {gRanges, "ranges"},
-                                                                        {&gPlaceable, "wph"},
-                                                                        {&gHeader, "hdr"},
-                                                                        {gData, "data"},
-                                                                        {gBits, "bits"}})
-            Labels()[reinterpret_cast<std::uintptr_t>(address)] = label;
+        AddLabels({{gDash, "dash"},
+                   {gCompound, "compound"},
+                   {gBuffer, "buf"},
+                   {gTabs, "tabs"},
+                   {&gColorMatrix, "cm"},
+                   {&gGrayMatrix, "gm"},
+                   {gMap, "map"},
+                   {gRanges, "ranges"},
+                   {&gPlaceable, "wph"},
+                   {&gHeader, "hdr"},
+                   {gData, "data"},
+                   {gBits, "bits"}});
         // A real stream: the wrappers hold it while GDI+ reads it.
-        if (::CreateStreamOnHGlobal(nullptr, TRUE, &stream) == S_OK)
-            Labels()[reinterpret_cast<std::uintptr_t>(stream)] = "ST";
+        if (::CreateStreamOnHGlobal(nullptr, TRUE, &stream) == S_OK) AddLabels({{stream, "ST"}});
     }
     ~PenAttrFormatSpy() override {
         if (stream) stream->Release();
@@ -98,11 +80,7 @@ public:
 };
 
 using F = PenAttrFormatSpy;
-struct Form {
-    const char* what;
-    std::function<void(F&)> call;
-    Calls expected;
-};
+using Form = FormOf<F>;
 
 const std::vector<Form>& PenForms() {
     static const std::vector<Form> forms = {

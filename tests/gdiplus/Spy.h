@@ -10,10 +10,13 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace tn::gdiplus::testing {
@@ -41,6 +44,18 @@ inline std::map<std::uintptr_t, std::string>& Labels() {
         {0x8700, "A"}, {0x8800, "C"}, {0x8900, "MF"}, {0x9100, "DC"},
     };
     return labels;
+}
+
+// Labels more addresses: arrays and objects the calls under test are given.
+inline void AddLabels(std::initializer_list<std::pair<const void*, const char*>> items) {
+    for (auto [address, label] : items)
+        Labels()[reinterpret_cast<std::uintptr_t>(address)] = label;
+}
+
+// A further fake handle of pointer type H, printed as its label.
+template <typename H> H Fake(std::uintptr_t address, const char* label) {
+    Labels()[address] = label;
+    return reinterpret_cast<H>(address);
 }
 
 inline std::string Number(double v) {
@@ -125,6 +140,16 @@ template <std::size_t Index, typename R, typename... A> struct Recorder<Index, R
         if (names[i] == name) return i;
     return names.size();
 }
+
+// What the recorders wrote, one call a line.
+using Calls = std::vector<std::string>;
+
+// One row of a table of forms: what is done with the fixture, and the calls that makes.
+template <typename Fixture> struct FormOf {
+    const char* what;
+    std::function<void(Fixture&)> call;
+    Calls expected;
+};
 
 class SpyTable {
 public:
