@@ -4,6 +4,7 @@
 
 #include "windows/Launcher.h"
 
+#include "browser/BrowserModule.h"
 #include "classlib/Application.h"
 #include "classlib/FileUtil.h"
 #include "classlib/Text.h"
@@ -22,11 +23,17 @@ namespace {
 
 using namespace tn;
 
+// The browser module too: the first show makes the login window, whose browser needs OLE.
 class ApplicationSetUp : public ::testing::Environment {
 public:
     void SetUp() override {
+        BrowserModuleStartup();
         Application->Initialize();
         Application->MainFormOnTaskBar = true;
+    }
+    void TearDown() override {
+        Application->DestroyComponents();
+        BrowserModuleShutdown();
     }
 };
 [[maybe_unused]] const auto* const kSetUp =
