@@ -28,7 +28,9 @@ struct SyncQueue {
 };
 
 SyncQueue& Queue() {
-    static SyncQueue q;
+    // Never destroyed: a worker still running while the process ends may call in after the
+    // static objects are gone; it then waits until the process takes it down.
+    static SyncQueue& q = *new SyncQueue;
     return q;
 }
 

@@ -22,6 +22,9 @@ statistics path and the public-address lookup, all on 127.0.0.1. Tests steer it 
   /_standin/clear?path=P             back to the built-in reply for P
   /_standin/requests                 one line per recorded request: its raw target
   /_standin/requests?path=P          one line per request to P: its raw query string
+  /_standin/times?path=P[&count=N&timeout=MS]
+                                     one line per request to P: its arrival time (epoch seconds);
+                                     with count, first waits until N arrived or MS passed
 Control requests are not recorded. Behaviours and records are mirrored in --state DIR.
 """
 
@@ -216,6 +219,8 @@ class Handler(BaseHTTPRequestHandler):
             only = args.get("path")
             lines = state.recorded(only.decode("utf-8") if only is not None else None)
             self._send(200, "".join(line + "\n" for line in lines).encode("latin-1"))
+        elif name == "times":
+            control_times(self, args)
         else:
             self._send(404, b"unknown control request")
 
@@ -305,6 +310,51 @@ class Handler(BaseHTTPRequestHandler):
             left -= n
 
 
+# --- Arrival times of requests (login-window tests, login-page benchmark) -----------------------
+
+class TimedState(State):
+    """The state, also noting when each request arrived, so a caller can wait for requests."""
+
+    def __init__(self, folder):
+        self.arrivals = []  # (path, seconds since the epoch), in arrival order
+        self.arrived = threading.Condition()
+        super().__init__(folder)
+
+    def reset(self):
+        super().reset()
+        with self.arrived:
+            self.arrivals.clear()
+
+    def record(self, path, query, target):
+        super().record(path, query, target)
+        with self.arrived:
+            self.arrivals.append((path, time.time()))
+            self.arrived.notify_all()
+
+    def times(self, path, count, timeout_ms):
+        """Arrival times of the requests to path, once there are count of them or the time-out
+        has passed."""
+        deadline = time.monotonic() + timeout_ms / 1000.0
+        with self.arrived:
+            while True:
+                found = [t for p, t in self.arrivals if p == path]
+                left = deadline - time.monotonic()
+                if len(found) >= count or left <= 0:
+                    return found
+                self.arrived.wait(left)
+
+
+def control_times(handler, args):
+    """/_standin/times?path=P[&count=N&timeout=MS]: one line per request to P, its arrival time in
+    seconds since the epoch; with count, the reply waits until N requests to P arrived or MS passed
+    (at most 120000)."""
+    target = args.get("path", b"").decode("utf-8")
+    count = int(args.get("count", b"0"))
+    timeout_ms = min(int(args.get("timeout", b"0")), 120000)
+    found = handler.server.state.times(target, count, timeout_ms)
+    handler._send(200, "".join("%.6f\n" % t for t in found).encode("ascii"))
+
+
 class Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
@@ -334,7 +384,7 @@ def main():
     ap.add_argument("--files", default="", help="folder of the files it serves (the installers)")
     a = ap.parse_args()
 
-    server = Server(a.port, State(a.state), a.files)
+    server = Server(a.port, TimedState(a.state), a.files)
     timer = threading.Timer(a.lifetime, server.stop)
     timer.daemon = True
     timer.start()

@@ -4,6 +4,7 @@
 #include "classlib/Handles.h"
 #include "gdiplus/Gdiplus.h"
 #include "services/PublicUnit.h"
+#include "windows/FormLogin.h"
 #include "windows/Launcher.h"
 #include "windows/ModuleSteps.h"
 #include "windows/TrayIcon.h"
@@ -19,11 +20,12 @@ constexpr wchar_t kTrayTip[] = L"左键双击弹出或右键";
 // SC_MOVE + 1: the system's move loop, driven by the mouse.
 constexpr WPARAM kSysCommandDrag = 0xF011;
 
-// Hook for the login window, which is its own module and not built yet: it is created on the
-// first show and reached as a form. Until it exists both do nothing.
-void CreateFormLogin() {}
+// The login window, owned by the application: made on the first show, reached as a form.
+void CreateFormLogin() {
+    FormLogin = TComponent::Create<TFormLogin>(*Application);
+}
 TForm* LoginForm() noexcept {
-    return nullptr;
+    return FormLogin;
 }
 
 } // namespace

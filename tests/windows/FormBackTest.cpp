@@ -5,6 +5,7 @@
 #include "windows/Launcher.h"
 #include "windows/TrayIcon.h"
 
+#include "browser/BrowserModule.h"
 #include "classlib/Application.h"
 #include "classlib/FileUtil.h"
 #include "classlib/Text.h"
@@ -23,11 +24,17 @@ namespace {
 
 using namespace tn;
 
+// The browser module too: the first show makes the login window, whose browser needs OLE.
 class ApplicationSetUp : public ::testing::Environment {
 public:
     void SetUp() override {
+        BrowserModuleStartup();
         Application->Initialize();
         Application->MainFormOnTaskBar = true;
+    }
+    void TearDown() override {
+        Application->DestroyComponents();
+        BrowserModuleShutdown();
     }
 };
 [[maybe_unused]] const auto* const kSetUp =
