@@ -14,6 +14,7 @@
 #include "services/PublicUnit.h"
 #include "services/Statistics.h"
 #include "windows/FormBack.h"
+#include "windows/FormMain.h"
 #include "windows/Launcher.h"
 
 #include <mshtml.h>
@@ -71,7 +72,7 @@ bool SameObject(IDispatch* a, IUnknown* b) noexcept {
 TFormLogin::TFormLogin(TComponent* owner) : TFormLogin(owner, TSeams{}) {}
 
 TFormLogin::TFormLogin(TComponent* owner, TSeams seams)
-    : TForm(owner), FShellExecute(seams.ShellExecute) {
+    : TForm(owner), FShellExecute(seams.shellExecute) {
     // The layout.
     SetName(L"FormLogin");
     SetBorderStyle(TBorderStyle::bsNone);
@@ -236,9 +237,9 @@ void TFormLogin::HandOverToGame(const std::wstring& url) {
     } catch (...) {
         // The login page stays as it is; the hand-over goes on all the same.
     }
-    // The game window completes the hand-over here: a new game window without owner becomes
-    // FormMain and is shown, and this window and FormBack are hidden. Until that window exists
-    // nothing is hidden, or the user would be left without any window.
+    ShowGameWindow();
+    Hide();
+    if (FormBack) FormBack->Hide();
 }
 
 void TFormLogin::browserDocumentComplete(TObject*, IDispatch*, VARIANT&) {

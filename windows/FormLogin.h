@@ -26,7 +26,7 @@ public:
     // What a test puts in place of the browser class and of the shell call behind external links.
     struct TSeams {
         std::function<THostedWB*(TFormLogin& owner)> CreateBrowser;
-        TShellExecute ShellExecute = nullptr;
+        TShellExecute shellExecute = nullptr;
     };
 
     explicit TFormLogin(TComponent* owner);

@@ -94,9 +94,10 @@ protected:
                                 (FFolder + L"Skin\\loginback.png").c_str(), FALSE));
     }
     void TearDown() override {
-        if (FProcess.Handle && !testing::WaitExit(FProcess, 0))
-            ::TerminateProcess(FProcess.Handle.get(), 9);
-        (void)testing::WaitExit(FProcess, 10000);
+        if (FProcess && !testing::WaitExit(*FProcess, 0))
+            ::TerminateProcess(FProcess->Handle.get(), 9);
+        if (FProcess) (void)testing::WaitExit(*FProcess, 10000);
+        FProcess.reset();
         for (auto* f : {&FLander, &FUpgrade}) {
             ::DeleteFileW(f->path.c_str());
             if (f->had) WriteFileBytes(f->path, f->bytes);
@@ -108,9 +109,9 @@ protected:
         FStandin.Set(kVersionPath, StandinReply{.body = body, .contentType = "text/plain"});
     }
     void Start() {
-        FProcess = testing::Start(FExe, L"");
-        ASSERT_EQ(::WaitForInputIdle(FProcess.Handle.get(), 30000), 0u);
-        ASSERT_TRUE(Eventually([&] { return WindowOf(FProcess, L"TFormLogin") != nullptr; }));
+        FProcess.emplace(testing::Start(FExe, L""));
+        ASSERT_EQ(::WaitForInputIdle(FProcess->Handle.get(), 30000), 0u);
+        ASSERT_TRUE(Eventually([&] { return WindowOf(*FProcess, L"TFormLogin") != nullptr; }));
     }
     // Requests to path seen by the stand-in, once there are count of them or ms passed.
     std::size_t Requests(const std::string& path, std::size_t count, DWORD ms) const {
@@ -120,19 +121,19 @@ protected:
         return static_cast<std::size_t>(std::count(body.begin(), body.end(), '\n'));
     }
     [[nodiscard]] bool LoginShown() const {
-        return ::IsWindowVisible(WindowOf(FProcess, L"TFormLogin")) != FALSE;
+        return ::IsWindowVisible(WindowOf(*FProcess, L"TFormLogin")) != FALSE;
     }
     // "退出" of the tray menu: the program must end at once.
     void ExitFromTrayMenu() {
-        const HWND back = WindowOf(FProcess, L"TFormBack");
+        const HWND back = WindowOf(*FProcess, L"TFormBack");
         ASSERT_NE(back, nullptr);
         ::SendNotifyMessageW(back, WM_BARICON, 0, WM_RBUTTONDOWN);
         HWND menu = nullptr;
-        ASSERT_TRUE(Eventually([&] { return (menu = WindowOf(FProcess, L"#32768")) != nullptr; }));
+        ASSERT_TRUE(Eventually([&] { return (menu = WindowOf(*FProcess, L"#32768")) != nullptr; }));
         for (int i = 0; i < 2; ++i)
             ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
         ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
-        EXPECT_EQ(testing::WaitExit(FProcess, 10000), std::optional<DWORD>(0));
+        EXPECT_EQ(testing::WaitExit(*FProcess, 10000), std::optional<DWORD>(0));
     }
     [[nodiscard]] std::wstring VersionFile() const { return FExe + L".ini"; }
     [[nodiscard]] std::wstring Recorded() const {
@@ -148,14 +149,14 @@ protected:
     testing::Standin FStandin;
     testing::TempDir FDir;
     std::wstring FFolder, FExe;
-    Process FProcess;
+    std::optional<Process> FProcess;
 };
 
 TEST_F(UpdateE2E, ANewerVersionInRangeIsDownloadedStartedRecordedAndTheProgramEnds) {
     SetVersionFile("[version]\r\ncurrentversion=1.0.0.2\r\nupgraderange=900-999,1000\r\n");
     BoxWatch boxes;
     Start();
-    const auto box = boxes.Next(FProcess);
+    const auto box = boxes.Next(*FProcess);
     ASSERT_TRUE(box) << "no message";
     EXPECT_EQ(BoxWatch::Caption(*box), L"BrisaTarn");
     EXPECT_EQ(BoxWatch::Message(*box), L"检测到最新版本1.0.0.2，确认更新！");
@@ -163,7 +164,7 @@ TEST_F(UpdateE2E, ANewerVersionInRangeIsDownloadedStartedRecordedAndTheProgramEn
     EXPECT_EQ(Requests(kInstallerPath, 0, 0), 0u); // nothing before the answer
     BoxWatch::Click(*box, IDOK);
 
-    EXPECT_EQ(testing::WaitExit(FProcess), std::optional<DWORD>(0));
+    EXPECT_EQ(testing::WaitExit(*FProcess), std::optional<DWORD>(0));
     EXPECT_EQ(Requests(kVersionPath, 0, 0), 1u);
     EXPECT_EQ(Requests(kInstallerPath, 0, 0), 1u);
     EXPECT_EQ(Recorded(), L"1.0.0.2");
@@ -197,11 +198,11 @@ TEST_F(UpdateE2E, AFailedDownloadSaysSoAndBringsTheLoginWindowBack) {
         FStandin.Set(kInstallerPath, c.reply);
         BoxWatch boxes;
         Start();
-        const auto offer = boxes.Next(FProcess);
+        const auto offer = boxes.Next(*FProcess);
         ASSERT_TRUE(offer);
         EXPECT_TRUE(LoginShown());
         BoxWatch::Click(*offer, IDOK);
-        const auto failure = boxes.Next(FProcess, c.bound);
+        const auto failure = boxes.Next(*FProcess, c.bound);
         ASSERT_TRUE(failure);
         EXPECT_EQ(BoxWatch::Message(*failure), L"网络出错");
         EXPECT_FALSE(LoginShown()); // hidden for the download
@@ -240,7 +241,7 @@ TEST_F(UpdateE2E, NoUpdateIsOfferedUnlessNewerThanBothAndInRange) {
         BoxWatch boxes;
         Start();
         ASSERT_EQ(Requests(kVersionPath, 1, 20000), 1u);
-        EXPECT_FALSE(boxes.Next(FProcess, 2000)) << "an update was offered";
+        EXPECT_FALSE(boxes.Next(*FProcess, 2000)) << "an update was offered";
         EXPECT_TRUE(LoginShown());
         EXPECT_FALSE(Exists(VersionFile()));
         ExitFromTrayMenu();
@@ -268,7 +269,7 @@ TEST_F(UpdateE2E, AVersionFileThatCannotServeOrNeverComesIsNoUpdate) {
         BoxWatch boxes;
         Start();
         ASSERT_EQ(Requests(kVersionPath, 1, 20000), 1u);
-        EXPECT_FALSE(boxes.Next(FProcess, 2000)) << "an update was offered";
+        EXPECT_FALSE(boxes.Next(*FProcess, 2000)) << "an update was offered";
         EXPECT_TRUE(LoginShown());
         ExitFromTrayMenu();
         EXPECT_FALSE(Exists(VersionFile()));

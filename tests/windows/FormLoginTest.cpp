@@ -316,7 +316,7 @@ protected:
             wb = TComponent::Create<TestBrowser>(owner);
             return wb;
         };
-        seams.ShellExecute = &RecordShell;
+        seams.shellExecute = &RecordShell;
         FormLogin = TComponent::Create<TFormLogin>(*Application, seams);
         FormLogin->Show();
         return *FormLogin;
