@@ -340,6 +340,19 @@ void TForm::Dispatch(TMessage& m) {
         // Nothing may touch this object after this line.
         Free(this);
         return;
+    case WM_SIZE:
+        // The state the system gives a shown window (a taskbar click restoring it, say) is the
+        // one it comes back in after a hide. A window being made or hidden keeps the asked one.
+        if (::IsWindowVisible(HandleIfAllocated())) {
+            if (m.WParam == SIZE_MINIMIZED)
+                FWindowState = TWindowState::wsMinimized;
+            else if (m.WParam == SIZE_MAXIMIZED)
+                FWindowState = TWindowState::wsMaximized;
+            else if (m.WParam == SIZE_RESTORED)
+                FWindowState = TWindowState::wsNormal;
+        }
+        TWinControl::Dispatch(m);
+        return;
     case WM_SETTINGCHANGE:
         TWinControl::Dispatch(m);
         if (m.WParam == SPI_SETWORKAREA) RequestAlign();

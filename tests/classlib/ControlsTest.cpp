@@ -457,6 +457,18 @@ TEST(Form, ShownWithoutActivationItIsVisibleAndComesBackAsItWasHidden) {
     EXPECT_TRUE(::IsZoomed(form->Handle()));
     EXPECT_EQ(form->WindowState(), TWindowState::wsMaximized);
     EXPECT_EQ(::GetActiveWindow(), active->Handle());
+
+    // Minimized by the program, then brought back by the system (a taskbar click): hidden and
+    // shown again, it comes back as the system left it, not minimized.
+    form->SetWindowState(TWindowState::wsMinimized);
+    ASSERT_TRUE(::IsIconic(form->Handle()));
+    ::ShowWindow(form->Handle(), SW_RESTORE);
+    ASSERT_TRUE(::IsZoomed(form->Handle()));
+    form->Hide();
+    EXPECT_EQ(form->WindowState(), TWindowState::wsMaximized);
+    form->ShowNoActivate();
+    EXPECT_FALSE(::IsIconic(form->Handle()));
+    EXPECT_TRUE(::IsZoomed(form->Handle()));
 }
 
 TEST(Frame, HoldsControlsInAWindowOfItsOwnInsideAForm) {
