@@ -122,7 +122,9 @@ bool TFormBack::DrawLayeredImage(HWND wnd, const std::wstring& path, int percent
 
 void TFormBack::FormShow(TObject*) {
     if (!FormLogin) CreateFormLogin();
-    if (TForm* login = LoginForm()) login->Show();
+    // A login page that is the play page hands over while the login window is being made, and
+    // that hides this window; the login window then stays hidden with it.
+    if (TForm* login = LoginForm(); login && Visible()) login->Show();
     CheckMinsizeAfterClose();
 }
 

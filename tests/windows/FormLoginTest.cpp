@@ -3,6 +3,7 @@
 // never completes a document: those events are raised through the control's own event path, and
 // the page's document is a double behind the browser's document seam.
 #include "windows/FormLogin.h"
+#include "windows/FormMain.h"
 
 #include "classlib/Application.h"
 #include "classlib/CommandLine.h"
@@ -471,9 +472,14 @@ TEST_F(FormLoginTest,
     f.browser->Navigate(play);
     ASSERT_TRUE(WaitUntil([&] { return GameUrl == play; }, 5000));
     EXPECT_EQ(LoginUserName, L"someone");
-    test::Pump();
-    EXPECT_EQ(RequestsTo("/tn/wd2/wd_play_1016.php"), 0u);
-    // Until the game window exists, the hand-over leaves both windows as they are.
+    // The game window takes over and loads the game URL (the login's control never does);
+    // this window hides, and comes back when the game window closes.
+    ASSERT_NE(FormMain, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(FormMain->Handle()));
+    EXPECT_FALSE(::IsWindowVisible(f.Handle()));
+    EXPECT_TRUE(WaitUntil([&] { return RequestsTo("/tn/wd2/wd_play_1016.php") == 1; }));
+    FormMain->Close();
+    EXPECT_TRUE(WaitUntil([] { return FormMain == nullptr; }));
     EXPECT_TRUE(::IsWindowVisible(f.Handle()));
 }
 
