@@ -377,16 +377,21 @@ void TUpdataThread::Execute() {
     // The version file lies beside the executable only while it is read.
     std::wstring current, range;
     {
+        TMemoryStream stream;
+        try {
+            IdHTTP1.Get(FVersionCheckUrl, stream);
+        } catch (...) {
+            // No network, no file, a refused or oversized reply: no update to offer.
+            return;
+        }
+        // From here the file is this run's, a half-written one included.
         struct Remove {
             const std::wstring& path;
             ~Remove() { ::DeleteFileW(path.c_str()); }
         } remove{FVersionFile};
         try {
-            TMemoryStream stream;
-            IdHTTP1.Get(FVersionCheckUrl, stream);
             stream.SaveToFile(FVersionFile);
         } catch (...) {
-            // No network, no file, a refused or oversized reply: no update to offer.
             return;
         }
         try {

@@ -180,16 +180,20 @@ TEST_F(UpdateE2E, ANewerVersionInRangeIsDownloadedStartedRecordedAndTheProgramEn
     EXPECT_TRUE(Exists(FFolder + L"Upgrade\\IconAnimate_Update.exe"));
 }
 
-// A missing installer, and one whose server stops sending: after 60 s without a byte the
-// download has failed.
-TEST_F(UpdateE2E, AFailedDownloadSaysSoAndBringsTheLoginWindowBack) {
+// A missing installer, one whose server stops sending (after 60 s without a byte the download
+// has failed), and one that is no program: nothing installed, so nothing recorded.
+TEST_F(UpdateE2E, AFailedDownloadOrStartSaysSoAndBringsTheLoginWindowBack) {
     const struct {
         const char* name;
         StandinReply reply;
         DWORD bound;
+        bool saved;
     } cases[] = {
-        {"404", StandinReply{.status = 404}, testing::kRunBound},
-        {"stalled", StandinReply{.holdBody = true, .size = 300000}, 120000},
+        {"404", StandinReply{.status = 404}, testing::kRunBound, false},
+        {"stalled", StandinReply{.holdBody = true, .size = 300000}, 120000, false},
+        {"not a program",
+         StandinReply{.body = "no program here\r\n", .contentType = "application/octet-stream"},
+         testing::kRunBound, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -210,9 +214,10 @@ TEST_F(UpdateE2E, AFailedDownloadSaysSoAndBringsTheLoginWindowBack) {
         EXPECT_TRUE(Eventually([&] { return LoginShown(); }));
         EXPECT_EQ(Requests(kInstallerPath, 0, 0), 1u);
         EXPECT_TRUE(Recorded().empty());
-        EXPECT_FALSE(Exists(FFolder + L"Setup_Varkelpfr.exe"));
+        EXPECT_EQ(Exists(FFolder + L"Setup_Varkelpfr.exe"), c.saved);
         EXPECT_FALSE(Exists(VersionFile()));
         ExitFromTrayMenu();
+        ::DeleteFileW((FFolder + L"Setup_Varkelpfr.exe").c_str());
     }
 }
 
