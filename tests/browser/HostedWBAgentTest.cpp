@@ -7,6 +7,7 @@
 #include "classlib/FileUtil.h"
 #include "classlib/Registry.h"
 #include "tests/browser/BrowserTestSupport.h"
+#include "tests/support/ComDoubles.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +53,7 @@ Bytes AsBytes(std::string_view s) {
 
 // A document that loads from a stream as the browser's document does: it asks the stream for its
 // size, then reads it in small pieces.
-class FakeDocument final : public IDispatch, public IPersistStreamInit {
+class FakeDocument final : public test::DispatchStubs<IDispatch>, public IPersistStreamInit {
 public:
     Bytes loaded;
     int loads = 0;
@@ -74,15 +75,6 @@ public:
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE IsDirty() override { return S_FALSE; }
     HRESULT STDMETHODCALLTYPE Load(IStream* stream) override {
@@ -191,7 +183,7 @@ bool TokenPresent(const std::wstring& agent) {
 }
 
 // Records every task-memory block freed while it is registered.
-class FreeSpy final : public IMallocSpy {
+class FreeSpy final : public test::Fixed<IMallocSpy> {
 public:
     FreeSpy() { registered_ = ::CoRegisterMallocSpy(this) == S_OK; }
     ~FreeSpy() {
@@ -204,13 +196,6 @@ public:
         return std::find(freed.begin(), freed.end(), p) != freed.end();
     }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = riid == IID_IUnknown || riid == IID_IMallocSpy ? this : nullptr;
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T cb) override { return cb; }
     void* STDMETHODCALLTYPE PostAlloc(void* p) override { return p; }
     void* STDMETHODCALLTYPE PreFree(void* p, BOOL) override {

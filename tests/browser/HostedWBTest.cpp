@@ -11,6 +11,7 @@
 #include "classlib/Fpu.h"
 #include "classlib/Registry.h"
 #include "tests/browser/BrowserTestSupport.h"
+#include "tests/support/ComDoubles.h"
 
 #include <gtest/gtest.h>
 
@@ -86,27 +87,13 @@ template <typename T = WB> struct Layout {
 };
 
 // An in-place object that takes every key it is offered.
-class TakingObject : public IOleInPlaceActiveObject {
+class TakingObject : public test::InPlaceObjectStub {
 public:
     std::vector<WPARAM> offered;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = riid == IID_IUnknown || riid == IID_IOleInPlaceActiveObject ? this : nullptr;
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetWindow(HWND*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override {
         if (msg->message == WM_KEYDOWN) offered.push_back(msg->wParam);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override {
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
 };
 
 void AnnounceActiveObject(TOleControl& host, IOleInPlaceActiveObject* object) {

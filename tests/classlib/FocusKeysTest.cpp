@@ -6,6 +6,7 @@
 #include "classlib/Forms.h"
 #include "classlib/OleControl.h"
 
+#include "tests/support/ComDoubles.h"
 #include "tests/support/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -159,32 +160,19 @@ TEST(WindowProc, AHookSeesEveryMessageFirstAndChainsToTheProcedureItReplaced) {
 }
 
 // An in-place object that records the keys offered to it and takes all but the letter A.
-class ActiveObjectDouble : public IOleInPlaceActiveObject {
+class ActiveObjectDouble : public test::InPlaceObjectStub {
 public:
     std::vector<WPARAM> offered;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (riid == IID_IUnknown || riid == IID_IOleWindow || riid == IID_IOleInPlaceActiveObject) {
-            *ppv = static_cast<IOleInPlaceActiveObject*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetWindow(HWND*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override {
         if (msg->message != WM_KEYDOWN) return S_FALSE;
         offered.push_back(msg->wParam);
         return msg->wParam == 'A' ? S_FALSE : S_OK;
     }
-    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override {
-        return S_OK;
+
+protected:
+    [[nodiscard]] bool Answers(REFIID iid) const override {
+        return iid == IID_IOleWindow || InPlaceObjectStub::Answers(iid);
     }
-    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
 };
 
 std::vector<WPARAM> KeysAtTarget;

@@ -3,9 +3,9 @@
 #include "classlib/FileUtil.h"
 #include "services/PublicUnit.h"
 #include "tests/services/WaitFile.h"
+#include "tests/support/ComDoubles.h"
 #include "tests/support/Standin.h"
 #include "tests/support/TempDir.h"
-
 #include "tests/support/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -183,48 +183,8 @@ TEST_F(ForegroundFullScreen, ASmallWindowOwnedByAFullScreenOneCounts) {
 
 // ---- CallPageScript
 
-// A COM double that counts its references, so that a test sees every one given back.
-template <typename I> class Counted : public I {
-public:
-    virtual ~Counted() = default;
-    [[nodiscard]] ULONG Count() const noexcept { return FCount; }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++FCount; }
-    ULONG STDMETHODCALLTYPE Release() override { return --FCount; }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        *out = nullptr;
-        if (!Answers(iid)) return E_NOINTERFACE;
-        *out = static_cast<I*>(this);
-        AddRef();
-        return S_OK;
-    }
-
-protected:
-    [[nodiscard]] virtual bool Answers(REFIID iid) const { return iid == IID_IUnknown; }
-
-private:
-    ULONG FCount = 1; // the test's own
-};
-
-template <typename I> class CountedDispatch : public Counted<I> {
-public:
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
-    }
-
-protected:
-    [[nodiscard]] bool Answers(REFIID iid) const override {
-        return iid == IID_IDispatch || Counted<I>::Answers(iid);
-    }
-};
+using test::Counted;
+using test::CountedDispatch;
 
 class FakeScript : public CountedDispatch<IDispatch> {
 public:

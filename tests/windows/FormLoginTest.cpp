@@ -14,6 +14,7 @@
 #include "classlib/Text.h"
 #include "services/PublicUnit.h"
 #include "services/Statistics.h"
+#include "tests/support/ComDoubles.h"
 #include "tests/support/Standin.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WindowTestSupport.h"
@@ -72,42 +73,8 @@ private:
 
 // --- COM doubles ---------------------------------------------------------------------------------
 
-// A stack object that counts references and answers IUnknown, IDispatch and what Answers adds.
-template <typename I> class Fake : public I {
-public:
-    Fake() = default;
-    Fake(const Fake&) = delete;
-    Fake& operator=(const Fake&) = delete;
-    virtual ~Fake() = default;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** ppv) override {
-        *ppv = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch && !Answers(iid)) return E_NOINTERFACE;
-        *ppv = static_cast<I*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --FRefs; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override {
-        *n = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
-    }
-    [[nodiscard]] ULONG Refs() const noexcept { return FRefs; }
-
-protected:
-    [[nodiscard]] virtual bool Answers(REFIID) const { return false; }
-
-private:
-    ULONG FRefs = 1;
-};
+// Stack objects that count references and answer IUnknown, IDispatch and what Answers adds.
+template <typename I> using Fake = test::CountedDispatch<I>;
 
 // The leading methods of the input element's interface, in its order: all the scan reads.
 struct InputElementHead : IDispatch {
@@ -132,7 +99,9 @@ public:
     std::wstring Type, Name, Value;
 
 protected:
-    bool Answers(REFIID iid) const override { return iid == IID_IHTMLInputElement; }
+    bool Answers(REFIID iid) const override {
+        return iid == IID_IHTMLInputElement || CountedDispatch::Answers(iid);
+    }
 
 private:
     static HRESULT Give(const std::wstring& s, BSTR* p) {
@@ -188,7 +157,8 @@ public:
 
 protected:
     bool Answers(REFIID iid) const override {
-        return iid == IID_IHTMLDocument || iid == IID_IHTMLDocument2;
+        return iid == IID_IHTMLDocument || iid == IID_IHTMLDocument2 ||
+               CountedDispatch::Answers(iid);
     }
 };
 
@@ -625,10 +595,10 @@ TEST_F(FormLoginTest, TheUserNameIsTheFirstFilledTextOrHiddenInputNamedUserName)
     EXPECT_TRUE(f.NavigateSuccess());
     wb->Doc = nullptr;
     // Every reference the scan took is given back.
-    EXPECT_EQ(doc.Refs(), 1u);
-    EXPECT_EQ(doc.All.Refs(), 1u);
-    EXPECT_EQ(taken.Refs(), 1u);
-    EXPECT_EQ(div.Refs(), 1u);
+    EXPECT_EQ(doc.Count(), 1u);
+    EXPECT_EQ(doc.All.Count(), 1u);
+    EXPECT_EQ(taken.Count(), 1u);
+    EXPECT_EQ(div.Count(), 1u);
 }
 
 // Run twice by CTest: without arguments, and with "/autorun" as the first.

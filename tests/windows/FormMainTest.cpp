@@ -36,20 +36,12 @@ using Call = FakeScript::Call;
     ::testing::AddGlobalTestEnvironment(new test::GamePageSetUp);
 
 // The in-place object's answer to the keys handed to it.
-class FakeActiveObject : public test::Fixed<IOleInPlaceActiveObject> {
+class FakeActiveObject : public test::InPlaceObjectStub {
 public:
-    HRESULT STDMETHODCALLTYPE GetWindow(HWND*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override {
         keys.push_back(msg->wParam);
         return answer;
     }
-    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override {
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
     HRESULT answer = S_OK;
     std::vector<WPARAM> keys;
 };

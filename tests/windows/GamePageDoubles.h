@@ -6,6 +6,7 @@
 #include "browser/HostedWB.h"
 #include "classlib/Application.h"
 #include "classlib/ComPtr.h"
+#include "tests/support/ComDoubles.h"
 
 #include <gtest/gtest.h>
 
@@ -43,44 +44,6 @@ public:
         Application->SetTitle(L"BrisaTarn");
     }
     void TearDown() override { ::OleUninitialize(); }
-};
-
-// COM doubles that live in the test and whose references are not counted.
-template <typename I> class Fixed : public I {
-public:
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        *out = Answers(iid) ? static_cast<I*>(this) : nullptr;
-        return *out ? S_OK : E_NOINTERFACE;
-    }
-
-protected:
-    virtual ~Fixed() = default;
-    [[nodiscard]] virtual bool Answers(REFIID iid) const {
-        return iid == IID_IUnknown || iid == __uuidof(I);
-    }
-};
-
-template <typename I> class FixedDispatch : public Fixed<I> {
-public:
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
-    }
-
-protected:
-    [[nodiscard]] bool Answers(REFIID iid) const override {
-        return iid == IID_IDispatch || Fixed<I>::Answers(iid);
-    }
 };
 
 // The page's script object: every function it knows is called and recorded with the arguments
