@@ -1,5 +1,5 @@
-// Shared set-up of the browser tests: OLE and the application window, a host with its seams open,
-// and the host interfaces reached as the control reaches them.
+// Shared set-up of the browser tests: a host with its seams open, and the host interfaces reached
+// as the control reaches them (OLE and the application: test::OleAppSetUp).
 #pragma once
 
 #include "tests/support/WindowTestSupport.h"
@@ -14,15 +14,6 @@
 #include <vector>
 
 namespace tn::test {
-
-class BrowserSetUp : public ::testing::Environment {
-public:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        Application->Initialize();
-    }
-    void TearDown() override { ::OleUninitialize(); }
-};
 
 // A document command target that answers the zoom commands and records every call.
 class FakeCommands final : public IOleCommandTarget {

@@ -28,7 +28,7 @@ using U = TUserInterfaceOption;
 using D = TDownloadControlOption;
 
 [[maybe_unused]] const auto* const kSetUp =
-    ::testing::AddGlobalTestEnvironment(new test::BrowserSetUp);
+    ::testing::AddGlobalTestEnvironment(new test::OleAppSetUp);
 
 TComponent::Owned<TestWB> NewBrowser() {
     return TComponent::CreateOwned<TestWB>();

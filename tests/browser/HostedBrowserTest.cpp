@@ -21,7 +21,7 @@ using test::PumpUntil;
 using test::TestWB;
 
 [[maybe_unused]] const auto* const kSetUp =
-    ::testing::AddGlobalTestEnvironment(new test::BrowserSetUp);
+    ::testing::AddGlobalTestEnvironment(new test::OleAppSetUp);
 
 ULONG RefsAtDestruction = ~0u;
 

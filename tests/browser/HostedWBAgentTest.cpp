@@ -25,7 +25,7 @@ using namespace tn;
 using test::HostInterface;
 
 [[maybe_unused]] const auto* const kSetUp =
-    ::testing::AddGlobalTestEnvironment(new test::BrowserSetUp);
+    ::testing::AddGlobalTestEnvironment(new test::OleAppSetUp);
 
 // The module's start-up, as in the program: LoadSettings applies the control word saved there.
 class ModuleSetUp : public ::testing::Environment {

@@ -27,7 +27,7 @@ using test::Pump;
 using test::PumpUntil;
 
 [[maybe_unused]] const auto* const kSetUp =
-    ::testing::AddGlobalTestEnvironment(new test::BrowserSetUp);
+    ::testing::AddGlobalTestEnvironment(new test::OleAppSetUp);
 
 class HooksWB : public THostedWB {
 public:

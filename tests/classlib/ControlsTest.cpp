@@ -514,27 +514,6 @@ TEST(Form, PaintsItsColourAndItsGraphicChildrenOverIt) {
 
 // --- popup menus and timers ----------------------------------------------------------------------
 
-// Runs inside the menu's modal loop: reads the open menu, then picks an item with the keyboard.
-struct MenuPeek {
-    static inline std::vector<std::wstring> captions;
-    static inline std::vector<bool> checked;
-    static inline int pick = 0;
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
-        ::KillTimer(nullptr, id);
-        const HWND menuWnd = test::ThreadMenuWindow();
-        const auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWnd, MN_GETHMENU, 0, 0));
-        for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
-            wchar_t text[64] = {};
-            ::GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
-            captions.emplace_back(text);
-            checked.push_back((::GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED) != 0);
-        }
-        for (int i = 0; i <= pick; ++i)
-            ::PostMessageW(menuWnd, WM_KEYDOWN, VK_DOWN, 0);
-        ::PostMessageW(menuWnd, WM_KEYDOWN, VK_RETURN, 0);
-    }
-};
-
 TEST(PopupMenu, ShowsItsItemsWithCheckMarksAndRunsTheChosenOneAfterClosing) {
     FormPtr form = TComponent::CreateOwned<TTestForm>();
     form->Show();
@@ -552,12 +531,10 @@ TEST(PopupMenu, ShowsItsItemsWithCheckMarksAndRunsTheChosenOneAfterClosing) {
                                    : "exit");
              })
         ->Checked = true;
-    MenuPeek::pick = 1;
-    ::SetTimer(nullptr, 0, 50, &MenuPeek::OnTimer);
-    menu->Popup(100, 100);
+    test::MenuDriver::Choose(1, [&] { menu->Popup(100, 100); });
     EXPECT_TRUE(popped);
-    EXPECT_EQ(MenuPeek::captions, (std::vector<std::wstring>{L"打开", L"退出"}));
-    EXPECT_EQ(MenuPeek::checked, (std::vector<bool>{false, true}));
+    EXPECT_EQ(test::MenuDriver::captions, (std::vector<std::wstring>{L"打开", L"退出"}));
+    EXPECT_EQ(test::MenuDriver::checked, (std::vector<bool>{false, true}));
     EXPECT_EQ(log, Log{"exit"});
     // The system's own calls are the ones made: the window has its WM_NULL waiting.
     bool nullPosted = false;

@@ -19,30 +19,11 @@
 namespace {
 
 using namespace tn;
+using test::LoopUntil;
 using test::PumpUntil;
 
-class OleAppSetUp : public ::testing::Environment {
-public:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        Application->Initialize();
-        Application->SetTitle(L"Focus test");
-    }
-    void TearDown() override { ::OleUninitialize(); }
-};
-[[maybe_unused]] const auto* const kSetUp = ::testing::AddGlobalTestEnvironment(new OleAppSetUp);
-
-// Runs the application's own loop (its pre-processing included) until done() holds.
-bool LoopUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        Application->ProcessMessages();
-        if (done()) return true;
-        const DWORD elapsed = ::GetTickCount() - start;
-        if (elapsed >= timeoutMs) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
-    }
-}
+[[maybe_unused]] const auto* const kSetUp =
+    ::testing::AddGlobalTestEnvironment(new test::OleAppSetUp(L"Focus test"));
 
 void Activate(TForm* form) {
     ::SetForegroundWindow(form->Handle());
@@ -255,16 +236,8 @@ struct BoxSeen {
     bool ok = false, cancel = false;
 };
 BoxSeen Seen;
-BOOL CALLBACK FindBox(HWND w, LPARAM lp) {
-    wchar_t cls[16] = {};
-    ::GetClassNameW(w, cls, 16);
-    if (::lstrcmpW(cls, L"#32770") != 0) return TRUE;
-    *reinterpret_cast<HWND*>(lp) = w;
-    return FALSE;
-}
 void CALLBACK ReadAndCloseBox(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND box = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &FindBox, reinterpret_cast<LPARAM>(&box));
+    const HWND box = test::ThreadBoxWindow();
     if (!box) return;
     ::KillTimer(nullptr, id);
     wchar_t text[64] = {};

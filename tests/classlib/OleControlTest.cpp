@@ -18,15 +18,8 @@ namespace {
 
 using namespace tn;
 
-class OleSetUp : public ::testing::Environment {
-public:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        Application->Initialize();
-    }
-    void TearDown() override { ::OleUninitialize(); }
-};
-[[maybe_unused]] const auto* const kSetUp = ::testing::AddGlobalTestEnvironment(new OleSetUp);
+[[maybe_unused]] const auto* const kSetUp =
+    ::testing::AddGlobalTestEnvironment(new test::OleAppSetUp);
 
 constexpr DISPID kLocationURL = 211;
 constexpr DISPID kSilent = 551;

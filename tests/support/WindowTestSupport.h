@@ -1,17 +1,38 @@
-// Waiting on the message queue in tests, and reading back what a window shows.
+// The application of a window test, waiting on the message queue, driving the menus and boxes a
+// test opens, and reading back what a window shows.
 #pragma once
 
+#include "classlib/Application.h"
 #include "classlib/Handles.h"
 #include "classlib/Menus.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
+#include <ole2.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tn::test {
+
+// OLE and the application around the whole run, under the title given (none: the default).
+class OleAppSetUp : public ::testing::Environment {
+public:
+    explicit OleAppSetUp(std::wstring title = {}) : FTitle(std::move(title)) {}
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
+        Application->Initialize();
+        if (!FTitle.empty()) Application->SetTitle(FTitle);
+    }
+    void TearDown() override { ::OleUninitialize(); }
+
+private:
+    std::wstring FTitle;
+};
 
 // Dispatches messages until done() holds, sleeping on the queue in between; false on time-out.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000) {
@@ -26,6 +47,21 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000)
         const DWORD elapsed = ::GetTickCount() - start;
         if (elapsed >= timeoutMs) return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+    }
+}
+
+// Runs the application's own loop (its message listeners and key pre-processing included) until
+// done() holds. What other threads do (the stand-in's requests, a worker) sends no message, so the
+// queue is not waited on for long.
+inline bool LoopUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        Application->ProcessMessages();
+        if (done()) return true;
+        const DWORD elapsed = ::GetTickCount() - start;
+        if (elapsed >= timeoutMs) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(timeoutMs - elapsed, 20),
+                                    QS_ALLINPUT);
     }
 }
 
@@ -54,20 +90,106 @@ inline void Pump() {
     PumpUntil([] { return true; }, 0);
 }
 
-inline BOOL CALLBACK FindMenuWindow(HWND wnd, LPARAM lp) {
+struct ClassSearch {
+    const wchar_t* cls;
+    HWND found;
+};
+
+inline BOOL CALLBACK FindWindowOfClass(HWND wnd, LPARAM lp) {
+    auto& search = *reinterpret_cast<ClassSearch*>(lp);
     wchar_t cls[16] = {};
     ::GetClassNameW(wnd, cls, 16);
-    if (::lstrcmpW(cls, L"#32768") != 0) return TRUE;
-    *reinterpret_cast<HWND*>(lp) = wnd;
+    if (::lstrcmpW(cls, search.cls) != 0) return TRUE;
+    search.found = wnd;
     return FALSE;
 }
 
-// The popup menu window this thread shows (other programs may show theirs at the same time).
-inline HWND ThreadMenuWindow() {
-    HWND found = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), &FindMenuWindow, reinterpret_cast<LPARAM>(&found));
-    return found;
+// A window of this thread of the class given (other programs may show theirs at the same time).
+inline HWND ThreadWindowOfClass(const wchar_t* cls) {
+    ClassSearch search{cls, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindWindowOfClass,
+                        reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
+
+// The popup menu window this thread shows.
+inline HWND ThreadMenuWindow() {
+    return ThreadWindowOfClass(L"#32768");
+}
+
+// The message box this thread shows.
+inline HWND ThreadBoxWindow() {
+    return ThreadWindowOfClass(L"#32770");
+}
+
+// Runs inside a popup menu's modal loop: once the menu is open, notes its items, their checks and
+// where it is, then picks one or cancels.
+struct MenuDriver {
+    static inline std::vector<std::wstring> captions;
+    static inline std::vector<bool> checked;
+    static inline RECT place{};
+    static inline int pick = -1; // -1 cancels
+    static inline UINT_PTR timer = 0;
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+        const HWND menuWnd = ThreadMenuWindow();
+        if (!menuWnd) return;
+        Disarm();
+        const auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWnd, MN_GETHMENU, 0, 0));
+        ::GetWindowRect(menuWnd, &place);
+        for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
+            wchar_t text[64] = {};
+            ::GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+            captions.emplace_back(text);
+            checked.push_back((::GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED) != 0);
+        }
+        for (int i = 0; i <= pick; ++i)
+            ::PostMessageW(menuWnd, WM_KEYDOWN, VK_DOWN, 0);
+        ::PostMessageW(menuWnd, WM_KEYDOWN, pick < 0 ? VK_ESCAPE : VK_RETURN, 0);
+    }
+    static void Disarm() {
+        if (timer) ::KillTimer(nullptr, std::exchange(timer, 0));
+    }
+    // Opens a menu through open() and chooses item pick. A hidden window's tray menu is closed
+    // again at once when this display's late word of an earlier activation change arrives; the
+    // menu then chose nothing, and is opened again.
+    static void Choose(int item, const std::function<void()>& open) {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            captions.clear();
+            checked.clear();
+            pick = item;
+            timer = ::SetTimer(nullptr, 0, 50, &OnTimer);
+            open();
+            Disarm();
+            if (!captions.empty()) return;
+            LoopUntil([] { return false; }, 200);
+        }
+    }
+};
+
+// While it lives, the system commands sent to windows of this thread are noted.
+class SysCommandWatch {
+public:
+    SysCommandWatch()
+        : FHook(::SetWindowsHookExW(WH_CALLWNDPROC, &Hook, nullptr, ::GetCurrentThreadId())) {
+        sysCommands.clear();
+    }
+    SysCommandWatch(const SysCommandWatch&) = delete;
+    SysCommandWatch& operator=(const SysCommandWatch&) = delete;
+    ~SysCommandWatch() {
+        if (FHook) ::UnhookWindowsHookEx(FHook);
+    }
+    [[nodiscard]] bool Hooked() const noexcept { return FHook != nullptr; }
+
+    static inline std::vector<WPARAM> sysCommands;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) {
+        const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+        if (code == HC_ACTION && m->message == WM_SYSCOMMAND) sysCommands.push_back(m->wParam);
+        return ::CallNextHookEx(nullptr, code, wp, lp);
+    }
+    HHOOK FHook;
+};
 
 // While it lives, the popup menus' platform calls are written to log in order instead of being
 // made, with the window each was made for; a tracked menu answers with the command chosen
@@ -108,6 +230,16 @@ private:
     static inline UINT Chosen = 0;
     TPopupMenuCalls FSaved;
 };
+
+inline RECT WindowRect(HWND wnd) {
+    RECT r{};
+    ::GetWindowRect(wnd, &r);
+    return r;
+}
+
+inline LONG ExStyle(HWND wnd) {
+    return ::GetWindowLongW(wnd, GWL_EXSTYLE);
+}
 
 // The colour a window shows at a client point (0x00RRGGBB), read from the window's own surface.
 inline std::uint32_t WindowPixel(HWND wnd, int x, int y) {

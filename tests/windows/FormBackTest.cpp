@@ -23,6 +23,9 @@
 namespace {
 
 using namespace tn;
+using test::ExStyle;
+using test::MenuDriver;
+using test::WindowRect;
 
 // The browser module too: the first show makes the login window, whose browser needs OLE.
 class ApplicationSetUp : public ::testing::Environment {
@@ -69,40 +72,6 @@ private:
         return ::Shell_NotifyIconW(message, record);
     }
     TTrayIconCalls FSaved;
-};
-
-RECT WindowRect(HWND wnd) {
-    RECT r{};
-    ::GetWindowRect(wnd, &r);
-    return r;
-}
-
-LONG ExStyle(HWND wnd) {
-    return ::GetWindowLongW(wnd, GWL_EXSTYLE);
-}
-
-// Runs inside a popup menu's modal loop: notes the items, then picks one or cancels.
-struct MenuDriver {
-    static inline std::vector<std::wstring> captions;
-    static inline int pick = -1; // -1 cancels
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
-        ::KillTimer(nullptr, id);
-        const HWND menuWnd = test::ThreadMenuWindow();
-        const auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWnd, MN_GETHMENU, 0, 0));
-        captions.clear();
-        for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
-            wchar_t text[32] = {};
-            ::GetMenuStringW(menu, i, text, 32, MF_BYPOSITION);
-            captions.emplace_back(text);
-        }
-        for (int i = 0; i <= pick; ++i)
-            ::PostMessageW(menuWnd, WM_KEYDOWN, VK_DOWN, 0);
-        ::PostMessageW(menuWnd, WM_KEYDOWN, pick < 0 ? VK_ESCAPE : VK_RETURN, 0);
-    }
-    static void Arm(int item) {
-        pick = item;
-        ::SetTimer(nullptr, 0, 50, &OnTimer);
-    }
 };
 
 class FormBackTest : public ::testing::Test {
@@ -220,14 +189,12 @@ TEST_F(FormBackTest, TheTrayMenuTakesTheForegroundAndPostsANullMessageThroughThe
 
 TEST_F(FormBackTest, RightClickOpensTheTrayMenuWhoseOpenRestores) {
     ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
-    MenuDriver::Arm(-1);
-    ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN);
+    MenuDriver::Choose(-1, [&] { ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN); });
     EXPECT_EQ(MenuDriver::captions, (std::vector<std::wstring>{L"打开", L"退出"}));
     EXPECT_FALSE(::IsWindowVisible(wnd)); // cancelled: still in the tray
     EXPECT_TRUE(back.IsBarIcon());
 
-    MenuDriver::Arm(0);
-    ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN);
+    MenuDriver::Choose(0, [&] { ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN); });
     EXPECT_TRUE(::IsWindowVisible(wnd));
     EXPECT_FALSE(back.IsBarIcon());
 }
@@ -249,38 +216,24 @@ TEST_F(FormBackTest, OtherSystemCommandsAndTheHideTimerBehaveAsTheSystemsAndHide
     back.Show();
 }
 
-// Sees the messages sent to windows of this thread.
-struct SentWatch {
-    static inline std::vector<WPARAM> sysCommands;
-    static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) {
-        const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
-        if (code == HC_ACTION && m->message == WM_SYSCOMMAND) sysCommands.push_back(m->wParam);
-        return ::CallNextHookEx(nullptr, code, wp, lp);
-    }
-};
-
 TEST_F(FormBackTest, APressOfAnyButtonStartsTheSystemsMoveLoop) {
-    const HHOOK hook =
-        ::SetWindowsHookExW(WH_CALLWNDPROC, &SentWatch::Hook, nullptr, ::GetCurrentThreadId());
-    ASSERT_NE(hook, nullptr);
+    const test::SysCommandWatch watch;
+    ASSERT_TRUE(watch.Hooked());
     for (const UINT press : {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN}) {
-        SentWatch::sysCommands.clear();
+        watch.sysCommands.clear();
         // The move loop reads the queue; Escape ends it at once.
         ::PostMessageW(wnd, WM_KEYDOWN, VK_ESCAPE, 0);
         ::SendMessageW(wnd, press, 0, MAKELPARAM(200, 200));
-        EXPECT_EQ(SentWatch::sysCommands, std::vector<WPARAM>{0xF011})
-            << "button message " << press;
+        EXPECT_EQ(watch.sysCommands, std::vector<WPARAM>{0xF011}) << "button message " << press;
         EXPECT_EQ(::GetCapture(), nullptr);
     }
-    ::UnhookWindowsHookEx(hook);
 }
 
 // Last: ends the application.
 TEST_F(FormBackTest, ExitFromTheTrayEndsTheProgramAndTakesTheIconAway) {
     ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
     ASSERT_TRUE(TrayIconShown(wnd));
-    MenuDriver::Arm(1);
-    ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN);
+    MenuDriver::Choose(1, [&] { ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN); });
     EXPECT_TRUE(Application->Terminated());
     Application->DestroyComponents();
     EXPECT_FALSE(::IsWindow(wnd));

@@ -29,11 +29,12 @@ using namespace tn;
 using test::FakeDocument;
 using test::FakeScript;
 using test::LoopUntil;
+using test::MenuDriver;
 using test::TestWB;
 using Call = FakeScript::Call;
 
 [[maybe_unused]] const auto* const kSetUp =
-    ::testing::AddGlobalTestEnvironment(new test::GamePageSetUp);
+    ::testing::AddGlobalTestEnvironment(new test::OleAppSetUp(L"BrisaTarn"));
 
 // The in-place object's answer to the keys handed to it.
 class FakeActiveObject : public test::InPlaceObjectStub {
@@ -153,66 +154,14 @@ struct TrayRecorder {
     TTrayIconCalls saved;
 };
 
-// Runs inside a popup menu's modal loop: notes the items, their checks and where the menu is,
-// then picks one or cancels.
-struct MenuDriver {
-    static inline std::vector<std::wstring> captions;
-    static inline std::vector<bool> checked;
-    static inline RECT place{};
-    static inline int pick = -1; // -1 cancels
-    static inline UINT_PTR timer = 0;
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-        const HWND menuWnd = test::ThreadMenuWindow();
-        if (!menuWnd) return;
-        Disarm();
-        const auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWnd, MN_GETHMENU, 0, 0));
-        ::GetWindowRect(menuWnd, &place);
-        for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
-            wchar_t text[32] = {};
-            ::GetMenuStringW(menu, i, text, 32, MF_BYPOSITION);
-            captions.emplace_back(text);
-            checked.push_back((::GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED) != 0);
-        }
-        for (int i = 0; i <= pick; ++i)
-            ::PostMessageW(menuWnd, WM_KEYDOWN, VK_DOWN, 0);
-        ::PostMessageW(menuWnd, WM_KEYDOWN, pick < 0 ? VK_ESCAPE : VK_RETURN, 0);
-    }
-    static void Disarm() {
-        if (timer) ::KillTimer(nullptr, std::exchange(timer, 0));
-    }
-    // Opens a menu through open() and chooses item pick. A hidden window's tray menu is closed
-    // again at once when this display's late word of an earlier activation change arrives; the
-    // menu then chose nothing, and is opened again.
-    static void Choose(int item, const std::function<void()>& open) {
-        for (int attempt = 0; attempt < 5; ++attempt) {
-            captions.clear();
-            checked.clear();
-            pick = item;
-            timer = ::SetTimer(nullptr, 0, 50, &OnTimer);
-            open();
-            Disarm();
-            if (!captions.empty()) return;
-            LoopUntil([] { return false; }, 200);
-        }
-    }
-};
-
 // Answers the next message box of this thread from a timer, noting what it said and whether the
 // cache walk had ended by then.
 struct BoxAnswer {
     static inline std::wstring text, caption;
     static inline const SlowCache* cache = nullptr;
     static inline bool walkEndedFirst = true;
-    static BOOL CALLBACK FindBox(HWND w, LPARAM lp) {
-        wchar_t cls[16] = {};
-        ::GetClassNameW(w, cls, 16);
-        if (::lstrcmpW(cls, L"#32770") != 0) return TRUE;
-        *reinterpret_cast<HWND*>(lp) = w;
-        return FALSE;
-    }
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
-        HWND box = nullptr;
-        ::EnumThreadWindows(::GetCurrentThreadId(), &FindBox, reinterpret_cast<LPARAM>(&box));
+        const HWND box = test::ThreadBoxWindow();
         if (!box) return;
         ::KillTimer(nullptr, id);
         wchar_t buffer[64] = {};
@@ -227,16 +176,6 @@ struct BoxAnswer {
         cache = &walk;
         text.clear();
         ::SetTimer(nullptr, 0, 50, &OnTimer);
-    }
-};
-
-// Sees the messages sent to windows of this thread.
-struct SentWatch {
-    static inline std::vector<WPARAM> sysCommands;
-    static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) {
-        const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
-        if (code == HC_ACTION && m->message == WM_SYSCOMMAND) sysCommands.push_back(m->wParam);
-        return ::CallNextHookEx(nullptr, code, wp, lp);
     }
 };
 
@@ -702,28 +641,28 @@ TEST_F(GameWindow, TheTrayIconGoesWithTheWindow) {
 }
 
 TEST_F(GameWindow, TheTitleBarDragsTheWindowWithTheLeftButtonAlone) {
-    const HHOOK hook =
-        ::SetWindowsHookExW(WH_CALLWNDPROC, &SentWatch::Hook, nullptr, ::GetCurrentThreadId());
-    ASSERT_NE(hook, nullptr);
-    const struct {
-        TShiftState shift;
-        bool drags;
-    } cases[] = {{ssLeft, true},
-                 {ssLeft | ssShift, false},
-                 {ssLeft | ssRight, false},
-                 {ssRight, false},
-                 {0, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.shift);
-        SentWatch::sysCommands.clear();
-        // The move loop reads the queue; Escape ends it at once.
-        ::PostMessageW(wnd, WM_KEYDOWN, VK_ESCAPE, 0);
-        form->imgTitleLeft->OnMouseMove(form->imgTitleLeft, c.shift, 5, 5);
-        EXPECT_EQ(SentWatch::sysCommands,
-                  c.drags ? std::vector<WPARAM>{0xF011} : std::vector<WPARAM>{});
-        test::Pump();
+    {
+        const test::SysCommandWatch watch;
+        ASSERT_TRUE(watch.Hooked());
+        const struct {
+            TShiftState shift;
+            bool drags;
+        } cases[] = {{ssLeft, true},
+                     {ssLeft | ssShift, false},
+                     {ssLeft | ssRight, false},
+                     {ssRight, false},
+                     {0, false}};
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.shift);
+            watch.sysCommands.clear();
+            // The move loop reads the queue; Escape ends it at once.
+            ::PostMessageW(wnd, WM_KEYDOWN, VK_ESCAPE, 0);
+            form->imgTitleLeft->OnMouseMove(form->imgTitleLeft, c.shift, 5, 5);
+            EXPECT_EQ(watch.sysCommands,
+                      c.drags ? std::vector<WPARAM>{0xF011} : std::vector<WPARAM>{});
+            test::Pump();
+        }
     }
-    ::UnhookWindowsHookEx(hook);
 
     form->lblBackservicelist->MouseEnter();
     EXPECT_TRUE(form->lblBackservicelist->Font().Style() & fsUnderline);

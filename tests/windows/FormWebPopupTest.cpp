@@ -20,25 +20,17 @@
 namespace {
 
 using namespace tn;
+using test::ExStyle;
 using test::PumpUntil;
+using test::WindowRect;
 
 [[maybe_unused]] const auto* const kSetUp =
-    ::testing::AddGlobalTestEnvironment(new test::BrowserSetUp);
+    ::testing::AddGlobalTestEnvironment(new test::OleAppSetUp);
 
 RECT WorkArea() {
     RECT r{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
     return r;
-}
-
-RECT WindowRect(HWND wnd) {
-    RECT r{};
-    ::GetWindowRect(wnd, &r);
-    return r;
-}
-
-LONG ExStyle(HWND wnd) {
-    return ::GetWindowLongW(wnd, GWL_EXSTYLE);
 }
 
 // Ids first to last, each with its ",": nine characters apiece with the default base.

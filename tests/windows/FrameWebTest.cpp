@@ -18,7 +18,7 @@ using test::FakeScript;
 using test::TestWB;
 
 [[maybe_unused]] const auto* const kSetUp =
-    ::testing::AddGlobalTestEnvironment(new test::GamePageSetUp);
+    ::testing::AddGlobalTestEnvironment(new test::OleAppSetUp(L"BrisaTarn"));
 
 struct FrameInForm {
     FrameInForm() {

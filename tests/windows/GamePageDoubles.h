@@ -7,44 +7,18 @@
 #include "classlib/Application.h"
 #include "classlib/ComPtr.h"
 #include "tests/support/ComDoubles.h"
+#include "tests/support/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <exdispid.h>
 #include <mshtml.h>
 
-#include <algorithm>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace tn::test {
-
-// Runs the application's own loop (its message listeners included) until done() holds. What
-// other threads do (the stand-in's requests, a worker) sends no message, so the queue is not
-// waited on for long.
-inline bool LoopUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        Application->ProcessMessages();
-        if (done()) return true;
-        const DWORD elapsed = ::GetTickCount() - start;
-        if (elapsed >= timeoutMs) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(timeoutMs - elapsed, 20),
-                                    QS_ALLINPUT);
-    }
-}
-
-class GamePageSetUp : public ::testing::Environment {
-public:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        Application->Initialize();
-        Application->SetTitle(L"BrisaTarn");
-    }
-    void TearDown() override { ::OleUninitialize(); }
-};
 
 // The page's script object: every function it knows is called and recorded with the arguments
 // as the page receives them (the dispatch array holds them last first).
