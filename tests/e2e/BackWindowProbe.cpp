@@ -9,7 +9,7 @@
 //   wait MS            waits up to MS for the program to end: "exited CODE" or "running"
 //   quit               ends the program if it still runs
 // The first line is "ready ..." (with the state) once the program waits for input, or "error ...".
-#include "classlib/Handles.h"
+#include "tests/e2e/ProbeSupport.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -21,31 +21,7 @@
 
 namespace {
 
-DWORD childPid = 0;
-
-struct Found {
-    const wchar_t* cls;
-    HWND wnd;
-};
-
-BOOL CALLBACK FindOwn(HWND wnd, LPARAM lp) {
-    auto* f = reinterpret_cast<Found*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
-    wchar_t cls[64] = {};
-    ::GetClassNameW(wnd, cls, 64);
-    if (pid == childPid && ::lstrcmpW(cls, f->cls) == 0) {
-        f->wnd = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindWindowOfChild(const wchar_t* cls) {
-    Found f{cls, nullptr};
-    ::EnumWindows(&FindOwn, reinterpret_cast<LPARAM>(&f));
-    return f.wnd;
-}
+using namespace tn::probe;
 
 // The shell knows the icon when it accepts a change of nothing in it.
 bool TrayIconShown(HWND wnd) {
@@ -69,26 +45,12 @@ std::string State(HWND wnd) {
     return line;
 }
 
-void Say(const std::string& line) {
-    std::cout << line << std::endl;
-}
-
 // The icon window of Wine's own system tray (the only icon in a fresh prefix); its window
 // procedure hands mouse messages on to the icon's program, as a click on it would.
 HWND TrayIconWindow() {
     const HWND tray = ::FindWindowW(L"__winex11_standalone_tray", nullptr);
     return tray ? ::FindWindowExW(tray, nullptr, L"__winex11_tray_icon", nullptr) : nullptr;
 }
-
-// Ends the program when the probe ends, whichever way it ends.
-struct EndOnExit {
-    HANDLE process;
-    ~EndOnExit() {
-        if (::WaitForSingleObject(process, 0) != WAIT_TIMEOUT) return;
-        ::TerminateProcess(process, 4);
-        ::WaitForSingleObject(process, 5000);
-    }
-};
 
 // The program has taken the messages sent before this once it answers.
 bool Sync(HWND wnd) {
@@ -99,34 +61,15 @@ bool Sync(HWND wnd) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) {
-        Say("error usage: probe.exe <program> [arguments...]");
-        return 2;
-    }
-    std::wstring cmd = L"\"" + std::wstring(argv[1]) + L"\"";
-    for (int i = 2; i < argc; ++i)
-        cmd += L" " + std::wstring(argv[i]);
-    std::wstring dir = argv[1];
-    dir.erase(dir.find_last_of(L"\\/") + 1);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
-                          &si, &pi)) {
-        Say("error cannot start the program");
-        return 2;
-    }
-    const tn::UniqueHandleKernel process(pi.hProcess);
-    const tn::UniqueHandleKernel thread(pi.hThread);
-    const EndOnExit end{process.get()};
-    childPid = pi.dwProcessId;
-    ::WaitForInputIdle(process.get(), 30000);
+    Child child;
+    if (!StartChild(argc, argv, child)) return 2;
+    const HANDLE process = child.process.get();
     // The program may look at its queue before it makes its window, which ends the wait above
     // early: look for the window until it is there, the program has ended, or 30 s have passed.
-    HWND wnd = FindWindowOfChild(L"TFormBack");
+    HWND wnd = WindowOf(child.pid, L"TFormBack");
     for (int i = 0; !wnd && i < 600; ++i) {
-        if (::WaitForSingleObject(process.get(), 50) != WAIT_TIMEOUT) break;
-        wnd = FindWindowOfChild(L"TFormBack");
+        if (::WaitForSingleObject(process, 50) != WAIT_TIMEOUT) break;
+        wnd = WindowOf(child.pid, L"TFormBack");
     }
     if (!wnd) {
         Say("error no background window");
@@ -168,7 +111,7 @@ int wmain(int argc, wchar_t** argv) {
         } else if (verb == "menu") {
             int item = 0;
             in >> item;
-            const HWND menu = FindWindowOfChild(L"#32768");
+            const HWND menu = WindowOf(child.pid, L"#32768");
             if (!menu) {
                 Say("error no menu");
                 continue;
@@ -180,9 +123,9 @@ int wmain(int argc, wchar_t** argv) {
         } else if (verb == "wait") {
             DWORD ms = 0;
             in >> ms;
-            if (::WaitForSingleObject(process.get(), ms) == WAIT_OBJECT_0) {
+            if (::WaitForSingleObject(process, ms) == WAIT_OBJECT_0) {
                 DWORD code = 0;
-                ::GetExitCodeProcess(process.get(), &code);
+                ::GetExitCodeProcess(process, &code);
                 Say("exited " + std::to_string(code));
             } else {
                 Say("running");

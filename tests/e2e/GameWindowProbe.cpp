@@ -6,18 +6,17 @@
 //   close CLASS        posts WM_CLOSE to the program's window of that class: "ok" or "error ..."
 //   quit               ends the program if it still runs
 // The first line is "ready" once the program waits for input, or "error ...".
-#include "classlib/Handles.h"
+#include "tests/e2e/ProbeSupport.h"
 
 #include <windows.h>
 
 #include <iostream>
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
-DWORD childPid = 0;
+using namespace tn::probe;
 
 std::string Narrow(const std::wstring& s) {
     std::string out;
@@ -26,34 +25,9 @@ std::string Narrow(const std::wstring& s) {
     return out;
 }
 
-BOOL CALLBACK CollectOwn(HWND wnd, LPARAM lp) {
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
-    if (pid == childPid) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(wnd);
-    return TRUE;
-}
-
-std::vector<HWND> OwnWindows() {
-    std::vector<HWND> found;
-    ::EnumWindows(&CollectOwn, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-std::wstring ClassOf(HWND wnd) {
-    wchar_t cls[64] = {};
-    ::GetClassNameW(wnd, cls, 64);
-    return cls;
-}
-
-HWND FindOwn(const std::wstring& cls, bool visibleOnly) {
-    for (const HWND wnd : OwnWindows())
-        if (ClassOf(wnd) == cls && (!visibleOnly || ::IsWindowVisible(wnd))) return wnd;
-    return nullptr;
-}
-
-std::string Windows() {
+std::string Windows(DWORD pid) {
     std::string line = "windows";
-    for (const HWND wnd : OwnWindows()) {
+    for (const HWND wnd : WindowsOf(pid)) {
         RECT r{};
         ::GetWindowRect(wnd, &r);
         std::ostringstream item;
@@ -65,34 +39,12 @@ std::string Windows() {
     return line;
 }
 
-void Say(const std::string& line) {
-    std::cout << line << std::endl;
-}
-
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) {
-        Say("error usage: probe.exe <program> [arguments...]");
-        return 2;
-    }
-    std::wstring cmd = L"\"" + std::wstring(argv[1]) + L"\"";
-    for (int i = 2; i < argc; ++i)
-        cmd += L" " + std::wstring(argv[i]);
-    std::wstring dir = argv[1];
-    dir.erase(dir.find_last_of(L"\\/") + 1);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
-                          &si, &pi)) {
-        Say("error cannot start the program");
-        return 2;
-    }
-    const tn::UniqueHandleKernel process(pi.hProcess);
-    const tn::UniqueHandleKernel thread(pi.hThread);
-    childPid = pi.dwProcessId;
-    ::WaitForInputIdle(process.get(), 30000);
+    Child child;
+    if (!StartChild(argc, argv, child)) return 2;
+    const HANDLE process = child.process.get();
     Say("ready");
 
     std::string line;
@@ -101,20 +53,21 @@ int wmain(int argc, wchar_t** argv) {
         std::string verb, cls;
         in >> verb;
         if (verb == "windows") {
-            Say(Windows());
+            Say(Windows(child.pid));
         } else if (verb == "waitfor") {
             DWORD ms = 0;
             in >> cls >> ms;
             const std::wstring wide(cls.begin(), cls.end());
             const DWORD start = ::GetTickCount();
             bool found = false;
-            while (!(found = FindOwn(wide, true) != nullptr) && ::GetTickCount() - start < ms &&
-                   ::WaitForSingleObject(process.get(), 50) == WAIT_TIMEOUT) {
+            while (!(found = WindowOf(child.pid, wide, true) != nullptr) &&
+                   ::GetTickCount() - start < ms &&
+                   ::WaitForSingleObject(process, 50) == WAIT_TIMEOUT) {
             }
             Say(found ? "ok" : "timeout");
         } else if (verb == "close") {
             in >> cls;
-            const HWND wnd = FindOwn(std::wstring(cls.begin(), cls.end()), false);
+            const HWND wnd = WindowOf(child.pid, std::wstring(cls.begin(), cls.end()));
             Say(wnd && ::PostMessageW(wnd, WM_CLOSE, 0, 0) ? "ok" : "error no such window");
         } else if (verb == "quit") {
             break;
@@ -122,8 +75,7 @@ int wmain(int argc, wchar_t** argv) {
             Say("error unknown command");
         }
     }
-    if (::WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0)
-        ::TerminateProcess(process.get(), 4);
+    child.End();
     Say("bye");
     return 0;
 }

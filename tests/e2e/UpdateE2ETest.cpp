@@ -6,6 +6,7 @@
 #include "classlib/IniFile.h"
 #include "classlib/Text.h"
 #include "services/PublicUnit.h"
+#include "tests/e2e/ProbeSupport.h"
 #include "tests/services/WaitFile.h"
 #include "tests/support/Process.h"
 #include "tests/support/Standin.h"
@@ -39,25 +40,8 @@ bool Exists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-struct Search {
-    DWORD process;
-    const wchar_t* cls;
-    HWND found = nullptr;
-};
-BOOL CALLBACK FindOf(HWND wnd, LPARAM lp) {
-    auto& s = *reinterpret_cast<Search*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
-    wchar_t cls[64] = {};
-    ::GetClassNameW(wnd, cls, 64);
-    if (pid != s.process || ::lstrcmpW(cls, s.cls) != 0) return TRUE;
-    s.found = wnd;
-    return FALSE;
-}
 HWND WindowOf(const Process& p, const wchar_t* cls) {
-    Search s{p.Id, cls};
-    ::EnumWindows(&FindOf, reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    return probe::WindowOf(p.Id, cls);
 }
 
 // Waits for what another process does; the test thread has no window of its own to serve.

@@ -9,147 +9,32 @@ The run gets its own Xvfb (white root, so see-through parts are told from black 
 own copy of the Wine prefix template, so no other test's windows are in the screenshots.
 """
 import os
-import select
-import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
+from e2e_session import ANSWER_BOUND, SCREEN_H, SCREEN_W, Probe, Session, close_all, png_pixels
+
 TN_EXE, PROBE_EXE, SKIN, SMALL_SKIN, WINE_EXEC = sys.argv[1:6]
-TEMPLATE = os.path.join(os.environ.get("TN_CACHE", "/var/cache/tn-launcher"), "wine-template")
-SCREEN_W, SCREEN_H = 1024, 768
 WHITE = (255, 255, 255)
 # Every wait here is bounded, and so is the whole run (RUN_BOUND), below CTest's timeout for it
 # (tests/e2e/CMakeLists.txt), so that the run still closes its display and prefix.
 RUN_BOUND = 340
-TOOL_BOUND = 60  # one ImageMagick, cp or wineboot run
 PROGRAM_BOUND = 120  # wine-exec's bound on one probe and the tn.exe it starts
-ANSWER_BOUND = 30  # one answer of the probe
 
 
-def win_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
+def screenshot(session):
+    return png_pixels(session.screenshot(os.path.join(session.dir, "shot.png")))
 
 
-def png_pixels(path):
-    """RGBA bytes and size of a picture, through ImageMagick."""
-    size = subprocess.run(["convert", path, "-format", "%w %h", "info:"], check=True,
-                          capture_output=True, text=True, timeout=TOOL_BOUND).stdout.split()
-    data = subprocess.run(["convert", path, "-depth", "8", "rgba:-"], check=True, capture_output=True,
-                          timeout=TOOL_BOUND).stdout
-    return data, int(size[0]), int(size[1])
-
-
-class Session:
-    """An Xvfb, a Wine prefix and a wineserver that live for the whole run."""
-
-    live = []
-
-    def __init__(self):
-        self.dir = tempfile.mkdtemp(prefix="tn-e2e-back.")
-        self.xvfb = self.server = None
-        self.env = None
-        Session.live.append(self)
-        try:
-            self.start()
-        except BaseException:
-            self.close()
-            raise
-
-    def start(self):
-        n = 150
-        while os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
-            n += 1
-        self.display = f":{n}"
-        self.xvfb = subprocess.Popen(["Xvfb", self.display, "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24", "-wr",
-                                      "-nolisten", "tcp"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        for _ in range(100):
-            if os.path.exists(f"/tmp/.X11-unix/X{n}"):
-                break
-            time.sleep(0.05)
-        else:
-            raise AssertionError(f"Xvfb {self.display} did not come up in 5 s")
-        self.env = dict(os.environ, DISPLAY=self.display, WINEPREFIX=os.path.join(self.dir, "prefix"),
-                        WINEARCH="win32", WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree=;mshtml=",
-                        TN_WINE_TIMEOUT=str(PROGRAM_BOUND))
-        subprocess.run(["cp", "-a", TEMPLATE, self.env["WINEPREFIX"]], check=True, timeout=TOOL_BOUND)
-        self.server = subprocess.Popen(["timeout", "-k", "5", str(RUN_BOUND + 30), "wineserver", "-p", "-f"],
-                                       env=self.env,
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        subprocess.run(["timeout", "60", "wineboot"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
-
-    def app_folder(self, name, skin):
-        folder = os.path.join(self.dir, name)
-        os.makedirs(os.path.join(folder, "Skin"), exist_ok=True)
-        shutil.copy(TN_EXE, os.path.join(folder, "tn.exe"))
-        shutil.copy(skin, os.path.join(folder, "Skin", "loginback.png"))
-        return folder
-
-    def screenshot(self):
-        path = os.path.join(self.dir, "shot.png")
-        subprocess.run(["import", "-display", self.display, "-window", "root", path], check=True,
-                       timeout=TOOL_BOUND)
-        return png_pixels(path)
-
-    def close(self):
-        if self not in Session.live:
-            return
-        Session.live.remove(self)
-        if self.env:
-            subprocess.run(["timeout", "20", "wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
-        for p in (self.server, self.xvfb):
-            if p is None:
-                continue
-            p.terminate()
-            try:
-                p.wait(10)
-            except subprocess.TimeoutExpired:
-                p.kill()
-        shutil.rmtree(self.dir, ignore_errors=True)
-
-
-class Program:
-    """tn.exe under the probe, which reports its background window's state. The probe ends tn.exe
-    when it ends itself, and wine-exec bounds them both."""
+class Program(Probe):
+    """tn.exe under the probe, which reports its background window's state."""
 
     def __init__(self, session, folder, *args):
-        self.proc = subprocess.Popen([WINE_EXEC, PROBE_EXE, win_path(os.path.join(folder, "tn.exe")), *args],
-                                     env=session.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-        self.out = self.proc.stdout.fileno()
-        self.pending = b""
-        try:
-            first = self.read(ANSWER_BOUND * 2)  # a first start in a fresh prefix takes longer
-            if not first.startswith("ready "):
-                raise AssertionError("tn.exe did not come up: " + first)
-            self.state = self.parse(first)
-        except BaseException:
-            self.close()
-            raise
-
-    def read(self, bound=ANSWER_BOUND):
-        """The probe's next line; the test fails when none comes within bound seconds."""
-        deadline = time.monotonic() + bound
-        while b"\n" not in self.pending:
-            left = deadline - time.monotonic()
-            if left <= 0:
-                raise AssertionError(f"the probe gave no answer within {bound} s")
-            if select.select([self.out], [], [], left)[0]:
-                chunk = os.read(self.out, 4096)
-                if not chunk:
-                    return "error probe ended"
-                self.pending += chunk
-        line, _, self.pending = self.pending.partition(b"\n")
-        return line.decode("utf-8", "replace").strip()
-
-    def ask(self, command, bound=ANSWER_BOUND):
-        self.proc.stdin.write((command + "\n").encode())
-        self.proc.stdin.flush()
-        return self.read(bound)
+        super().__init__(session, WINE_EXEC, PROBE_EXE, folder, *args)
+        self.state = self.parse(self.first)
 
     @staticmethod
     def parse(line):
@@ -168,25 +53,6 @@ class Program:
             time.sleep(0.05)
         return state
 
-    def close(self):
-        try:
-            if self.proc.poll() is None:
-                self.ask("quit")
-            self.proc.wait(ANSWER_BOUND)
-        except (OSError, AssertionError, subprocess.TimeoutExpired):
-            # Ends wine-exec, whose own bound then takes what it started along.
-            self.proc.terminate()
-            try:
-                self.proc.wait(ANSWER_BOUND)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
-        for pipe in (self.proc.stdin, self.proc.stdout):
-            try:
-                pipe.close()
-            except OSError:
-                pass
-
 
 WM_BARICON, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_SYSCOMMAND, SC_HIDETOTRAY = 1230, 513, 516, 0x112, 0
 
@@ -194,11 +60,11 @@ WM_BARICON, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_SYSCOMMAND, SC_HIDETOTRAY = 1230,
 class BackWindow(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.session = Session()
+        cls.session = Session("back", 150, RUN_BOUND + 30, TN_WINE_TIMEOUT=str(PROGRAM_BOUND))
         cls.addClassCleanup(cls.session.close)
         cls.skin, cls.skin_w, cls.skin_h = png_pixels(SKIN)
-        cls.app = cls.session.app_folder("app", SKIN)
-        cls.small = cls.session.app_folder("small", SMALL_SKIN)
+        cls.app = cls.session.app_folder("app", TN_EXE, SKIN)
+        cls.small = cls.session.app_folder("small", TN_EXE, SMALL_SKIN)
 
     def start(self, folder, *args):
         program = Program(self.session, folder, *args)
@@ -215,7 +81,7 @@ class BackWindow(unittest.TestCase):
     def shot_when(self, ready):
         """A screenshot, taken again until ready(pixel) holds: the X server paints on its own time."""
         for _ in range(50):
-            shot, w, _ = self.session.screenshot()
+            shot, w, _ = screenshot(self.session)
             pixel = lambda x, y: tuple(shot[(y * w + x) * 4:(y * w + x) * 4 + 3])
             if ready(pixel):
                 return pixel
@@ -319,5 +185,4 @@ if __name__ == "__main__":
     try:
         unittest.main(argv=[sys.argv[0], "-v"])
     finally:
-        for session in list(Session.live):
-            session.close()
+        close_all()
