@@ -1,6 +1,8 @@
 // The baseline of the login-page benchmark: a program that only initialises OLE, puts the system
 // web-browser control in place in a plain window and navigates it to the URL of its command line.
 // Usage: MinimalBrowser.exe <url>
+#include "bench/BenchSupport.h"
+
 #include <windows.h>
 #include <exdisp.h>
 #include <ole2.h>
@@ -91,27 +93,14 @@ private:
     HWND FWnd;
 };
 
-LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_DESTROY) {
-        ::PostQuitMessage(0);
-        return 0;
-    }
-    return ::DefWindowProcW(wnd, msg, wp, lp);
-}
-
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR cmdLine, int) {
     if (!cmdLine || !*cmdLine) return 2;
     if (FAILED(::OleInitialize(nullptr))) return 1;
 
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &WndProc;
-    wc.hInstance = inst;
-    wc.lpszClassName = L"MinimalBrowser";
-    ::RegisterClassExW(&wc);
-    const HWND wnd = ::CreateWindowExW(0, wc.lpszClassName, L"MinimalBrowser", WS_POPUP, 0, 0, 603,
+    tn::bench::RegisterPlainClass(inst, L"MinimalBrowser");
+    const HWND wnd = ::CreateWindowExW(0, L"MinimalBrowser", L"MinimalBrowser", WS_POPUP, 0, 0, 603,
                                        379, nullptr, nullptr, inst, nullptr);
     static Site site(wnd);
 
@@ -136,11 +125,7 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR cmdLine, int) {
     browser->Navigate(address, &empty, &empty, &empty, &empty);
     ::SysFreeString(address);
 
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    tn::bench::RunMessageLoop();
     browser->Release();
     object->Close(OLECLOSE_NOSAVE);
     object->SetClientSite(nullptr);

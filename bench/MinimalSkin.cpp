@@ -1,5 +1,7 @@
 // The baseline of the start-up benchmark: a program that only shows the skin picture as a
 // per-pixel-alpha layered window at the screen centre, with as little as GDI+ allows.
+#include "bench/BenchSupport.h"
+
 #include <windows.h>
 
 #include <string>
@@ -16,14 +18,6 @@ struct StartupInput {
 
 template <typename F> F Bind(HMODULE lib, const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(lib, name)));
-}
-
-LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_DESTROY) {
-        ::PostQuitMessage(0);
-        return 0;
-    }
-    return ::DefWindowProcW(wnd, msg, wp, lp);
 }
 
 } // namespace
@@ -55,15 +49,10 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
     width(image, &w);
     height(image, &h);
 
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &WndProc;
-    wc.hInstance = inst;
-    wc.lpszClassName = L"MinimalSkin";
-    ::RegisterClassExW(&wc);
+    tn::bench::RegisterPlainClass(inst, L"MinimalSkin");
     const int x = (::GetSystemMetrics(SM_CXSCREEN) - static_cast<int>(w)) / 2;
     const int y = (::GetSystemMetrics(SM_CYSCREEN) - static_cast<int>(h)) / 2;
-    const HWND wnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_APPWINDOW, wc.lpszClassName,
+    const HWND wnd = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_APPWINDOW, L"MinimalSkin",
                                        L"MinimalSkin", WS_POPUP, x, y, static_cast<int>(w),
                                        static_cast<int>(h), nullptr, nullptr, inst, nullptr);
     const HDC screen = ::GetDC(wnd);
@@ -85,10 +74,6 @@ int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR, int) {
     dispose(image);
     ::ShowWindow(wnd, SW_SHOWNORMAL);
 
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    tn::bench::RunMessageLoop();
     return 0;
 }
