@@ -7,9 +7,6 @@
 namespace tn {
 
 namespace {
-// Every floating-point exception masked, extended precision, round to nearest.
-constexpr std::uint16_t kMaskedControlWord = 0x133F;
-
 bool NoteProxyWrite(bool ok, bool processWide) noexcept {
     // Once a write went through, the shutdown puts the connection back, even when a later
     // write fails: that failure undid nothing.

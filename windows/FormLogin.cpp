@@ -35,8 +35,6 @@ constexpr wchar_t kLoadingText[] = L"正在为您加载资源，请稍后...";
 constexpr wchar_t kNetworkErrorText[] = L"您的网络出现异常，请检查，谢谢！";
 constexpr wchar_t kPlayPageMarker[] = L"wd_play_1016.php";
 constexpr UINT kRetryDelayMs = 5000;
-// Every floating-point exception masked: scripts of the page must not stop the program.
-constexpr std::uint16_t kMaskedControlWord = 0x133F;
 
 std::wstring PayRedirectUrl() {
     return std::wstring(deploy::kPlatformServer) + L"/action/redirect_pay.php?gid=" + kGameId;

@@ -11,7 +11,6 @@ namespace {
 
 // The browser control's "Document" property, as CallPageScript reads it.
 constexpr DISPID kDocumentProperty = 203;
-constexpr std::uint16_t kMaskedControlWord = 0x133F;
 
 // The browser as CallPageScript sees it: its document property only, read through the component
 // so that the component's view of its document is the one the page call uses. It lives on the
