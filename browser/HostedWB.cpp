@@ -155,9 +155,7 @@ void THostedWB::SetFocus() {
 }
 
 bool THostedWB::Focused() const {
-    const HWND wnd = HandleIfAllocated();
-    const HWND focus = ::GetFocus();
-    return wnd && focus && (focus == wnd || ::IsChild(wnd, focus));
+    return ContainsFocus();
 }
 
 void THostedWB::VisibleChanged() {

@@ -14,6 +14,13 @@ constexpr wchar_t kAppWindowClass[] = L"TApplication";
 constexpr UINT WM_TN_SYNCHRONIZE = WM_APP + 0x3F00;
 
 TApplication TheApplication;
+
+// The hooks and the message listeners are both kept as (cookie, callback) in the order added.
+template <typename List> void EraseByCookie(List& list, int cookie) noexcept {
+    const auto it = std::find_if(list.begin(), list.end(),
+                                 [cookie](const auto& entry) { return entry.first == cookie; });
+    if (it != list.end()) list.erase(it);
+}
 } // namespace
 
 TApplication* Application = &TheApplication;
@@ -97,11 +104,7 @@ int TApplication::HookMainWindow(MainWindowHook hook) {
 }
 
 void TApplication::UnhookMainWindow(int cookie) noexcept {
-    for (auto it = FHooks.begin(); it != FHooks.end(); ++it)
-        if (it->first == cookie) {
-            FHooks.erase(it);
-            return;
-        }
+    EraseByCookie(FHooks, cookie);
 }
 
 int TApplication::AddMessageListener(TMessageEvent listener) {
@@ -111,11 +114,7 @@ int TApplication::AddMessageListener(TMessageEvent listener) {
 }
 
 void TApplication::RemoveMessageListener(int cookie) noexcept {
-    for (auto it = FListeners.begin(); it != FListeners.end(); ++it)
-        if (it->first == cookie) {
-            FListeners.erase(it);
-            return;
-        }
+    EraseByCookie(FListeners, cookie);
 }
 
 bool TApplication::NotifyMessageListeners(MSG& msg) noexcept {

@@ -30,7 +30,8 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine) {
 
 std::vector<std::wstring> ProgramArgs() {
     const auto& a = Args();
-    return a.empty() ? std::vector<std::wstring>{} : std::vector<std::wstring>(a.begin() + 1, a.end());
+    return a.empty() ? std::vector<std::wstring>{}
+                     : std::vector<std::wstring>(a.begin() + 1, a.end());
 }
 
 int ParamCount() {

@@ -439,6 +439,11 @@ bool TWinControl::Focused() const {
     return FHandle && ::GetFocus() == FHandle;
 }
 
+bool TWinControl::ContainsFocus() const noexcept {
+    const HWND focus = ::GetFocus();
+    return FHandle && focus && (focus == FHandle || ::IsChild(FHandle, focus));
+}
+
 void TWinControl::WndProc(TMessage& m) {
     if (const auto it = FHandlers.find(m.Msg); it != FHandlers.end()) {
         // A copy: the handler may rebind its own message.

@@ -266,6 +266,8 @@ public:
     [[nodiscard]] virtual bool CanFocus() const;
     virtual void SetFocus();
     [[nodiscard]] virtual bool Focused() const;
+    // The focus window is this control's window or one inside it (a window it hosts).
+    [[nodiscard]] bool ContainsFocus() const noexcept;
 
     virtual void WndProc(TMessage& m);
     virtual void Dispatch(TMessage& m);

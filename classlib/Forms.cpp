@@ -311,8 +311,7 @@ void TForm::SetActiveControl(TWinControl* control) {
     if (!control || !wnd || ::GetActiveWindow() != wnd || !control->CanFocus()) return;
     // A focus already inside the control (in a window it hosts) stays where it is.
     const HWND own = control->Handle();
-    const HWND focus = ::GetFocus();
-    if (focus != own && !::IsChild(own, focus)) ::SetFocus(own);
+    if (!control->ContainsFocus()) ::SetFocus(own);
 }
 
 void TForm::ControlLeaving(TWinControl* control) noexcept {
@@ -364,7 +363,6 @@ void TForm::Dispatch(TMessage& m) {
 }
 
 TFrame::TFrame(TComponent* owner) : TWinControl(owner) {
-    ControlStyle |= csAcceptsControls;
     FWidth = 320;
     FHeight = 240;
 }
