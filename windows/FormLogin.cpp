@@ -16,6 +16,7 @@
 #include "windows/FormBack.h"
 #include "windows/FormMain.h"
 #include "windows/Launcher.h"
+#include "windows/Layouts.h"
 
 #include <mshtml.h>
 
@@ -46,12 +47,6 @@ int HalfRounded(int diff) noexcept {
     int q = diff >= 0 ? diff / 2 : -((1 - diff) / 2); // floor
     if ((diff & 1) && (q & 1)) ++q;
     return q;
-}
-
-TPicture ResourcePicture(const wchar_t* name) {
-    TPicture picture;
-    picture.LoadFromResource(name);
-    return picture;
 }
 
 // The same COM object: the control names the top-level navigation by its own automation object,
@@ -94,8 +89,8 @@ TFormLogin::TFormLogin(TComponent* owner, TSeams seams)
         b->SetName(name);
         b->SetParent(this);
         b->SetCursor(TCursor::crHandPoint);
-        b->SetPictureNormal(ResourcePicture((std::wstring(picture) + L"_NORMAL").c_str()));
-        b->SetPictureMouseOver(ResourcePicture((std::wstring(picture) + L"_OVER").c_str()));
+        b->SetPictureNormal(ResourcePicture(std::wstring(picture) + L"_NORMAL"));
+        b->SetPictureMouseOver(ResourcePicture(std::wstring(picture) + L"_OVER"));
         b->OnClick = std::move(click);
         return b;
     };
@@ -107,16 +102,7 @@ TFormLogin::TFormLogin(TComponent* owner, TSeams seams)
     browser->SetName(L"browser");
     browser->SetParent(this);
     browser->SetBounds(216, 144, 490, 358);
-    browser->DisableCtrlShortcuts = L"N";
-    using UI = TUserInterfaceOption;
-    browser->SetUserInterfaceOptions({UI::DisableTextSelect, UI::DisableHelpMenu,
-                                      UI::DontUse3DBorders, UI::DontUseScrollBars,
-                                      UI::EnablesFormsAutoComplete, UI::EnableThemes});
-    browser->DisabledPopupMenus = {rcmAll};
-    browser->PrintOptions().Header = L"w&b页码，&p/&P(&W)";
-    browser->PrintOptions().Footer = L"&u&b&d";
-    browser->PrintOptions().Orientation = poPortrait;
-    browser->PrintOptions().HTMLHeader = {L"<HTML></HTML>"};
+    ApplyLayoutBrowserSettings(*browser, kPageDialogOptions);
     browser->OnBeforeNavigate2 = [this](TObject* s, IDispatch* d, VARIANT& url, VARIANT& flags,
                                         VARIANT& frame, VARIANT& post, VARIANT& headers,
                                         bool& cancel) {

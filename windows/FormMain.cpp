@@ -7,6 +7,7 @@
 #include "windows/FormBack.h"
 #include "windows/FormLogin.h"
 #include "windows/Launcher.h"
+#include "windows/Layouts.h"
 #include "windows/TrayIcon.h"
 
 #include <cmath>
@@ -111,25 +112,16 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
         b->SetTxtColorMouseOver(clBlack);
         b->SetTxtColorMouseDown(clBlack);
         b->SetTxtColorDisable(clBlack);
-        TPicture normal, over;
-        normal.LoadFromResource((std::wstring(pictures) + L"_NORMAL").c_str());
-        over.LoadFromResource((std::wstring(pictures) + L"_OVER").c_str());
-        b->SetPictureNormal(normal);
-        b->SetPictureMouseOver(over);
+        b->SetPictureNormal(ResourcePicture(std::wstring(pictures) + L"_NORMAL"));
+        b->SetPictureMouseOver(ResourcePicture(std::wstring(pictures) + L"_OVER"));
         b->OnClick = [this, click](TObject* s) { (this->*click)(s); };
         return b;
     };
     imgClose = button(L"imgClose", L"MAIN_CLOSE", 900, 34, 26, &TFormMain::imgCloseClick);
     imgMax = button(L"imgMax", L"MAIN_MAX", 872, 28, 24, &TFormMain::imgMaxClick);
-    {
-        TPicture normal, over, down;
-        normal.LoadFromResource(L"MAIN_MAX_CHECK_NORMAL");
-        over.LoadFromResource(L"MAIN_MAX_CHECK_OVER");
-        down.LoadFromResource(L"MAIN_MAX_CHECK_DOWN");
-        imgMax->SetPictureCheckNormal(normal);
-        imgMax->SetPictureCheckMouseOver(over);
-        imgMax->SetPictureCheckMouseDown(down);
-    }
+    imgMax->SetPictureCheckNormal(ResourcePicture(L"MAIN_MAX_CHECK_NORMAL"));
+    imgMax->SetPictureCheckMouseOver(ResourcePicture(L"MAIN_MAX_CHECK_OVER"));
+    imgMax->SetPictureCheckMouseDown(ResourcePicture(L"MAIN_MAX_CHECK_DOWN"));
     imgMin = button(L"imgMin", L"MAIN_MIN", 845, 27, 24, &TFormMain::imgMinClick);
     imgBossKey = button(L"imgBossKey", L"MAIN_BOSSKEY", 816, 29, 24, &TFormMain::imgBossKeyClick);
     imgSetting = button(L"imgSetting", L"MAIN_SETTING", 728, 60, 24, &TFormMain::imgSettingClick);

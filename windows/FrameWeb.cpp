@@ -5,6 +5,7 @@
 #include "services/PublicUnit.h"
 #include "services/Shell.h"
 #include "windows/FormMain.h"
+#include "windows/Layouts.h"
 
 namespace tn {
 namespace {
@@ -67,14 +68,9 @@ TFrameWeb::TFrameWeb(TComponent* owner, const TBrowserMaker& makeBrowser) : TFra
     hostedwb->SetName(L"hostedwb");
     hostedwb->SetParent(this);
     hostedwb->SetAlign(TAlign::alClient);
-    hostedwb->DisableCtrlShortcuts = L"N";
-    hostedwb->SetUserInterfaceOptions({TUserInterfaceOption::DontUseScrollBars,
-                                       TUserInterfaceOption::EnablesFormsAutoComplete,
-                                       TUserInterfaceOption::EnableThemes});
-    hostedwb->DisabledPopupMenus = {rcmAll};
-    hostedwb->PrintOptions().Header = L"w&b页码，&p/&P(&W)";
-    hostedwb->PrintOptions().Footer = L"&u&b&d";
-    hostedwb->PrintOptions().Orientation = poPortrait;
+    ApplyLayoutBrowserSettings(*hostedwb, {TUserInterfaceOption::DontUseScrollBars,
+                                           TUserInterfaceOption::EnablesFormsAutoComplete,
+                                           TUserInterfaceOption::EnableThemes});
     hostedwb->OnDocumentComplete = [this](TObject* s, IDispatch* d, VARIANT& url) {
         hostedwbDocumentComplete(s, d, url);
     };
