@@ -2,6 +2,7 @@
 
 #include "classlib/IniFile.h"
 #include "services/PublicUnit.h"
+#include "windows/Layouts.h"
 
 namespace tn {
 namespace {
@@ -34,7 +35,6 @@ std::wstring AppendPopupId(std::wstring list, int id) {
 } // namespace
 
 TFormWebPopup::TFormWebPopup(TComponent* owner) : TForm(owner) {
-    using U = TUserInterfaceOption;
     SetName(L"FormWebPopup");
     SetBorderStyle(TBorderStyle::bsNone);
     SetCaption(L"Varkel公告");
@@ -67,11 +67,7 @@ TFormWebPopup::TFormWebPopup(TComponent* owner) : TForm(owner) {
     embdwbComment->SetBounds(6, 26, 246, 128);
     // Script errors and the other dialogs of the page stay visible.
     embdwbComment->SetSilent(false);
-    embdwbComment->DisableCtrlShortcuts = L"N";
-    embdwbComment->SetUserInterfaceOptions({U::DisableTextSelect, U::DisableHelpMenu,
-                                            U::DontUse3DBorders, U::DontUseScrollBars,
-                                            U::EnablesFormsAutoComplete, U::EnableThemes});
-    embdwbComment->DisabledPopupMenus = {rcmAll};
+    ApplyLayoutBrowserSettings(*embdwbComment, kPageDialogOptions);
     embdwbComment->OnNavigateComplete2 = [this](TObject* s, IDispatch* d, VARIANT& url) {
         embdwbCommentNavigateComplete2(s, d, url);
     };

@@ -148,6 +148,9 @@ TEST_F(FormWebPopupTest, IsABorderlessToolWindowOwnedByNoneOfTheApplicationsWind
     // EnablesFormsAutoComplete, EnableThemes.
     EXPECT_EQ(wb.UserInterfaceValue(), DWORD{0x1 | 0x2 | 0x4 | 0x8 | 0x4000 | 0x40000});
     EXPECT_EQ(wb.DisabledPopupMenus, TIEPopupMenus{rcmAll});
+    EXPECT_EQ(wb.PrintOptions().Header, L"w&b页码，&p/&P(&W)");
+    EXPECT_EQ(wb.PrintOptions().Footer, L"&u&b&d");
+    EXPECT_EQ(wb.PrintOptions().Orientation, poPortrait);
 
     EXPECT_FALSE(f.tmrAutoClose->Enabled());
     EXPECT_EQ(f.tmrAutoClose->Interval(), 120000u);
