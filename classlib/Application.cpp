@@ -118,17 +118,19 @@ void TApplication::RemoveMessageListener(int cookie) noexcept {
 }
 
 bool TApplication::NotifyMessageListeners(MSG& msg) noexcept {
-    if (FListeners.empty()) return false;
-    // By cookie, so that a listener removed by an earlier one (its window freed, say) is not
-    // asked, and the one running keeps its own copy.
-    std::vector<int> cookies;
-    cookies.reserve(FListeners.size());
-    for (const auto& listener : FListeners)
-        cookies.push_back(listener.first);
-    for (const int cookie : cookies) {
-        const auto it = std::find_if(FListeners.begin(), FListeners.end(),
-                                     [cookie](const auto& l) { return l.first == cookie; });
-        if (it == FListeners.end() || !it->second) continue;
+    // The list is in cookie order. Each step asks the next listener after the last one asked,
+    // so one removed by an earlier listener (its window freed, say) is not asked, and none
+    // added meanwhile is; nothing is copied per message.
+    const int newest = FNextListener - 1;
+    int last = 0;
+    for (;;) {
+        const auto it =
+            std::find_if(FListeners.begin(), FListeners.end(),
+                         [last](const auto& listener) { return listener.first > last; });
+        if (it == FListeners.end() || it->first > newest) return false;
+        last = it->first;
+        if (!it->second) continue;
+        // The running listener keeps its own copy: it may remove itself.
         const TMessageEvent listener = it->second;
         bool handled = false;
         try {
@@ -139,7 +141,6 @@ bool TApplication::NotifyMessageListeners(MSG& msg) noexcept {
         }
         if (handled) return true;
     }
-    return false;
 }
 
 bool TApplication::ProcessMessage(MSG& msg) {
