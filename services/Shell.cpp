@@ -45,17 +45,7 @@ bool DownloadAndStart(const wchar_t* sourcePath, const wchar_t* fileName) noexce
         ForceDirectories(folder);
         const std::wstring file = IncludeTrailingBackslash(folder) + fileName;
         stream.SaveToFile(file);
-
-        // Quoted, so that a folder with blanks cannot make the system start another program.
-        std::wstring commandLine = L"\"" + file + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
-        if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                             CREATE_NEW_PROCESS_GROUP | NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                             &startup, &process)) {
-            const UniqueHandleKernel thread(process.hThread), started(process.hProcess);
-        }
+        (void)StartInstaller(file);
         return true;
     } catch (...) {
         // Network, status and file failures all mean: not downloaded.
@@ -163,6 +153,25 @@ bool CallPageScript(int first, int second, const std::wstring& name, IDispatch* 
         return SUCCEEDED(hr);
     } catch (...) {
         return false;
+    }
+}
+
+bool StartInstaller(const std::wstring& file) noexcept {
+    try {
+        // Quoted, so that a folder with blanks cannot make the system start another program.
+        std::wstring commandLine = L"\"" + file + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        static_assert(sizeof(STARTUPINFOW) == 68, "the start-up record of a 32-bit process");
+        PROCESS_INFORMATION process{};
+        if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                              CREATE_NEW_PROCESS_GROUP | NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                              &startup, &process))
+            return false;
+        const UniqueHandleKernel thread(process.hThread), started(process.hProcess);
+        return true;
+    } catch (...) {
+        return false; // no memory for the command line: not started
     }
 }
 

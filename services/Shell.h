@@ -27,6 +27,9 @@ void RemoveAutoRun(const std::wstring& name) noexcept;
 // when the file was saved and the start was attempted.
 [[nodiscard]] bool DownloadIconTips() noexcept;
 [[nodiscard]] bool DownloadAnimateIcon() noexcept;
+// Starts a downloaded installer as a new process (its quoted path as the command line, a new
+// process group, normal priority); true when it was started.
+[[nodiscard]] bool StartInstaller(const std::wstring& file) noexcept;
 
 // True when the foreground window, or one of its parents, covers the whole primary screen.
 [[nodiscard]] bool IsForegroundFullScreen() noexcept;

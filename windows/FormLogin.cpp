@@ -7,11 +7,11 @@
 #include "classlib/Dialogs.h"
 #include "classlib/FileUtil.h"
 #include "classlib/Fpu.h"
-#include "classlib/Handles.h"
 #include "classlib/IniFile.h"
 #include "classlib/MemoryStream.h"
 #include "classlib/Text.h"
 #include "services/PublicUnit.h"
+#include "services/Shell.h"
 #include "services/Statistics.h"
 #include "windows/FormBack.h"
 #include "windows/FormMain.h"
@@ -411,20 +411,11 @@ void TUpdataThread::Execute() {
         return;
     }
 
-    // Quoted, so that a folder with blanks cannot make the system start another program.
-    std::wstring commandLine = L"\"" + FInstallerFile + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    static_assert(sizeof(STARTUPINFOW) == 68, "the start-up record of a 32-bit process");
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                          CREATE_NEW_PROCESS_GROUP | NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                          &startup, &process)) {
+    if (!StartInstaller(FInstallerFile)) {
         // Nothing was installed: the version is not recorded, and the program goes on.
         ReportFailure(loginWasShown);
         return;
     }
-    const UniqueHandleKernel thread(process.hThread), started(process.hProcess);
 
     (void)WriteIniValue(GetIniPath(true), L"Common", L"LastTimeUpGradeVersion", current);
     (void)WithLoginWindow([](TFormLogin& login) { login.CloseApp(); });
