@@ -6,6 +6,7 @@
 #include "browser/HwbUtils.h"
 #include "classlib/Application.h"
 #include "classlib/Forms.h"
+#include "classlib/SystemEntries.h"
 #include "classlib/Text.h"
 
 #include <commctrl.h>
@@ -218,7 +219,7 @@ void THostedWB::UnhookChildWindows() noexcept {
     for (const auto& [handle, id] : hooked) {
         // Only this instance's own subclass: the handle may by now name another window.
         DWORD_PTR owner = 0;
-        if (*handle && ::GetWindowSubclass(*handle, &THostedWB::ChildSubclassProc, id, &owner) &&
+        if (*handle && BoundGetWindowSubclass(*handle, &THostedWB::ChildSubclassProc, id, &owner) &&
             owner == reinterpret_cast<DWORD_PTR>(this))
             ::RemoveWindowSubclass(*handle, &THostedWB::ChildSubclassProc, id);
         *handle = nullptr;

@@ -112,6 +112,9 @@ HRESULT TCustomHostedWB::GetHostInfo(DOCHOSTUIINFO* pInfo) {
     return ComBoundary(E_UNEXPECTED, [&] {
         *pInfo = DOCHOSTUIINFO{};
         pInfo->cbSize = sizeof(DOCHOSTUIINFO);
+#ifndef _WIN64
+        static_assert(sizeof(DOCHOSTUIINFO) == 20);
+#endif
         pInfo->dwFlags = FUserInterfaceValue;
         pInfo->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
         if (OnGetHostInfo) OnGetHostInfo(this, *pInfo);

@@ -51,6 +51,10 @@ bool WriteOptions(const std::wstring& agent, const std::vector<Option>& options,
         else
             list[i].Value.dwValue = options[i].flags;
     }
+#ifndef _WIN64
+    static_assert(sizeof(INTERNET_PER_CONN_OPTION_LISTW) == 20 &&
+                  sizeof(INTERNET_PER_CONN_OPTIONW) == 12);
+#endif
     INTERNET_PER_CONN_OPTION_LISTW all{};
     all.dwSize = sizeof all;
     all.pszConnection = nullptr; // the LAN connection

@@ -506,7 +506,9 @@ struct GdiplusStartupInput {
     BOOL SuppressBackgroundThread;
     BOOL SuppressExternalCodecs;
 };
+#ifndef _WIN64
 static_assert(sizeof(GdiplusStartupInput) == 16);
+#endif
 
 using NotificationHookProc = Status(WINAPI*)(ULONG_PTR* token);
 using NotificationUnhookProc = void(WINAPI*)(ULONG_PTR token);

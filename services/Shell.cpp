@@ -162,7 +162,9 @@ bool StartInstaller(const std::wstring& file) noexcept {
         std::wstring commandLine = L"\"" + file + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
+#ifndef _WIN64
         static_assert(sizeof(STARTUPINFOW) == 68, "the start-up record of a 32-bit process");
+#endif
         PROCESS_INFORMATION process{};
         if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
                               CREATE_NEW_PROCESS_GROUP | NORMAL_PRIORITY_CLASS, nullptr, nullptr,

@@ -3,12 +3,12 @@
 
 TN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TN_CACHE=${TN_CACHE:-/var/cache/tn-launcher}
-TN_TEMPLATE="$TN_CACHE/wine-template"
 TN_LOCALE=zh_CN.UTF-8
 
 TN_APT_PACKAGES=(
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
-    libz-mingw-w64-dev zlib1g-dev wine wine32:i386 xvfb x11-utils xcompmgr imagemagick
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    libz-mingw-w64-dev zlib1g-dev wine wine64 xvfb x11-utils xcompmgr imagemagick
     cmake ninja-build googletest clang libclang-rt-14-dev
     fonts-noto-cjk fonts-dejavu-core locales python3 dpkg-dev curl bc file
 )
@@ -22,14 +22,76 @@ tn_need_root() {
     fi
 }
 
+# --- the test architecture ---------------------------------------------------
+
+# Runs a 96-byte static 32-bit x86 Linux program that only exits with status 42. Kernels built
+# without 32-bit emulation refuse it ("Exec format error"); no package is needed to try.
+tn_runs_x86_32() {
+    local probe
+    probe=$(mktemp /tmp/tn-x86-32.XXXXXX) || return 1
+    printf '\177ELF\1\1\1\0\0\0\0\0\0\0\0\0\2\0\3\0\1\0\0\0\124\200\4\10\64\0\0\0\0\0\0\0\0\0\0\0\64\0\40\0\1\0\0\0\0\0\0\0\1\0\0\0\0\0\0\0\0\200\4\10\0\200\4\10\140\0\0\0\140\0\0\0\5\0\0\0\0\20\0\0\270\1\0\0\0\273\52\0\0\0\315\200' >"$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null
+    local rc=$?
+    rm -f "$probe"
+    [ "$rc" = 42 ]
+}
+
+# Decides once per run (the scripts a run starts inherit it) which build the tests run:
+# TN_ARCH i686 (the 32-bit program under 32-bit Wine) where this machine executes 32-bit x86 code,
+# else x86_64 (the same sources under 64-bit Wine). TN_TEST_ARCH=i686|x86_64 forces it.
+tn_decide_arch() {
+    [ -n "${TN_ARCH:-}" ] && return 0
+    case "${TN_TEST_ARCH:-}" in
+    i686)
+        if ! tn_runs_x86_32; then
+            log "TN_TEST_ARCH=i686 cannot be used: this machine cannot execute 32-bit x86 code (a 32-bit probe program does not run)"
+            exit 1
+        fi
+        TN_ARCH=i686 TN_ARCH_REASON="forced by TN_TEST_ARCH=i686" ;;
+    x86_64) TN_ARCH=x86_64 TN_ARCH_REASON="forced by TN_TEST_ARCH=x86_64" ;;
+    "")
+        if tn_runs_x86_32; then
+            TN_ARCH=i686 TN_ARCH_REASON="this machine executes 32-bit x86 code"
+        else
+            TN_ARCH=x86_64 TN_ARCH_REASON="this machine cannot execute 32-bit x86 code: a 32-bit probe program does not run"
+        fi ;;
+    *)
+        log "TN_TEST_ARCH must be i686 or x86_64, not '$TN_TEST_ARCH'"
+        exit 1 ;;
+    esac
+    export TN_ARCH TN_ARCH_REASON
+    if [ "$TN_ARCH" = i686 ]; then
+        export TN_TEMPLATE="$TN_CACHE/wine-template" TN_WINEARCH=win32
+    else
+        export TN_TEMPLATE="$TN_CACHE/wine-template-win64" TN_WINEARCH=win64
+    fi
+}
+
+# The first lines of every script that runs Windows programs: which build, and why.
+tn_say_arch() {
+    tn_decide_arch
+    if [ "$TN_ARCH" = i686 ]; then
+        log "road: i686, the 32-bit program under 32-bit Wine ($TN_ARCH_REASON)"
+    else
+        log "road: x86_64, the 64-bit build of the same code under 64-bit Wine ($TN_ARCH_REASON)"
+    fi
+}
+
+tn_jpeg_dir() { [ "$1" = i686 ] && echo "$TN_CACHE/libjpeg" || echo "$TN_CACHE/libjpeg-$1"; }
+
 tn_setup_packages() {
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        log "adding the i386 architecture"
-        dpkg --add-architecture i386
-        TN_APT_UPDATED=
+    local packages=("${TN_APT_PACKAGES[@]}")
+    # The 32-bit Wine only where it can run; where it is installed, Debian's wine prefers it.
+    if [ "$TN_ARCH" = i686 ]; then
+        packages+=(wine32:i386)
+        if ! dpkg --print-foreign-architectures | grep -qx i386; then
+            log "adding the i386 architecture"
+            dpkg --add-architecture i386
+        fi
     fi
     local missing=()
-    for p in "${TN_APT_PACKAGES[@]}"; do
+    for p in "${packages[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
     if [ ${#missing[@]} -gt 0 ]; then
@@ -46,17 +108,37 @@ tn_setup_locale() {
     fi
 }
 
-# Environment of every Wine call: 32-bit, quiet, no install prompts.
-tn_wine_env() {
-    export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-    export LANG=$TN_LOCALE LC_ALL=$TN_LOCALE
+# On the x86_64 road every Wine call goes through these: Debian's wine and wineboot would pick the
+# 32-bit loader whenever wine32 is installed.
+tn_wine64_shims() {
+    local dir="$TN_CACHE/wine64-bin"
+    if [ ! -x "$dir/wineboot" ]; then
+        mkdir -p "$dir"
+        printf '#!/bin/sh\nWINELOADER=/usr/lib/wine/wine64 exec /usr/lib/wine/wine64 "$@"\n' >"$dir/wine"
+        printf '#!/bin/sh\nexec "%s/wine" wineboot.exe "$@"\n' "$dir" >"$dir/wineboot"
+        chmod +x "$dir/wine" "$dir/wineboot"
+    fi
+    echo "$dir"
 }
 
-# A 32-bit prefix made once; every run works on a fresh copy of it. It is marked ready only when
-# every step succeeded: a failed or timed-out step leaves no template behind.
+# Environment of every Wine call: the road's prefix kind, quiet, no install prompts.
+tn_wine_env() {
+    tn_decide_arch
+    export WINEARCH=$TN_WINEARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+    export LANG=$TN_LOCALE LC_ALL=$TN_LOCALE
+    if [ "$TN_ARCH" = x86_64 ]; then
+        local shims
+        shims=$(tn_wine64_shims)
+        case ":$PATH:" in *":$shims:"*) ;; *) export PATH="$shims:$PATH" ;; esac
+        export WINELOADER=/usr/lib/wine/wine64
+    fi
+}
+
+# A prefix made once per architecture; every run works on a fresh copy of it. It is marked ready
+# only when every step succeeded: a failed or timed-out step leaves no template behind.
 tn_setup_template() {
     [ -f "$TN_TEMPLATE/.tn-ready" ] && return 0
-    log "making the Wine prefix template (once)"
+    log "making the $TN_WINEARCH Wine prefix template (once)"
     rm -rf "$TN_TEMPLATE"
     mkdir -p "$TN_CACHE"
     if ! (
@@ -79,12 +161,17 @@ tn_setup_template() {
     touch "$TN_TEMPLATE/.tn-ready"
 }
 
+# The builds of a run: the 32-bit program always, and on the x86_64 road its 64-bit twin.
+tn_built_arches() { [ "$TN_ARCH" = i686 ] && echo i686 || echo "i686 x86_64"; }
+
 tn_setup_all() {
     tn_need_root
+    tn_decide_arch
     tn_setup_packages
     tn_setup_locale
     tn_setup_template || return 1
-    bash "$TN_ROOT/tools/build-libjpeg.sh"
+    local a
+    for a in $(tn_built_arches); do bash "$TN_ROOT/tools/build-libjpeg.sh" "$a" || return 1; done
 }
 
 # --- a run's own Wine prefix and display -------------------------------------
@@ -123,12 +210,13 @@ tn_stop_session() {
 
 # --- builds ------------------------------------------------------------------
 
-# TN_BUILD_TARGETS (optional) limits the build to those targets.
+# tn_build_windows ARCH DIR [cmake arguments...]; TN_BUILD_TARGETS (optional) limits the build to
+# those targets.
 tn_build_windows() {
-    local dir=$1; shift
+    local arch=$1 dir=$2; shift 2
     cmake -S "$TN_ROOT" -B "$dir" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$TN_ROOT/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DTN_JPEG_ROOT="$TN_CACHE/libjpeg" "$@" >"$dir.configure.log" 2>&1 ||
+        -DCMAKE_TOOLCHAIN_FILE="$TN_ROOT/cmake/mingw-$arch.cmake" \
+        -DCMAKE_BUILD_TYPE=Release -DTN_JPEG_ROOT="$(tn_jpeg_dir "$arch")" "$@" >"$dir.configure.log" 2>&1 ||
         { cat "$dir.configure.log"; return 1; }
     local targets=()
     for t in ${TN_BUILD_TARGETS:-}; do targets+=(--target "$t"); done

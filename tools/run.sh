@@ -4,16 +4,24 @@
 # Usage: tools/run.sh [tn.exe arguments...]
 # On a desktop (DISPLAY set) the launcher runs until it ends; without one it runs under Xvfb for
 # TN_RUN_SECONDS (default 20) and a screenshot is saved.
+# Where this machine cannot execute 32-bit x86 code it runs the x86_64 build of the same sources
+# (TN_TEST_ARCH=i686|x86_64 forces one).
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
+tn_say_arch
 tn_setup_all || exit 1
 
 port=${TN_RUN_PORT:-18090}
-build="$TN_ROOT/build/run"
+if [ "$TN_ARCH" = i686 ]; then
+    build="$TN_ROOT/build/run" what="the 32-bit tn.exe"
+else
+    build="$TN_ROOT/build/run64"
+    what="the x86_64 build of tn.exe (the same code as the 32-bit program, which is not run: $TN_ARCH_REASON)"
+fi
 out="$TN_ROOT/build/run-output"
 mkdir -p "$TN_ROOT/build" "$out"
-log "building tn.exe (servers at 127.0.0.1:$port)"
-TN_BUILD_TARGETS="tn tn_fake_installer" tn_build_windows "$build" -DTN_TEST_PORT="$port" >"$out/build.log" 2>&1 || { tail -40 "$out/build.log"; exit 1; }
+log "building $what (servers at 127.0.0.1:$port)"
+TN_BUILD_TARGETS="tn tn_fake_installer" tn_build_windows "$TN_ARCH" "$build" -DTN_TEST_PORT="$port" >"$out/build.log" 2>&1 || { tail -40 "$out/build.log"; exit 1; }
 
 run_dir=$(mktemp -d /tmp/tn-run.XXXXXX)
 trap 'tn_stop_session; rm -rf "$run_dir"' EXIT
@@ -50,7 +58,7 @@ case "$first" in
     shows=" (the game window)"
     ;;
 esac
-log "starting: tn.exe $* -> $road"
+log "starting $what: tn.exe $* -> $road"
 start=$(date +%s.%N)
 if [ -n "${TN_XVFB:-}" ]; then
     (cd "$install" && timeout -k 5 "${TN_RUN_SECONDS:-20}" wine tn.exe "$@") &
@@ -69,7 +77,7 @@ else
 fi
 end=$(date +%s.%N)
 [ "$rc" = 124 ] && log "tn.exe was still running after ${TN_RUN_SECONDS:-20} s and was ended" ||
-    log "tn.exe ended with exit code $rc after $(printf '%.1f' "$(echo "$end - $start" | bc 2>/dev/null || echo 0)") s"
+    log "$what ended with exit code $rc after $(printf '%.1f' "$(echo "$end - $start" | bc 2>/dev/null || echo 0)") s"
 log "requests the stand-in saw:"
 curl -s "http://127.0.0.1:$port/_standin/requests" | sed 's/^/    /'
 log "files in the data folder: $(ls "$data" | tr '\n' ' ')"

@@ -20,8 +20,11 @@ constexpr wchar_t kTrayTip[] = L"单击左键或右键";
 constexpr std::wstring_view kLoadGameMarker = L"client://loadgame|";
 // SC_MOVE + 1: the system's move loop, driven by the mouse.
 constexpr WPARAM kSysCommandDrag = 0xF011;
-// The size of the taskbar query's record on this 32-bit program.
-constexpr DWORD kAppBarDataSize = 36;
+// The taskbar query's record: 36 bytes in the 32-bit program.
+constexpr DWORD kAppBarDataSize = sizeof(APPBARDATA);
+#ifndef _WIN64
+static_assert(kAppBarDataSize == 36);
+#endif
 constexpr TColor kBackgroundColor = 0x4E8395;
 constexpr TColor kTitleTextColor = clWhite;
 // The keyboard messages, key down to Unicode character.

@@ -10,7 +10,10 @@ namespace {
 
 // The size of the oldest single-byte record, though the wide record is passed; the shell then
 // reads only as far as that size reaches, which holds the launcher's short tips.
-constexpr DWORD kTrayRecordSize = 88;
+constexpr DWORD kTrayRecordSize = NOTIFYICONDATAA_V1_SIZE;
+#ifndef _WIN64
+static_assert(kTrayRecordSize == 88);
+#endif
 
 NOTIFYICONDATAW TrayIconRecord(HWND wnd, HICON icon, std::wstring_view tip) noexcept {
     NOTIFYICONDATAW nid{};

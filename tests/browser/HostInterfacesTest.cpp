@@ -5,6 +5,7 @@
 #include "classlib/Menus.h"
 
 #include "tests/browser/BrowserTestSupport.h"
+#include "tests/support/RecordSizes.h"
 
 #include <gtest/gtest.h>
 
@@ -99,7 +100,7 @@ TEST(HostUIHandler, HostInfoCarriesTheFlagWordOfTheUserInterfaceOptions) {
         DOCHOSTUIINFO info;
         std::memset(&info, 0xCC, sizeof info);
         ASSERT_EQ(HostInterface<IDocHostUIHandler>(*wb)->GetHostInfo(&info), S_OK);
-        EXPECT_EQ(info.cbSize, 20u);
+        EXPECT_EQ(info.cbSize, test::RecordSize(20, sizeof(DOCHOSTUIINFO)));
         EXPECT_EQ(info.dwFlags, c.flags);
         EXPECT_EQ(info.dwDoubleClick, DWORD{DOCHOSTUIDBLCLK_DEFAULT});
         EXPECT_EQ(info.pchHostCss, nullptr);

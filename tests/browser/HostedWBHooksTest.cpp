@@ -133,6 +133,7 @@ HWND NewFrame(const wchar_t* cls, const wchar_t* caption, DWORD exStyle = 0) {
 class PageSetupTemplate {
 public:
     explicit PageSetupTemplate(const wchar_t* caption) {
+        words_.reserve(512);
         Put(DWORD{WS_POPUP | WS_CAPTION | DS_MODALFRAME});
         Put(DWORD{0});
         countAt_ = words_.size();

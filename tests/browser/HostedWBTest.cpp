@@ -12,6 +12,7 @@
 #include "classlib/Registry.h"
 #include "tests/browser/BrowserTestSupport.h"
 #include "tests/support/ComDoubles.h"
+#include "tests/support/RecordSizes.h"
 
 #include <gtest/gtest.h>
 
@@ -517,7 +518,7 @@ struct ProxyRecorder {
     static BOOL WINAPI SetOption(HINTERNET h, DWORD option, LPVOID buffer, DWORD length) {
         Write w{h, option, {}};
         if (option == INTERNET_OPTION_PER_CONNECTION_OPTION) {
-            EXPECT_EQ(length, 20u);
+            EXPECT_EQ(length, test::RecordSize(20, sizeof(INTERNET_PER_CONN_OPTION_LISTW)));
             const auto* list = static_cast<INTERNET_PER_CONN_OPTION_LISTW*>(buffer);
             EXPECT_EQ(list->pszConnection, nullptr);
             for (DWORD i = 0; i < list->dwOptionCount; ++i) {

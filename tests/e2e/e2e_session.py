@@ -9,7 +9,10 @@ import subprocess
 import tempfile
 import time
 
-TEMPLATE = os.path.join(os.environ.get("TN_CACHE", "/var/cache/tn-launcher"), "wine-template")
+# The road's prefix template and prefix kind, as tools/lib.sh chose them (the 32-bit ones by default).
+TEMPLATE = os.environ.get("TN_TEMPLATE") or os.path.join(os.environ.get("TN_CACHE", "/var/cache/tn-launcher"),
+                                                         "wine-template")
+WINEARCH = os.environ.get("WINEARCH", "win32")
 SCREEN_W, SCREEN_H = 1024, 768
 TOOL_BOUND = 60  # one ImageMagick, cp or wineboot run
 ANSWER_BOUND = 30  # one answer of the probe
@@ -59,7 +62,7 @@ class Session:
         else:
             raise AssertionError(f"Xvfb {self.display} did not come up in 5 s")
         self.prefix = os.path.join(self.dir, "prefix")
-        self.env = dict(os.environ, DISPLAY=self.display, WINEPREFIX=self.prefix, WINEARCH="win32",
+        self.env = dict(os.environ, DISPLAY=self.display, WINEPREFIX=self.prefix, WINEARCH=WINEARCH,
                         WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree=;mshtml=", **env)
         subprocess.run(["cp", "-a", TEMPLATE, self.prefix], check=True, timeout=TOOL_BOUND)
         self.server = subprocess.Popen(["timeout", "-k", "5", str(server_bound), "wineserver", "-p", "-f"],

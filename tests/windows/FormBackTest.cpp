@@ -12,6 +12,7 @@
 #include "services/PublicUnit.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/RecordSizes.h"
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
@@ -160,7 +161,7 @@ TEST_F(FormBackTest, TheTrayRecordCarriesTheOldRecordSizeTheCallbackMessageAndTh
     EXPECT_EQ(TraySpy::Calls[1].first, DWORD{NIM_DELETE});
     for (const auto& [message, nid] : TraySpy::Calls) {
         SCOPED_TRACE(message);
-        EXPECT_EQ(nid.cbSize, 88u);
+        EXPECT_EQ(nid.cbSize, test::RecordSize(88, NOTIFYICONDATAA_V1_SIZE));
         EXPECT_EQ(nid.hWnd, wnd);
         EXPECT_EQ(nid.uID, 0u);
         EXPECT_EQ(nid.uFlags, 7u);

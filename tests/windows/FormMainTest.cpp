@@ -7,6 +7,7 @@
 #include "classlib/IniFile.h"
 #include "classlib/Registry.h"
 #include "services/PublicUnit.h"
+#include "tests/support/RecordSizes.h"
 #include "tests/support/Standin.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tests/windows/GamePageDoubles.h"
@@ -326,7 +327,7 @@ TEST_F(GameWindow, TheMaximizedSizeLeavesOutTheTaskbarAndKeepsTheSystemsWithoutO
     form->taskbar = RECT{0, ScreenHeight() - 40, ScreenWidth(), ScreenHeight()};
     info = ask();
     ASSERT_TRUE(form->askedTaskbar);
-    EXPECT_EQ(form->askedTaskbar->cbSize, 36u);
+    EXPECT_EQ(form->askedTaskbar->cbSize, test::RecordSize(36, sizeof(APPBARDATA)));
     EXPECT_EQ(form->askedTaskbar->hWnd, nullptr);
     EXPECT_EQ(form->askedTaskbar->rc.bottom, 0);
     EXPECT_EQ(info.ptMaxSize.x, ScreenWidth());
@@ -593,7 +594,7 @@ TEST_F(GameWindow, TheBossKeyLeavesOnlyTheTrayIconWhichBringsTheWindowBackUnacti
     ASSERT_EQ(tray.calls.size(), 1u);
     EXPECT_EQ(tray.calls[0].message, DWORD{NIM_ADD});
     EXPECT_EQ(tray.calls[0].wnd, wnd);
-    EXPECT_EQ(tray.last.cbSize, 88u);
+    EXPECT_EQ(tray.last.cbSize, test::RecordSize(88, NOTIFYICONDATAA_V1_SIZE));
     EXPECT_EQ(tray.last.uFlags, 7u);
     EXPECT_EQ(tray.last.uCallbackMessage, WM_BARICON);
     EXPECT_EQ(tray.last.hIcon, Application->Icon());
