@@ -36,16 +36,6 @@ bool IsAddressLine(const std::wstring& line) {
     return false;
 }
 
-// Every line followed by a line break, as a string list's text.
-std::wstring LinesText(const std::vector<std::wstring>& lines) {
-    std::wstring t;
-    for (const std::wstring& line : lines) {
-        t += line;
-        t += L"\r\n";
-    }
-    return t;
-}
-
 // The text in a code page; the Unicode forms carry their byte-order mark so that the document
 // recognises them. Raises for a code page the system cannot convert to.
 std::vector<std::uint8_t> EncodeText(const std::wstring& t, UINT codePage) {
@@ -367,7 +357,7 @@ HRESULT THostedWB::LoadFromStrings(const std::vector<std::wstring>& AStrings) {
 
 HRESULT THostedWB::LoadFromStrings(const std::vector<std::wstring>& AStrings, bool AddHtmlTags) {
     try {
-        std::wstring t = LinesText(AStrings);
+        std::wstring t = text::LinesText(AStrings);
         if (AddHtmlTags && !text::UpperCase(t).starts_with(L"<HTML>"))
             t = L"<html>\r\n<body>\r\n<body bgcolor=\"#ffffff\">\r\n" + t +
                 L"</body>\r\n</html>\r\n";

@@ -102,8 +102,9 @@ namespace {
 struct LocalMemFree {
     void operator()(wchar_t* p) const noexcept { ::LocalFree(p); }
 };
+} // namespace
 
-std::wstring SystemMessage(HRESULT code) {
+std::wstring OleErrorText(HRESULT code) {
     wchar_t* raw = nullptr;
     const DWORD n = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -119,12 +120,26 @@ std::wstring SystemMessage(HRESULT code) {
     }
     return text;
 }
-} // namespace
 
-EOleSysError::EOleSysError(HRESULT code) : EOleError(SystemMessage(code)), FErrorCode(code) {}
+std::wstring TakeExcepInfo(EXCEPINFO& ei) noexcept {
+    if (ei.pfnDeferredFillIn) (void)ei.pfnDeferredFillIn(&ei);
+    std::wstring text;
+    try {
+        if (ei.bstrDescription) text.assign(ei.bstrDescription, ::SysStringLen(ei.bstrDescription));
+    } catch (...) {
+        // Out of memory: the error is raised without its description.
+    }
+    ::SysFreeString(ei.bstrSource);
+    ::SysFreeString(ei.bstrDescription);
+    ::SysFreeString(ei.bstrHelpFile);
+    ei = EXCEPINFO{};
+    return text;
+}
+
+EOleSysError::EOleSysError(HRESULT code) : EOleError(OleErrorText(code)), FErrorCode(code) {}
 
 EOleSysError::EOleSysError(HRESULT code, std::wstring message)
-    : EOleError(message.empty() ? SystemMessage(code) : std::move(message)), FErrorCode(code) {}
+    : EOleError(message.empty() ? OleErrorText(code) : std::move(message)), FErrorCode(code) {}
 
 HRESULT OleCheck(HRESULT hr) {
     if (FAILED(hr)) throw EOleSysError(hr);

@@ -204,6 +204,13 @@ private:
 // Raises EOleSysError for a failing result; returns a successful one.
 HRESULT OleCheck(HRESULT hr);
 
+// The system's text for a result ("OLE error" and the code when it has none).
+[[nodiscard]] std::wstring OleErrorText(HRESULT code);
+
+// After a failing Invoke: lets the callee fill the exception record in when it deferred that,
+// keeps the description, and frees the record's strings.
+[[nodiscard]] std::wstring TakeExcepInfo(EXCEPINFO& ei) noexcept;
+
 // The boundary of a COM method: no exception leaves it; an exception becomes onError (or
 // E_OUTOFMEMORY when memory ran out).
 template <typename F> HRESULT ComBoundary(HRESULT onError, F&& body) noexcept {

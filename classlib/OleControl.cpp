@@ -8,20 +8,6 @@ namespace tn {
 
 namespace {
 
-// Frees what a failing Invoke left in the exception record and keeps its text.
-std::wstring TakeExcepInfo(EXCEPINFO& ei) noexcept {
-    std::wstring text;
-    try {
-        if (ei.bstrDescription) text.assign(ei.bstrDescription, ::SysStringLen(ei.bstrDescription));
-    } catch (...) {
-    }
-    ::SysFreeString(ei.bstrSource);
-    ::SysFreeString(ei.bstrDescription);
-    ::SysFreeString(ei.bstrHelpFile);
-    ei = EXCEPINFO{};
-    return text;
-}
-
 void SetBool(VARIANT* v, bool value) noexcept {
     v->vt = VT_BOOL;
     v->boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;

@@ -128,6 +128,32 @@ std::wstring ReplaceAll(std::wstring_view s, std::wstring_view from, std::wstrin
     return r;
 }
 
+std::wstring LinesText(const std::vector<std::wstring>& lines) {
+    std::size_t size = 0;
+    for (const std::wstring& line : lines)
+        size += line.size() + 2;
+    std::wstring t;
+    t.reserve(size);
+    for (const std::wstring& line : lines) {
+        t += line;
+        t += L"\r\n";
+    }
+    return t;
+}
+
+std::vector<std::wstring> SplitLines(std::wstring_view s) {
+    std::vector<std::wstring> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != L'\r' && s[i] != L'\n') continue;
+        lines.emplace_back(s.substr(start, i - start));
+        if (s[i] == L'\r' && i + 1 < s.size() && s[i + 1] == L'\n') ++i;
+        start = i + 1;
+    }
+    if (start < s.size()) lines.emplace_back(s.substr(start));
+    return lines;
+}
+
 std::vector<std::uint8_t> ToUtf16LeBytes(std::wstring_view s) {
     std::vector<std::uint8_t> out;
     out.reserve(s.size() * 2);

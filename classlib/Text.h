@@ -32,6 +32,12 @@ namespace tn::text {
 [[nodiscard]] std::wstring ReplaceAll(std::wstring_view s, std::wstring_view from,
                                       std::wstring_view to);
 
+// A list of lines as one text: every line followed by CR LF.
+[[nodiscard]] std::wstring LinesText(const std::vector<std::wstring>& lines);
+// The lines of a text: CR LF, LF or CR ends a line; a last line without a break is kept, and an
+// empty text has none.
+[[nodiscard]] std::vector<std::wstring> SplitLines(std::wstring_view s);
+
 // The text as UTF-16LE bytes, whatever the width of wchar_t on this build.
 [[nodiscard]] std::vector<std::uint8_t> ToUtf16LeBytes(std::wstring_view s);
 // UTF-8 <-> wide text; invalid UTF-8 sequences become U+FFFD.

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include "classlib/Lines.h"
+#include "classlib/MemoryStream.h"
+#include "tests/support/TempDir.h"
+#endif
+
 using namespace tn::text;
 
 TEST(Text, PositionsAreOneBasedAndCopyClips) {
@@ -66,3 +72,59 @@ TEST(Text, Utf16LeBytesAreTheSameOnEveryBuild) {
     EXPECT_EQ(IntToStr(-9223372036854775807ll - 1), L"-9223372036854775808");
     EXPECT_EQ(ReplaceAll(L"{A-B}", L"-", L""), L"{AB}");
 }
+
+TEST(Text, LinesEndInCrLfLfOrCrAndTheTextOfAListEndsEveryLine) {
+    using Lines = std::vector<std::wstring>;
+    struct Case {
+        const wchar_t* text;
+        Lines lines;
+    } cases[] = {
+        {L"", {}},
+        {L"a\r\nb", {L"a", L"b"}},
+        {L"a\nb\r", {L"a", L"b"}},
+        {L"a\r\n\r\n", {L"a", L""}},
+        {L"a\r\rb", {L"a", L"", L"b"}},
+        {L"\n", {L""}},
+    };
+    for (const Case& c : cases) {
+        const Lines lines = SplitLines(c.text);
+        EXPECT_EQ(lines, c.lines) << "text: "
+                                  << ToUtf8(ReplaceAll(ReplaceAll(c.text, L"\r", L"\\r"), L"\n",
+                                                       L"\\n"));
+    }
+    EXPECT_EQ(LinesText({L"a", L"b"}), L"a\r\nb\r\n");
+    EXPECT_EQ(LinesText({}), L"");
+    EXPECT_EQ(LinesText({L""}), L"\r\n");
+}
+
+#ifdef _WIN32
+TEST(Lines, AByteOrderMarkDecidesTheEncodingElseTheCodePageAndSavedLinesReadBackIdentical) {
+    using Bytes = std::vector<std::uint8_t>;
+    using Lines = std::vector<std::wstring>;
+    struct Case {
+        Bytes bytes;
+        UINT codePage;
+        Lines lines;
+    } cases[] = {
+        {{0xEF, 0xBB, 0xBF, 'a', 0xC3, 0xA9, '\n', 'b'}, 1252, {L"a\u00e9", L"b"}},
+        {{0xFF, 0xFE, 0x2D, 0x4E, '\r', 0, '\n', 0}, 1252, {L"\u4e2d"}},
+        {{0xFE, 0xFF, 0x4E, 0x2D, 0, '\r', 0, 'x'}, 1252, {L"\u4e2d", L"x"}},
+        {{'c', 'a', 'f', 0xE9, '\r', '\n'}, 1252, {L"caf\u00e9"}},
+        {{0xD6, 0xD0, '\n'}, 936, {L"\u4e2d"}},
+        {{'a', 0xC3, 0xA9}, CP_UTF8, {L"a\u00e9"}},
+        {{}, 1252, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(tn::LinesFromBytes(c.bytes, c.codePage), c.lines) << "code page " << c.codePage;
+
+    const tn::testing::TempDir dir;
+    const Lines saved = {L"\u6e38\u620f\u767b\u5f55", L"", L"Cr\u00e8me br\u00fbl\u00e9e \u00c5",
+                         L"\U0001F600 end"};
+    tn::SaveLinesToFile(saved, dir.File(L"lines.txt"));
+    tn::TMemoryStream file;
+    file.LoadFromFile(dir.File(L"lines.txt"));
+    EXPECT_EQ(Bytes(file.Bytes().begin(), file.Bytes().begin() + 3), (Bytes{0xEF, 0xBB, 0xBF}));
+    // Read back in a code page that has none of these characters: the mark decides.
+    EXPECT_EQ(tn::LinesFromBytes(file.Bytes(), 1252), saved);
+}
+#endif

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "classlib/Application.h"
+#include "classlib/Dialogs.h"
 #include "classlib/Handles.h"
 #include "classlib/Menus.h"
 
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -229,6 +231,78 @@ private:
     static inline std::vector<std::string>* Log = nullptr;
     static inline UINT Chosen = 0;
     TPopupMenuCalls FSaved;
+};
+
+// While it lives, the dialogs note what they were asked to show and answer as set here, without
+// a window; the system's dialogs are back afterwards.
+class DialogCallsSpy {
+public:
+    DialogCallsSpy() : FSaved(DialogCalls()) {
+        Boxes.clear();
+        BoxAnswer = IDOK;
+        Inputs.clear();
+        InputAnswer.reset();
+        Opens.clear();
+        Saves.clear();
+        FileAnswer.reset();
+        Folders.clear();
+        FolderAnswer.reset();
+        DialogCalls() = {&Box, &Input, &Open, &Save, &Folder};
+    }
+    DialogCallsSpy(const DialogCallsSpy&) = delete;
+    DialogCallsSpy& operator=(const DialogCallsSpy&) = delete;
+    ~DialogCallsSpy() { DialogCalls() = FSaved; }
+
+    struct BoxCall {
+        HWND owner;
+        std::wstring text, caption;
+        UINT flags;
+    };
+    static inline std::vector<BoxCall> Boxes;
+    static inline int BoxAnswer = IDOK;
+    struct InputCall {
+        std::wstring caption, prompt, value;
+    };
+    static inline std::vector<InputCall> Inputs;
+    static inline std::optional<std::wstring> InputAnswer; // none: Cancel
+    // The requests as they arrived.
+    static inline std::vector<TFileDialogRequest> Opens, Saves;
+    static inline std::optional<std::wstring> FileAnswer; // none: Cancel
+    struct FolderCall {
+        HWND owner;
+        std::wstring title;
+    };
+    static inline std::vector<FolderCall> Folders;
+    static inline std::optional<std::wstring> FolderAnswer; // none: Cancel
+
+private:
+    static int WINAPI Box(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags) {
+        Boxes.push_back({owner, text ? text : L"", caption ? caption : L"", flags});
+        return BoxAnswer;
+    }
+    static bool Input(const std::wstring& caption, const std::wstring& prompt,
+                      std::wstring& value) {
+        Inputs.push_back({caption, prompt, value});
+        if (!InputAnswer) return false;
+        value = *InputAnswer;
+        return true;
+    }
+    static bool Answer(std::vector<TFileDialogRequest>& log, TFileDialogRequest& request) {
+        log.push_back(request);
+        if (!FileAnswer) return false;
+        request.FileName = *FileAnswer;
+        return true;
+    }
+    static bool Open(TFileDialogRequest& request) { return Answer(Opens, request); }
+    static bool Save(TFileDialogRequest& request) { return Answer(Saves, request); }
+    static bool Folder(HWND owner, const std::wstring& title, std::wstring& folder) {
+        Folders.push_back({owner, title});
+        if (!FolderAnswer) return false;
+        folder = *FolderAnswer;
+        return true;
+    }
+
+    TDialogCalls FSaved;
 };
 
 inline RECT WindowRect(HWND wnd) {
