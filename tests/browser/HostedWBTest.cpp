@@ -72,9 +72,9 @@ protected:
     [[nodiscard]] bool VersionIsXPSP2OrLater() const noexcept override { return false; }
 };
 
-template <typename T = WB> struct Layout {
+template <typename T = WB, typename Form = TForm> struct Layout {
     Layout() {
-        form = TComponent::Create<TForm>(*Application);
+        form = TComponent::Create<Form>(*Application);
         form->SetBounds(0, 0, 520, 400);
         wb = TComponent::Create<T>(*form);
         wb->SetParent(form);
@@ -420,6 +420,64 @@ TEST(HostedWB, AfterTheApplicationComesBackWithTheFocusOnTheFormTheBrowserTakesI
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     }
     EXPECT_TRUE(wb.Focused());
+}
+
+// A box of the program closes, or the window is shown again: the form is activated while the
+// application stays active, and the browser that is its active control is asked once to take
+// the focus into its page, as after the application's own activation.
+// Owned by no window, as the launcher's are (the application window then never moves with it).
+class TaskbarForm : public TForm {
+public:
+    explicit TaskbarForm(TComponent* owner) : TForm(owner) {}
+
+protected:
+    void CreateParams(TCreateParams& params) override {
+        TForm::CreateParams(params);
+        params.WndParent = nullptr;
+        params.ExStyle |= WS_EX_APPWINDOW;
+    }
+};
+
+TEST(HostedWB, AFormActivatedInsideTheProgramAsksItsBrowserToTakeTheFocus) {
+    Layout<WB, TaskbarForm> l;
+    WB& wb = *l.wb;
+    wb.LoadSettings();
+    int asked = 0;
+    const TWndMethod proc = wb.WindowProc();
+    wb.SetWindowProc([&asked, proc](TMessage& m) {
+        if (m.Msg == WM_HWB_REFOCUS) ++asked;
+        proc(m);
+    });
+    ::SetForegroundWindow(l.form->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == l.form->Handle(); }));
+    wb.SetFocus();
+    ASSERT_EQ(l.form->ActiveControl(), &wb);
+    test::Pump();
+    asked = 0;
+
+    const HWND box = ::CreateWindowExW(0, L"Static", L"box", WS_POPUP | WS_VISIBLE, 300, 300, 80,
+                                       40, l.form->Handle(), nullptr, nullptr, nullptr);
+    ::SetActiveWindow(box);
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == box; }));
+    ::DestroyWindow(box);
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == l.form->Handle(); }));
+    test::Pump();
+    EXPECT_EQ(asked, 1) << "after a box closed";
+
+    // Hidden while another window of the program is used, then shown again from there.
+    l.form->Hide();
+    TForm* other = TComponent::Create<TaskbarForm>(*Application);
+    other->SetBounds(600, 0, 100, 100);
+    other->Show();
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == other->Handle(); }));
+    test::Pump();
+    asked = 0;
+    l.form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == l.form->Handle(); }));
+    test::Pump();
+    EXPECT_EQ(asked, 1) << "after the window was shown again";
+    TComponent::Free(other);
+    wb.SetWindowProc(proc);
 }
 
 TEST(HostedWB, SetFocusOnlyWhenTheControlCanTakeIt) {
