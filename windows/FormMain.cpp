@@ -11,6 +11,7 @@
 #include "windows/TrayIcon.h"
 
 #include <cmath>
+#include <optional>
 #include <string_view>
 
 namespace tn {
@@ -457,11 +458,6 @@ void TFormMain::N2Click(TObject*) {
 
 // --- routing of the game page's keys and right mouse button -------------------------------------
 
-ComPtr<IOleInPlaceActiveObject> TFormMain::BrowserActiveObject() {
-    if (!NewFrame) return {};
-    return NewFrame->hostedwb->Application().as<IOleInPlaceActiveObject>();
-}
-
 bool TFormMain::CallFrameScript(int x, int y, const std::wstring& name) noexcept {
     // The page call hands its first argument over as the function's second.
     return NewFrame && NewFrame->PageScript(y, x, name);
@@ -471,8 +467,8 @@ void TFormMain::ApplicationEvents1Message(MSG& Msg, bool& Handled) noexcept {
     try {
         Handled = RouteMessage(Msg);
     } catch (...) {
-        // A browser that cannot say whether it is busy, or give its in-place object, takes
-        // nothing: the message goes the ordinary way.
+        // A browser that cannot say whether it is busy takes nothing: the message goes the
+        // ordinary way.
         Handled = false;
     }
 }
@@ -492,11 +488,11 @@ bool TFormMain::RouteMessage(MSG& msg) {
         if (!(key == VK_BACK || key == VK_TAB || key == VK_RETURN ||
               ::GetKeyState(VK_CONTROL) < 0 || (arrowOrDelete && (msg.lParam & kExtendedKey))))
             return false;
-        const ComPtr<IOleInPlaceActiveObject> active = BrowserActiveObject();
-        if (!active) return false;
-        const HRESULT hr = active->TranslateAccelerator(&msg);
-        if (hr == S_OK) return true;
-        if (FAILED(hr)) return false;
+        // Through the class library's own way to the in-place object, so that the key is
+        // offered once: one it does not take goes to the page from here.
+        const std::optional<HRESULT> hr = browser.TranslateKeyMessage(msg);
+        if (!hr) return false;
+        if (*hr == S_OK) return true;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
         return true;

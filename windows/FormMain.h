@@ -15,7 +15,6 @@
 #include "windows/ZorButton.h"
 
 #include <windows.h>
-#include <oleidl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -124,8 +123,6 @@ protected:
 
     // Seams at the platform, for the tests.
     virtual TFrameWeb* MakeFrame(TComponent& owner);
-    // The browser's in-place object, taken from its Application object.
-    [[nodiscard]] virtual ComPtr<IOleInPlaceActiveObject> BrowserActiveObject();
     [[nodiscard]] virtual const TInternetClientCalls& CacheCalls() const noexcept;
     virtual UINT_PTR AppBarMessage(DWORD message, APPBARDATA& data);
     // The shell call of the external pages; null for the system's.

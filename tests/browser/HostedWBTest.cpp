@@ -48,7 +48,8 @@ public:
     std::vector<DISPID> writes;
     bool oldSystem = false;
     long readyState = 1;
-    int busyPasses = 0; // Busy answers true this many times
+    int busyPasses = 0;                           // Busy answers true this many times
+    IOleInPlaceActiveObject* ownObject = nullptr; // null: the control's own
     void SetProperty(DISPID id, const VARIANT& value) override {
         writes.push_back(id);
         THostedWB::SetProperty(id, value);
@@ -60,6 +61,10 @@ public:
     }
 
 protected:
+    [[nodiscard]] ComPtr<IOleInPlaceActiveObject> ControlActiveObject() const noexcept override {
+        return ownObject ? ComPtr<IOleInPlaceActiveObject>(ownObject)
+                         : THostedWB::ControlActiveObject();
+    }
     [[nodiscard]] long ReadyState() const override { return readyState; }
     [[nodiscard]] bool VersionIsXPSP2OrLater() const noexcept override { return !oldSystem; }
 };
@@ -201,14 +206,8 @@ TEST(HostedWB, LoadingSuppressesScriptErrorsAndTheLaunchersAnswersReachTheContro
     POINT at{10, 10};
     EXPECT_EQ(ui->ShowContextMenu(CONTEXT_MENU_DEFAULT, &at, nullptr, nullptr), S_OK);
     MSG ctrlN{wb.Handle(), WM_KEYDOWN, 'N', 0, 0, {}};
-    BYTE keys[256] = {};
-    ::GetKeyboardState(keys);
-    const BYTE saved = keys[VK_CONTROL];
-    keys[VK_CONTROL] = 0x80;
-    ::SetKeyboardState(keys);
+    const test::HeldKeys ctrl{VK_CONTROL};
     EXPECT_EQ(ui->TranslateAccelerator(&ctrlN, nullptr, 0), S_OK);
-    keys[VK_CONTROL] = saved;
-    ::SetKeyboardState(keys);
 }
 
 // The control word's meaningful bits (bit 6 is reserved and always reads as set).
@@ -400,6 +399,59 @@ TEST(HostedWB, KeysPostedToThePageGoThroughTheLoopAndEnterReachesThePageToo) {
     EXPECT_EQ(object.offered, (std::vector<WPARAM>{VK_TAB, VK_RETURN, 'C'}));
     EXPECT_EQ(KeysAtPage, std::vector<WPARAM>{VK_RETURN});
     AnnounceActiveObject(wb, nullptr);
+}
+
+// An in-place object that takes every key and notes it with the modifiers held at that moment.
+class NotingObject : public test::InPlaceObjectStub {
+public:
+    struct Key {
+        WPARAM key;
+        bool shift, ctrl;
+        bool operator==(const Key&) const = default;
+    };
+    std::vector<Key> offered;
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override {
+        if (msg->message == WM_KEYDOWN)
+            offered.push_back(
+                {msg->wParam, ::GetKeyState(VK_SHIFT) < 0, ::GetKeyState(VK_CONTROL) < 0});
+        return S_OK;
+    }
+};
+
+// Before the page's control announces its in-place object (it does when a document takes the
+// focus), the keys go to the one the control has.
+TEST(HostedWB, KeysReachTheControlsOwnInPlaceObjectOnceEachWhenItAnnouncedNone) {
+    Layout l;
+    WB& wb = *l.wb;
+    wb.LoadSettings();
+    NotingObject own;
+    wb.ownObject = &own;
+    const HWND page = PageWindow(DeepestChild(wb.Handle()));
+    KeysAtPage.clear();
+    using Key = NotingObject::Key;
+    const struct {
+        const char* name;
+        Key key;
+    } cases[] = {
+        {"Tab", {VK_TAB, false, false}},      {"Shift+Tab", {VK_TAB, true, false}},
+        {"Enter", {VK_RETURN, false, false}}, {"Ctrl+C", {'C', false, true}},
+        {"Ctrl+V", {'V', false, true}},       {"Ctrl+X", {'X', false, true}},
+        {"Ctrl+A", {'A', false, true}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        own.offered.clear();
+        {
+            const test::HeldKeys held = c.key.ctrl    ? test::HeldKeys{VK_CONTROL}
+                                        : c.key.shift ? test::HeldKeys{VK_SHIFT}
+                                                      : test::HeldKeys{};
+            ::PostMessageW(page, WM_KEYDOWN, c.key.key, 1);
+            test::LoopUntil([] { return true; }, 0);
+        }
+        EXPECT_EQ(own.offered, std::vector<Key>{c.key});
+    }
+    // Enter goes on to the page after the object saw it; the others it took.
+    EXPECT_EQ(KeysAtPage, std::vector<WPARAM>{VK_RETURN});
 }
 
 // --- focus --------------------------------------------------------------------------------------

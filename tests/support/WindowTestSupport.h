@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -83,6 +85,26 @@ private:
     }
     static inline bool Fired = false;
     UINT_PTR FTimer;
+};
+
+// While it lives, the keys given are held down as this thread's keyboard state tells
+// (GetKeyState), which a posted key message does not change.
+class HeldKeys {
+public:
+    explicit HeldKeys(std::initializer_list<BYTE> keys) {
+        ::GetKeyboardState(FSaved);
+        BYTE state[256];
+        std::copy(std::begin(FSaved), std::end(FSaved), state);
+        for (const BYTE k : keys)
+            state[k] = 0x80;
+        ::SetKeyboardState(state);
+    }
+    HeldKeys(const HeldKeys&) = delete;
+    HeldKeys& operator=(const HeldKeys&) = delete;
+    ~HeldKeys() { ::SetKeyboardState(FSaved); }
+
+private:
+    BYTE FSaved[256];
 };
 
 // Dispatches what is queued now.

@@ -42,10 +42,12 @@ class FakeActiveObject : public test::InPlaceObjectStub {
 public:
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override {
         keys.push_back(msg->wParam);
+        downs += msg->message == WM_KEYDOWN;
         return answer;
     }
     HRESULT answer = S_OK;
     std::vector<WPARAM> keys;
+    int downs = 0; // key-down messages among them
 };
 
 // A cache walk that waits inside its first step until the test lets it go on.
@@ -107,7 +109,6 @@ public:
     using TFormMain::FShellExecute;
     TestWB& Browser() const { return *static_cast<TestWB*>(NewFrame->hostedwb); }
 
-    IOleInPlaceActiveObject* active = nullptr; // null: the control's own
     const TInternetClientCalls* cache = nullptr;
     bool noTaskbar = false;      // the query fails
     std::optional<RECT> taskbar; // none: the system's answer
@@ -116,9 +117,6 @@ public:
 protected:
     TFrameWeb* MakeFrame(TComponent& owner) override {
         return TComponent::Create<TFrameWeb>(owner, test::MakeTestWB);
-    }
-    ComPtr<IOleInPlaceActiveObject> BrowserActiveObject() override {
-        return active ? ComPtr<IOleInPlaceActiveObject>(active) : TFormMain::BrowserActiveObject();
     }
     const TInternetClientCalls& CacheCalls() const noexcept override {
         return cache ? *cache : TFormMain::CacheCalls();
@@ -430,19 +428,6 @@ struct PageWatch {
     std::vector<std::pair<UINT, WPARAM>> passed;
 };
 
-// The thread's keyboard state as GetKeyState sees it, restored afterwards.
-struct CtrlHeld {
-    CtrlHeld() {
-        ::GetKeyboardState(saved);
-        BYTE keys[256];
-        ::GetKeyboardState(keys);
-        keys[VK_CONTROL] = keys[VK_LCONTROL] = 0x80;
-        ::SetKeyboardState(keys);
-    }
-    ~CtrlHeld() { ::SetKeyboardState(saved); }
-    BYTE saved[256];
-};
-
 class PageRouting : public GameWindow {
 protected:
     void SetUp() override {
@@ -486,7 +471,7 @@ TEST_F(PageRouting, ChosenKeysGoToTheBrowsersAcceleratorsAndReachThePageOnce) {
     }
     {
         // Ctrl is read from the keyboard state, which a posted key does not change.
-        CtrlHeld ctrl;
+        const test::HeldKeys ctrl{VK_CONTROL, VK_LCONTROL};
         page->Post(WM_KEYDOWN, 'A', 0);
         EXPECT_EQ(page->Reached(WM_KEYDOWN), 1);
         EXPECT_FALSE(page->Passed(WM_KEYDOWN));
@@ -494,37 +479,75 @@ TEST_F(PageRouting, ChosenKeysGoToTheBrowsersAcceleratorsAndReachThePageOnce) {
 
     // An in-place object that takes the key: it never reaches the page.
     FakeActiveObject active;
-    form->active = &active;
+    TestWB& browser = form->Browser();
+    browser.activeObject = &active;
     page->Post(WM_KEYDOWN, VK_BACK, 0);
     EXPECT_EQ(active.keys, std::vector<WPARAM>{VK_BACK});
     EXPECT_EQ(page->Reached(WM_KEYDOWN), 0);
     EXPECT_FALSE(page->Passed(WM_KEYDOWN));
+    // A key the game window leaves alone is offered the ordinary way, by the class library.
+    active.keys.clear();
     page->Post(WM_KEYDOWN, 'A', 0);
-    EXPECT_EQ(active.keys, std::vector<WPARAM>{VK_BACK});
+    EXPECT_TRUE(page->Passed(WM_KEYDOWN));
+    EXPECT_EQ(active.keys, std::vector<WPARAM>{'A'});
+    EXPECT_EQ(page->Reached(WM_KEYDOWN), 0);
 
-    // A failing in-place object, or a busy browser, or one that cannot say: the ordinary way.
+    // A failing in-place object: the page gets the key from the game window at once; the key
+    // and the character it makes are each asked once.
+    active.keys.clear();
     active.answer = E_FAIL;
     page->Post(WM_KEYDOWN, VK_TAB, 0);
-    EXPECT_TRUE(page->Passed(WM_KEYDOWN));
+    EXPECT_FALSE(page->Passed(WM_KEYDOWN));
+    EXPECT_EQ(page->Reached(WM_KEYDOWN), 1);
+    EXPECT_EQ(active.keys, (std::vector<WPARAM>{VK_TAB, VK_TAB}));
+
+    // A busy browser, or one that cannot say: the ordinary way.
     active.answer = S_OK;
-    form->Browser().busy = true;
-    page->Post(WM_KEYDOWN, VK_TAB, 0);
-    EXPECT_TRUE(page->Passed(WM_KEYDOWN));
-    form->Browser().busy = false;
-    form->Browser().busyFails = true;
-    page->Post(WM_KEYDOWN, VK_TAB, 0);
-    EXPECT_TRUE(page->Passed(WM_KEYDOWN));
-    form->Browser().busyFails = false;
-    // The failing answer was asked for Tab and for the character it made.
-    EXPECT_EQ(active.keys, (std::vector<WPARAM>{VK_BACK, VK_TAB, VK_TAB}));
+    for (bool* state : {&browser.busy, &browser.busyFails}) {
+        active.keys.clear();
+        *state = true;
+        page->Post(WM_KEYDOWN, VK_TAB, 0);
+        *state = false;
+        EXPECT_TRUE(page->Passed(WM_KEYDOWN));
+        EXPECT_EQ(active.keys, std::vector<WPARAM>{VK_TAB});
+    }
 
     // Keys of windows outside the browser are not looked at.
-    FakeActiveObject other;
-    form->active = &other;
+    active.keys.clear();
     ::PostMessageW(form->Panel1->Handle(), WM_KEYDOWN, VK_BACK, 0);
     Application->ProcessMessages();
-    EXPECT_TRUE(other.keys.empty());
-    form->active = nullptr;
+    EXPECT_TRUE(active.keys.empty());
+    browser.activeObject = nullptr;
+}
+
+// The modifiers really held: each key is offered to the in-place object once, whatever it
+// answers, and reaches the page once unless the object took it.
+TEST_F(PageRouting, TabEnterAndTheCtrlKeysAreEachOfferedOnce) {
+    FakeActiveObject active;
+    form->Browser().activeObject = &active;
+    const struct {
+        const char* name;
+        WPARAM vk;
+        BYTE held; // 0: none
+    } cases[] = {
+        {"Tab", VK_TAB, 0},          {"Shift+Tab", VK_TAB, VK_SHIFT}, {"Enter", VK_RETURN, 0},
+        {"Ctrl+C", 'C', VK_CONTROL}, {"Ctrl+V", 'V', VK_CONTROL},     {"Ctrl+X", 'X', VK_CONTROL},
+        {"Ctrl+A", 'A', VK_CONTROL},
+    };
+    for (const HRESULT answer : {S_OK, S_FALSE, E_FAIL}) {
+        active.answer = answer;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " answered " + std::to_string(answer));
+            active.downs = 0;
+            {
+                const test::HeldKeys held = c.held ? test::HeldKeys{c.held} : test::HeldKeys{};
+                page->Post(WM_KEYDOWN, c.vk, 0);
+            }
+            EXPECT_EQ(active.downs, 1);
+            EXPECT_EQ(page->Reached(WM_KEYDOWN), answer == S_OK ? 0 : 1);
+        }
+    }
+    form->Browser().activeObject = nullptr;
 }
 
 TEST_F(PageRouting, ARightButtonDragBecomesThePageFunctionsWithTheClientPoint) {
