@@ -19,6 +19,7 @@
 #include <commctrl.h>
 #include <mshtmhst.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -615,7 +616,8 @@ struct ProxyRecorder {
     };
     static inline std::vector<Write> writes;
     static inline std::vector<std::wstring> shown, agents;
-    static inline bool openFails = false, connectFails = false, writeFails = false;
+    static inline bool openFails = false, connectFails = false, writeFails = false,
+                       reloadFails = false;
     static inline int closed = 0;
     static HINTERNET WINAPI Open(LPCWSTR agent, DWORD, LPCWSTR, LPCWSTR, DWORD) {
         agents.emplace_back(agent ? agent : L"");
@@ -639,7 +641,7 @@ struct ProxyRecorder {
             }
         }
         writes.push_back(w);
-        return !writeFails;
+        return option == INTERNET_OPTION_REFRESH ? !reloadFails : !writeFails;
     }
     static BOOL WINAPI Close(HINTERNET) {
         ++closed;
@@ -650,7 +652,7 @@ struct ProxyRecorder {
         writes.clear();
         shown.clear();
         agents.clear();
-        openFails = connectFails = writeFails = false;
+        openFails = connectFails = writeFails = reloadFails = false;
         closed = 0;
     }
 };
@@ -680,7 +682,7 @@ TEST(ProxyOptions, EachRoutineWritesItsOptionsInOrderThenReloads) {
     ASSERT_EQ(ProxyRecorder::writes.size(), 2u);
     EXPECT_EQ(ProxyRecorder::writes[0].handle, kSession);
     EXPECT_EQ(ProxyRecorder::writes[0].values,
-              (Values{{kFlags, L"3"}, {kServer, L"proxy"}, {kBypass, L"<local>"}}));
+              (Values{{kFlags, L"3"}, {kServer, L"proxy:8080"}, {kBypass, L"<local>"}}));
     ProxyRecorder::Reset();
     ProxyRecorder::connectFails = true;
     EXPECT_FALSE(ApplyProxyServerWithLogin(L"a", L"proxy", L"u", L"p", 8080, kProxyDouble));
@@ -736,6 +738,8 @@ TEST(ProxyOptions, RefreshProxyAndTheShutdownResetEveryScopeAWriteReached) {
     proxy.UserName = L"user";
     l.wb->RefreshProxy(); // with a user name: the login form, on a session
     EXPECT_EQ(ProxyRecorder::writes[0].handle, kSession);
+    EXPECT_EQ(ProxyRecorder::writes[0].values,
+              (Values{{kFlags, L"3"}, {kServer, L"10.0.0.1:8080"}, {kBypass, L"<local>"}}));
     EXPECT_TRUE(BrowserModuleFlags().ProxyChangedOnHandle);
 
     // Loading with AutoLoadProxy applies the settings.
@@ -743,6 +747,41 @@ TEST(ProxyOptions, RefreshProxyAndTheShutdownResetEveryScopeAWriteReached) {
     proxy.AutoLoadProxy = true;
     l.wb->LoadSettings();
     EXPECT_EQ(ProxyRecorder::writes.size(), 2u);
+    BrowserModuleFlags() = {};
+}
+
+// The reload after the write fails on this platform's user settings; the write itself has
+// changed them, so the reset at the end is owed all the same.
+TEST(ProxyOptions, AWriteThatWentThroughOwesTheResetWhateverTheReloadSays) {
+    TProxySettings proxy;
+    proxy.Calls = &kProxyDouble;
+    const struct {
+        const char* name;
+        std::function<bool()> set;
+        bool TBrowserModuleFlags::*scope;
+    } cases[] = {
+        {"proxy", [&] { return proxy.SetProxy(L"", L"p:81", L""); },
+         &TBrowserModuleFlags::ProxyChangedProcessWide},
+        {"proxy with login", [&] { return proxy.SetProxy(L"", L"p", L"u", L"w", 81); },
+         &TBrowserModuleFlags::ProxyChangedOnHandle},
+        {"script", [&] { return proxy.SetProxyFromPAC(L"", L"http://pac/x.pac"); },
+         &TBrowserModuleFlags::ProxyChangedOnHandle},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BrowserModuleFlags() = {};
+        ProxyRecorder::Reset();
+        ProxyRecorder::reloadFails = true;
+        EXPECT_FALSE(c.set()) << "the result stays: both succeeded";
+        EXPECT_EQ(ProxyRecorder::writes.size(), 2u);
+        EXPECT_TRUE(BrowserModuleFlags().*c.scope);
+        // A write that did not go through owes nothing.
+        BrowserModuleFlags() = {};
+        ProxyRecorder::Reset();
+        ProxyRecorder::writeFails = true;
+        EXPECT_FALSE(c.set());
+        EXPECT_FALSE(BrowserModuleFlags().*c.scope);
+    }
     BrowserModuleFlags() = {};
 }
 
