@@ -190,6 +190,8 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
     Bind(WM_GETMINMAXINFO, &TFormMain::WMGetMinMaxInfo);
     Bind(WM_SYSCOMMAND, &TFormMain::WMSysCommand);
     Bind(WM_BARICON, &TFormMain::WMBarIconClick);
+    if (const UINT taskbarCreated = TaskbarCreatedMessage())
+        Bind(taskbarCreated, &TFormMain::WMTaskbarCreated);
 }
 
 void TFormMain::CreateParams(TCreateParams& params) {
@@ -421,6 +423,7 @@ void TFormMain::WMGetMinMaxInfo(TWMGetMinMaxInfo& Msg) {
 }
 
 void TFormMain::DisposBarIco() {
+    FInTray = false;
     (void)SetTrayIcon(Handle(), Application->Icon(), kTrayTip, true);
 }
 
@@ -429,8 +432,16 @@ void TFormMain::WMSysCommand(TWMSysCommand& Msg) {
         DefaultHandler(Msg.Raw);
         return;
     }
+    // An icon the shell refuses now is added when its taskbar comes (WMTaskbarCreated).
+    FInTray = true;
     (void)SetTrayIcon(Handle(), Application->Icon(), kTrayTip, false);
     Hide();
+}
+
+void TFormMain::WMTaskbarCreated(TWMNoParams& Msg) {
+    // The new taskbar has none of the old icons: without this one the window is out of reach.
+    if (FInTray) (void)SetTrayIcon(Handle(), Application->Icon(), kTrayTip, false);
+    Msg.Raw.Result = 0;
 }
 
 void TFormMain::WMBarIconClick(TWMNotifyIcon& Msg) {

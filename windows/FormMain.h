@@ -104,6 +104,8 @@ public:
     void WMGetMinMaxInfo(TWMGetMinMaxInfo& Msg);
     void WMSysCommand(TWMSysCommand& Msg);
     void WMBarIconClick(TWMNotifyIcon& Msg);
+    // The shell made its taskbar again: a window in the tray adds its icon again.
+    void WMTaskbarCreated(TWMNoParams& Msg);
 
     // Makes the frame in Panel1, routes its navigations here, and sends it to GameUrl.
     TFrameWeb* AddNewFrame();
@@ -134,6 +136,8 @@ private:
 
     std::wstring FRevigateUrl;
     bool FRightMouseDown = false;
+    // Hidden to the tray by the boss key, until its icon is disposed of.
+    bool FInTray = false;
 };
 
 // The hand-over from the login page: a new game window, owned by the application and assigned to

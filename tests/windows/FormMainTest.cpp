@@ -140,13 +140,15 @@ struct TrayRecorder {
     };
     static inline std::vector<Call> calls;
     static inline NOTIFYICONDATAW last{};
+    static inline bool refuse = false; // every call fails
     static BOOL WINAPI Record(DWORD message, PNOTIFYICONDATAW data) {
         calls.push_back({message, data->hWnd, ::IsWindowVisible(data->hWnd) != FALSE});
         last = *data;
-        return TRUE;
+        return !refuse;
     }
     TrayRecorder() : saved(TrayIconCalls()) {
         calls.clear();
+        refuse = false;
         TrayIconCalls().ShellNotifyIcon = &Record;
     }
     ~TrayRecorder() { TrayIconCalls() = saved; }
@@ -651,6 +653,32 @@ TEST_F(GameWindow, TheBossKeyLeavesOnlyTheTrayIconWhichBringsTheWindowBackUnacti
     EXPECT_FALSE(tray.calls[5].visible);
     ASSERT_TRUE(LoopUntil([&] { return !::IsWindow(wnd); }));
     EXPECT_EQ(FormMain, nullptr);
+}
+
+// The shell made its taskbar again (without the old icons), or refused the icon before.
+TEST_F(GameWindow, ANewTaskbarGetsTheIconOfTheWindowInTheTrayAgain) {
+    const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    ASSERT_NE(taskbarCreated, 0u);
+    TrayRecorder tray;
+    ::SendMessageW(wnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(tray.calls.empty()) << "a shown window has no icon to add";
+
+    TrayRecorder::refuse = true;
+    form->imgBossKey->Click();
+    TrayRecorder::refuse = false;
+    EXPECT_FALSE(::IsWindowVisible(wnd));
+    ::SendMessageW(wnd, taskbarCreated, 0, 0);
+    ASSERT_EQ(tray.calls.size(), 2u);
+    EXPECT_EQ(tray.calls[1].message, DWORD{NIM_ADD});
+    EXPECT_EQ(tray.calls[1].wnd, wnd);
+    EXPECT_STREQ(tray.last.szTip, L"单击左键或右键");
+    EXPECT_EQ(tray.last.uCallbackMessage, WM_BARICON);
+
+    ::SendMessageW(wnd, WM_BARICON, 0, WM_LBUTTONDOWN);
+    EXPECT_TRUE(::IsWindowVisible(wnd));
+    tray.calls.clear();
+    ::SendMessageW(wnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(tray.calls.empty()) << "back from the tray";
 }
 
 TEST_F(GameWindow, TheTrayIconGoesWithTheWindow) {
