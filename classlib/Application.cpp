@@ -179,11 +179,14 @@ bool TApplication::IsKeyMsg(MSG& msg) noexcept {
     if (!target) target = msg.hwnd;
     TWinControl* control = FindControlAtOrAbove(target);
     if (!control) return false;
-    FKeyMessage = &msg;
+    // Restored, not cleared: a loop run while the key is offered (a box from a key handler)
+    // offers its own keys, and the one offered here must still be found afterwards.
     struct Offered {
         const MSG*& slot;
-        ~Offered() { slot = nullptr; }
-    } offered{FKeyMessage};
+        const MSG* outer;
+        ~Offered() { slot = outer; }
+    } offered{FKeyMessage, FKeyMessage};
+    FKeyMessage = &msg;
     try {
         return control->Perform(CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
     } catch (...) {
