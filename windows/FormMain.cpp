@@ -415,9 +415,21 @@ void TFormMain::WMGetMinMaxInfo(TWMGetMinMaxInfo& Msg) {
     taskbar.cbSize = kAppBarDataSize;
     // Without a taskbar to ask, the system's own maximized size and place stay.
     if (AppBarMessage(ABM_GETTASKBARPOS, taskbar) && Msg.MinMaxInfo) {
-        Msg.MinMaxInfo->ptMaxSize = {ScreenWidth(),
-                                     ScreenHeight() - (taskbar.rc.bottom - taskbar.rc.top)};
-        Msg.MinMaxInfo->ptMaxPosition = {0, 0};
+        // The edge it is docked at, from its rectangle (the query's documented answer): a bar
+        // across the screen lies at the top or bottom, an upright one at the left or right.
+        // The window fills the rest, beside it.
+        const RECT& bar = taskbar.rc;
+        const int width = bar.right - bar.left, height = bar.bottom - bar.top;
+        POINT size{ScreenWidth(), ScreenHeight()}, position{0, 0};
+        if (width >= height) {
+            size.y -= height;
+            if (bar.top + bar.bottom < ScreenHeight()) position.y = height;
+        } else {
+            size.x -= width;
+            if (bar.left + bar.right < ScreenWidth()) position.x = width;
+        }
+        Msg.MinMaxInfo->ptMaxSize = size;
+        Msg.MinMaxInfo->ptMaxPosition = position;
     }
     Dispatch(Msg.Raw);
 }

@@ -310,7 +310,7 @@ TEST_F(GameWindow, MaximizeTogglesBetweenTheWorkAreaAndTheCentredDesignedSize) {
     EXPECT_TRUE(::IsZoomed(wnd));
 }
 
-TEST_F(GameWindow, TheMaximizedSizeLeavesOutTheTaskbarAndKeepsTheSystemsWithoutOne) {
+TEST_F(GameWindow, TheMaximizedSizeLeavesOutTheTaskbarAtItsEdgeAndKeepsTheSystemsWithoutOne) {
     const auto ask = [&] {
         MINMAXINFO info{};
         info.ptMaxSize = {111, 222};
@@ -324,16 +324,34 @@ TEST_F(GameWindow, TheMaximizedSizeLeavesOutTheTaskbarAndKeepsTheSystemsWithoutO
     EXPECT_EQ(info.ptMaxPosition.x, 0);
     EXPECT_EQ(info.ptMaxPosition.y, 0);
 
-    form->taskbar = RECT{0, ScreenHeight() - 40, ScreenWidth(), ScreenHeight()};
-    info = ask();
-    ASSERT_TRUE(form->askedTaskbar);
-    EXPECT_EQ(form->askedTaskbar->cbSize, test::RecordSize(36, sizeof(APPBARDATA)));
-    EXPECT_EQ(form->askedTaskbar->hWnd, nullptr);
-    EXPECT_EQ(form->askedTaskbar->rc.bottom, 0);
-    EXPECT_EQ(info.ptMaxSize.x, ScreenWidth());
-    EXPECT_EQ(info.ptMaxSize.y, ScreenHeight() - 40);
-    EXPECT_EQ(info.ptMaxPosition.x, 0);
-    EXPECT_EQ(info.ptMaxPosition.y, 0);
+    // The edge the taskbar is docked at, told by its rectangle: its height is left out for one
+    // at the top or bottom, its width for one at the left or right, and the window starts
+    // beside it.
+    const int w = ScreenWidth(), h = ScreenHeight();
+    const struct {
+        const char* edge;
+        RECT taskbar;
+        POINT size, position;
+    } cases[] = {
+        {"bottom", {0, h - 40, w, h}, {w, h - 40}, {0, 0}},
+        {"top", {0, 0, w, 40}, {w, h - 40}, {0, 40}},
+        {"left", {0, 0, 60, h}, {w - 60, h}, {60, 0}},
+        {"right", {w - 60, 0, w, h}, {w - 60, h}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.edge);
+        form->taskbar = c.taskbar;
+        form->askedTaskbar.reset();
+        info = ask();
+        ASSERT_TRUE(form->askedTaskbar);
+        EXPECT_EQ(form->askedTaskbar->cbSize, test::RecordSize(36, sizeof(APPBARDATA)));
+        EXPECT_EQ(form->askedTaskbar->hWnd, nullptr);
+        EXPECT_EQ(form->askedTaskbar->rc.bottom, 0);
+        EXPECT_EQ(info.ptMaxSize.x, c.size.x);
+        EXPECT_EQ(info.ptMaxSize.y, c.size.y);
+        EXPECT_EQ(info.ptMaxPosition.x, c.position.x);
+        EXPECT_EQ(info.ptMaxPosition.y, c.position.y);
+    }
 
     // No taskbar to ask: the system's values stay.
     form->noTaskbar = true;
