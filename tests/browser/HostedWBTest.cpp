@@ -207,7 +207,7 @@ TEST(HostedWB, LoadingSuppressesScriptErrorsAndTheLaunchersAnswersReachTheContro
     POINT at{10, 10};
     EXPECT_EQ(ui->ShowContextMenu(CONTEXT_MENU_DEFAULT, &at, nullptr, nullptr), S_OK);
     MSG ctrlN{wb.Handle(), WM_KEYDOWN, 'N', 0, 0, {}};
-    const test::HeldKeys ctrl{VK_CONTROL};
+    const test::KeyState ctrl(true, false);
     EXPECT_EQ(ui->TranslateAccelerator(&ctrlN, nullptr, 0), S_OK);
 }
 
@@ -443,9 +443,7 @@ TEST(HostedWB, KeysReachTheControlsOwnInPlaceObjectOnceEachWhenItAnnouncedNone) 
         SCOPED_TRACE(c.name);
         own.offered.clear();
         {
-            const test::HeldKeys held = c.key.ctrl    ? test::HeldKeys{VK_CONTROL}
-                                        : c.key.shift ? test::HeldKeys{VK_SHIFT}
-                                                      : test::HeldKeys{};
+            const test::KeyState held(c.key.ctrl, c.key.shift);
             ::PostMessageW(page, WM_KEYDOWN, c.key.key, 1);
             test::LoopUntil([] { return true; }, 0);
         }

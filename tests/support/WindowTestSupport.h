@@ -13,8 +13,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -87,21 +85,21 @@ private:
     UINT_PTR FTimer;
 };
 
-// While it lives, the keys given are held down as this thread's keyboard state tells
+// While it lives, Ctrl and Shift are held or not as given, as this thread's keyboard state tells
 // (GetKeyState), which a posted key message does not change.
-class HeldKeys {
+class KeyState {
 public:
-    explicit HeldKeys(std::initializer_list<BYTE> keys) {
+    KeyState(bool ctrl, bool shift) {
         ::GetKeyboardState(FSaved);
-        BYTE state[256];
-        std::copy(std::begin(FSaved), std::end(FSaved), state);
-        for (const BYTE k : keys)
-            state[k] = 0x80;
-        ::SetKeyboardState(state);
+        BYTE keys[256];
+        ::GetKeyboardState(keys);
+        keys[VK_CONTROL] = keys[VK_LCONTROL] = ctrl ? 0x80 : 0;
+        keys[VK_SHIFT] = keys[VK_LSHIFT] = shift ? 0x80 : 0;
+        ::SetKeyboardState(keys);
     }
-    HeldKeys(const HeldKeys&) = delete;
-    HeldKeys& operator=(const HeldKeys&) = delete;
-    ~HeldKeys() { ::SetKeyboardState(FSaved); }
+    KeyState(const KeyState&) = delete;
+    KeyState& operator=(const KeyState&) = delete;
+    ~KeyState() { ::SetKeyboardState(FSaved); }
 
 private:
     BYTE FSaved[256];

@@ -491,7 +491,7 @@ TEST_F(PageRouting, ChosenKeysGoToTheBrowsersAcceleratorsAndReachThePageOnce) {
     }
     {
         // Ctrl is read from the keyboard state, which a posted key does not change.
-        const test::HeldKeys ctrl{VK_CONTROL, VK_LCONTROL};
+        const test::KeyState ctrl(true, false);
         page->Post(WM_KEYDOWN, 'A', 0);
         EXPECT_EQ(page->Reached(WM_KEYDOWN), 1);
         EXPECT_FALSE(page->Passed(WM_KEYDOWN));
@@ -548,11 +548,12 @@ TEST_F(PageRouting, TabEnterAndTheCtrlKeysAreEachOfferedOnce) {
     const struct {
         const char* name;
         WPARAM vk;
-        BYTE held; // 0: none
+        bool ctrl, shift;
     } cases[] = {
-        {"Tab", VK_TAB, 0},          {"Shift+Tab", VK_TAB, VK_SHIFT}, {"Enter", VK_RETURN, 0},
-        {"Ctrl+C", 'C', VK_CONTROL}, {"Ctrl+V", 'V', VK_CONTROL},     {"Ctrl+X", 'X', VK_CONTROL},
-        {"Ctrl+A", 'A', VK_CONTROL},
+        {"Tab", VK_TAB, false, false},      {"Shift+Tab", VK_TAB, false, true},
+        {"Enter", VK_RETURN, false, false}, {"Ctrl+C", 'C', true, false},
+        {"Ctrl+V", 'V', true, false},       {"Ctrl+X", 'X', true, false},
+        {"Ctrl+A", 'A', true, false},
     };
     for (const HRESULT answer : {S_OK, S_FALSE, E_FAIL}) {
         active.answer = answer;
@@ -560,7 +561,7 @@ TEST_F(PageRouting, TabEnterAndTheCtrlKeysAreEachOfferedOnce) {
             SCOPED_TRACE(std::string(c.name) + " answered " + std::to_string(answer));
             active.downs = 0;
             {
-                const test::HeldKeys held = c.held ? test::HeldKeys{c.held} : test::HeldKeys{};
+                const test::KeyState held(c.ctrl, c.shift);
                 page->Post(WM_KEYDOWN, c.vk, 0);
             }
             EXPECT_EQ(active.downs, 1);
