@@ -12,8 +12,8 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <memory>
 #include <iterator>
+#include <memory>
 
 namespace tn {
 
