@@ -148,6 +148,7 @@ protected:
     // The owner hook and the activated-dialog check.
     void InstallOwnerHook();
     void RemoveOwnerHook() noexcept;
+    // This instance's share of the owner's messages, before the procedure it found.
     void OwnerWindowProc(TMessage& m);
     void CheckActivatedDialog(HWND h) noexcept;
     // Child windows.
@@ -210,7 +211,8 @@ private:
     bool FStopped = false;
     bool FWinXPSP2orLater = true;
     bool FWndProcSubClassed = false;
-    TWndMethod FOldWindowProc;
+    struct TOwnerLink; // this instance's link in its owner's chain of window procedures
+    std::shared_ptr<TOwnerLink> FOwnerLink;
     TWinControl* FParentForm = nullptr;
     bool FOwnerHooked = false; // this instance installed the owner hook
     HWND FShellDocObjViewHandle = nullptr;

@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <iterator>
+#include <memory>
 
 namespace tn {
 
@@ -75,14 +76,32 @@ bool IsNtAboveVersion4() noexcept {
 
 // --- owner hook ---------------------------------------------------------------------------------
 
+// The browser while it lives, then a plain way on to the procedure it found: a hook set on the
+// owner after it keeps calling it, and must neither be dropped nor reach a freed browser.
+struct THostedWB::TOwnerLink {
+    THostedWB* Browser; // null once the browser left the chain
+    TWndMethod Next;
+    // What the owner calls: a type of its own, so that the browser can tell its link.
+    struct Proc {
+        std::shared_ptr<TOwnerLink> Link;
+        void operator()(TMessage& m) const {
+            // Copies: the browser's share pumps messages, which may free it and unlink it.
+            const std::shared_ptr<TOwnerLink> link = Link;
+            const TWndMethod next = link->Next;
+            if (THostedWB* browser = link->Browser) browser->OwnerWindowProc(m);
+            if (next) next(m);
+        }
+    };
+};
+
 void THostedWB::InstallOwnerHook() {
     TBrowserModuleFlags& flags = BrowserModuleFlags();
     if (flags.OwnerHooked || Designing()) return;
     auto* owner = dynamic_cast<TWinControl*>(Owner());
     if (!owner || !owner->HandleAllocated()) return;
     FParentForm = owner;
-    FOldWindowProc = owner->WindowProc();
-    owner->SetWindowProc([this](TMessage& m) { OwnerWindowProc(m); });
+    FOwnerLink = std::make_shared<TOwnerLink>(TOwnerLink{this, owner->WindowProc()});
+    owner->SetWindowProc(TOwnerLink::Proc{FOwnerLink});
     FOwnerHooked = true;
     flags.OwnerHooked = true;
 }
@@ -90,20 +109,27 @@ void THostedWB::InstallOwnerHook() {
 void THostedWB::RemoveOwnerHook() noexcept {
     if (!FOwnerHooked) return;
     // Put back even while the owner has no window: one it makes later must not reach this
-    // instance. The owner frees this instance before itself, so it is still there.
-    if (FParentForm) FParentForm->SetWindowProc(std::move(FOldWindowProc));
-    FOldWindowProc = nullptr;
+    // instance. The owner frees this instance before itself, so it is still there. Only while
+    // the owner calls this link first: else a later hook holds it, and it stays as a way on.
+    bool first = false;
+    try {
+        const TWndMethod current = FParentForm ? FParentForm->WindowProc() : nullptr;
+        const auto* proc = current.target<TOwnerLink::Proc>();
+        first = proc && proc->Link == FOwnerLink;
+    } catch (...) {
+        first = false; // no memory to look: the link stays, harmlessly
+    }
+    FOwnerLink->Browser = nullptr;
+    if (first) FParentForm->SetWindowProc(std::move(FOwnerLink->Next));
+    FOwnerLink.reset();
     FParentForm = nullptr;
     FOwnerHooked = false;
     BrowserModuleFlags().OwnerHooked = false;
 }
 
 void THostedWB::OwnerWindowProc(TMessage& m) {
-    // A copy: the check pumps messages, which may free this instance.
-    const TWndMethod old = FOldWindowProc;
     if (m.Msg == WM_ACTIVATE && LOWORD(m.WParam) == WA_INACTIVE)
         CheckActivatedDialog(reinterpret_cast<HWND>(m.LParam));
-    if (old) old(m);
 }
 
 void THostedWB::CheckActivatedDialog(HWND h) noexcept {

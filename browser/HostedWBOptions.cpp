@@ -7,10 +7,11 @@
 namespace tn {
 
 namespace {
-bool NoteProxyWrite(bool ok, bool processWide) noexcept {
-    // Once a write went through, the shutdown puts the connection back, even when a later
-    // write fails: that failure undid nothing.
-    if (ok) {
+// Once a write went through, the shutdown puts that scope back, whatever the reload said after
+// it (this platform's reload of the user's settings always fails) and even when a later write
+// fails: that failure undid nothing. The result stays: both succeeded.
+bool NoteProxyWrite(bool ok, bool written, bool processWide) noexcept {
+    if (written) {
         TBrowserModuleFlags& flags = BrowserModuleFlags();
         (processWide ? flags.ProxyChangedProcessWide : flags.ProxyChangedOnHandle) = true;
     }
@@ -28,19 +29,24 @@ void TDisableErrors::SetfpExceptions(bool value) noexcept {
 
 bool TProxySettings::SetProxy(const std::wstring& UserAgent, const std::wstring& Address,
                               const std::wstring& Bypass) {
-    return NoteProxyWrite(ApplyProxyServer(UserAgent, Address, Bypass, CallsOf(*this)), true);
+    bool written = false;
+    const bool ok = ApplyProxyServer(UserAgent, Address, Bypass, CallsOf(*this), &written);
+    return NoteProxyWrite(ok, written, true);
 }
 
 bool TProxySettings::SetProxy(const std::wstring& UserAgent, const std::wstring& Address,
                               const std::wstring& UserName, const std::wstring& Password,
                               int Port) {
-    return NoteProxyWrite(
-        ApplyProxyServerWithLogin(UserAgent, Address, UserName, Password, Port, CallsOf(*this)),
-        false);
+    bool written = false;
+    const bool ok = ApplyProxyServerWithLogin(UserAgent, Address, UserName, Password, Port,
+                                              CallsOf(*this), &written);
+    return NoteProxyWrite(ok, written, false);
 }
 
 bool TProxySettings::SetProxyFromPAC(const std::wstring& UserAgent, const std::wstring& PACFile) {
-    return NoteProxyWrite(ApplyProxyAutoConfig(UserAgent, PACFile, CallsOf(*this)), false);
+    bool written = false;
+    const bool ok = ApplyProxyAutoConfig(UserAgent, PACFile, CallsOf(*this), &written);
+    return NoteProxyWrite(ok, written, false);
 }
 
 } // namespace tn

@@ -49,8 +49,8 @@ public:
     std::wstring UserAgent;
     std::wstring Bypass;
 
-    // Each writes the per-connection proxy options and notes the outcome for the module's
-    // shutdown; true when both writes succeeded.
+    // Each writes the per-connection proxy options, and a write that went through owes the
+    // module's shutdown the reset of its scope; true when the write and the reload succeeded.
     bool SetProxy(const std::wstring& UserAgent, const std::wstring& Address,
                   const std::wstring& Bypass);
     bool SetProxy(const std::wstring& UserAgent, const std::wstring& Address,

@@ -1,6 +1,6 @@
 // Two process-wide hooks that keep a hosted browser usable inside a form: the mouse-wheel fix hands
 // the focus to the page under the mouse, the focus control asks the active form's browser to take
-// the focus back when the application is activated or moved.
+// the focus back when the application or one of its forms is activated, or a window is moved.
 #pragma once
 
 #include "browser/EnumSet.h"

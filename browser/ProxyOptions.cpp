@@ -3,6 +3,7 @@
 #include "classlib/Dialogs.h"
 
 #include <array>
+#include <string>
 #include <vector>
 
 namespace tn {
@@ -30,9 +31,12 @@ struct Option {
 // Steps common to every routine: a session opened, the options written on the given handle
 // (the session's, or none for the user's own settings), the library told to reload; the
 // session closed in every case. beforeWrite may refuse (false) after the session exists.
+// written, when given, tells whether the write went through.
 template <typename BeforeWrite>
 bool WriteOptions(const std::wstring& agent, const std::vector<Option>& options, bool onSession,
-                  const TProxyCalls& calls, BeforeWrite&& beforeWrite, bool ignoreResults) {
+                  const TProxyCalls& calls, BeforeWrite&& beforeWrite, bool ignoreResults,
+                  bool* written = nullptr) {
+    if (written) *written = false;
     const HINTERNET session =
         calls.open(agent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     if (!session) return false;
@@ -62,10 +66,11 @@ bool WriteOptions(const std::wstring& agent, const std::vector<Option>& options,
     all.dwOptionError = 0;
     all.pOptions = list.data();
     const HINTERNET target = onSession ? session : nullptr;
-    const bool written =
+    const bool wrote =
         calls.setOption(target, INTERNET_OPTION_PER_CONNECTION_OPTION, &all, sizeof all) != FALSE;
+    if (written) *written = wrote;
     const bool reloaded =
-        written && calls.setOption(target, INTERNET_OPTION_REFRESH, nullptr, 0) != FALSE;
+        wrote && calls.setOption(target, INTERNET_OPTION_REFRESH, nullptr, 0) != FALSE;
     return ignoreResults || reloaded;
 }
 
@@ -80,19 +85,21 @@ const TProxyCalls& SystemProxyCalls() noexcept {
 }
 
 bool ApplyProxyServer(const std::wstring& UserAgent, const std::wstring& Address,
-                      const std::wstring& Bypass, const TProxyCalls& calls) {
+                      const std::wstring& Bypass, const TProxyCalls& calls, bool* written) {
     calls.showMessage(Bypass);
     return WriteOptions(UserAgent,
                         {{INTERNET_PER_CONN_FLAGS, kProxyTypeProxy, nullptr},
                          {INTERNET_PER_CONN_PROXY_SERVER, 0, &Address},
                          {INTERNET_PER_CONN_PROXY_BYPASS, 0, &Bypass}},
-                        false, calls, NothingBefore, false);
+                        false, calls, NothingBefore, false, written);
 }
 
 bool ApplyProxyServerWithLogin(const std::wstring& UserAgent, const std::wstring& Address,
                                const std::wstring& UserName, const std::wstring& Password, int Port,
-                               const TProxyCalls& calls) {
+                               const TProxyCalls& calls, bool* written) {
     const std::wstring local = L"<local>";
+    // The server text without a port means port 80 to the library: a proxy on 8080 keeps it.
+    const std::wstring server = Address + L":" + std::to_wstring(Port);
     // The connection handle is closed with the session.
     const auto connect = [&](HINTERNET session) {
         return calls.connect(session, Address.c_str(), static_cast<INTERNET_PORT>(Port),
@@ -101,17 +108,17 @@ bool ApplyProxyServerWithLogin(const std::wstring& UserAgent, const std::wstring
     };
     return WriteOptions(UserAgent,
                         {{INTERNET_PER_CONN_FLAGS, kProxyTypeDirectOrProxy, nullptr},
-                         {INTERNET_PER_CONN_PROXY_SERVER, 0, &Address},
+                         {INTERNET_PER_CONN_PROXY_SERVER, 0, &server},
                          {INTERNET_PER_CONN_PROXY_BYPASS, 0, &local}},
-                        true, calls, connect, false);
+                        true, calls, connect, false, written);
 }
 
 bool ApplyProxyAutoConfig(const std::wstring& UserAgent, const std::wstring& PACFile,
-                          const TProxyCalls& calls) {
+                          const TProxyCalls& calls, bool* written) {
     return WriteOptions(UserAgent,
                         {{INTERNET_PER_CONN_AUTOCONFIG_URL, 0, &PACFile},
                          {INTERNET_PER_CONN_FLAGS, kProxyTypeAutoProxyUrl, nullptr}},
-                        true, calls, NothingBefore, false);
+                        true, calls, NothingBefore, false, written);
 }
 
 bool ResetProxyServer(bool processWide, const TProxyCalls& calls) {

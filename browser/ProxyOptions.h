@@ -24,18 +24,21 @@ struct TProxyCalls {
 };
 [[nodiscard]] const TProxyCalls& SystemProxyCalls() noexcept;
 
-// Each is true only when the option write and the reload both succeeded.
+// Each is true only when the option write and the reload both succeeded; written (when given)
+// tells whether the write went through, whatever the reload said.
 // Shows the bypass list, then writes flags 2, the server and the bypass list for the user.
 bool ApplyProxyServer(const std::wstring& UserAgent, const std::wstring& Address,
-                      const std::wstring& Bypass, const TProxyCalls& calls = SystemProxyCalls());
-// Connects to the proxy with the login first; writes flags 3, the server and "<local>" on the
-// session's handle.
+                      const std::wstring& Bypass, const TProxyCalls& calls = SystemProxyCalls(),
+                      bool* written = nullptr);
+// Connects to the proxy with the login first; writes flags 3, the server as address ":" port
+// and "<local>" on the session's handle.
 bool ApplyProxyServerWithLogin(const std::wstring& UserAgent, const std::wstring& Address,
                                const std::wstring& UserName, const std::wstring& Password, int Port,
-                               const TProxyCalls& calls = SystemProxyCalls());
+                               const TProxyCalls& calls = SystemProxyCalls(),
+                               bool* written = nullptr);
 // Writes the automatic configuration URL and flags 4 on the session's handle.
 bool ApplyProxyAutoConfig(const std::wstring& UserAgent, const std::wstring& PACFile,
-                          const TProxyCalls& calls = SystemProxyCalls());
+                          const TProxyCalls& calls = SystemProxyCalls(), bool* written = nullptr);
 // Back to a direct connection (flags 3, no server, "<local>"), for the user (processWide) or on
 // a session handle; true whenever a session could be opened.
 bool ResetProxyServer(bool processWide, const TProxyCalls& calls = SystemProxyCalls());

@@ -75,6 +75,7 @@ LRESULT CALLBACK TApplication::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM
 }
 
 LRESULT TApplication::AppWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == CM_ACTIVATE) FActivatePosted = false;
     // Copy, so that a hook may unhook itself.
     const auto hooks = FHooks;
     for (const auto& [cookie, hook] : hooks) {
@@ -90,7 +91,7 @@ LRESULT TApplication::AppWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPara
         return 0;
     case WM_ACTIVATEAPP:
         // Posted, so that its handlers see the activation finished.
-        if (wParam) ::PostMessageW(wnd, CM_ACTIVATE, 0, 0);
+        if (wParam) PostActivate();
         return ::DefWindowProcW(wnd, msg, wParam, lParam);
     default:
         return ::DefWindowProcW(wnd, msg, wParam, lParam);
@@ -105,6 +106,12 @@ int TApplication::HookMainWindow(MainWindowHook hook) {
 
 void TApplication::UnhookMainWindow(int cookie) noexcept {
     EraseByCookie(FHooks, cookie);
+}
+
+void TApplication::PostActivate() noexcept {
+    // The application and its form are activated together: the hooks look once.
+    if (FActivatePosted || !FHandle) return;
+    FActivatePosted = ::PostMessageW(FHandle, CM_ACTIVATE, 0, 0) != FALSE;
 }
 
 int TApplication::AddMessageListener(TMessageEvent listener) {
@@ -172,11 +179,14 @@ bool TApplication::IsKeyMsg(MSG& msg) noexcept {
     if (!target) target = msg.hwnd;
     TWinControl* control = FindControlAtOrAbove(target);
     if (!control) return false;
-    FKeyMessage = &msg;
+    // Restored, not cleared: a loop run while the key is offered (a box from a key handler)
+    // offers its own keys, and the one offered here must still be found afterwards.
     struct Offered {
         const MSG*& slot;
-        ~Offered() { slot = nullptr; }
-    } offered{FKeyMessage};
+        const MSG* outer;
+        ~Offered() { slot = outer; }
+    } offered{FKeyMessage, FKeyMessage};
+    FKeyMessage = &msg;
     try {
         return control->Perform(CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
     } catch (...) {

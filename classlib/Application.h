@@ -78,6 +78,8 @@ public:
         std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
     int HookMainWindow(MainWindowHook hook);
     void UnhookMainWindow(int cookie) noexcept;
+    // Posts CM_ACTIVATE to the application window, unless one is already on its way.
+    void PostActivate() noexcept;
 
 private:
     static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
@@ -95,6 +97,7 @@ private:
     bool FTerminated = false;
     int FNextHook = 1;
     std::vector<std::pair<int, MainWindowHook>> FHooks;
+    bool FActivatePosted = false;
     const MSG* FKeyMessage = nullptr;
     int FNextListener = 1;
     std::vector<std::pair<int, TMessageEvent>> FListeners;

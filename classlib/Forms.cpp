@@ -326,10 +326,13 @@ void TForm::Dispatch(TMessage& m) {
     switch (m.Msg) {
     case WM_ACTIVATE:
         TWinControl::Dispatch(m);
+        if (LOWORD(m.WParam) == WA_INACTIVE || HIWORD(m.WParam)) return;
         // The system gave the focus to the form's window; it belongs to the active control.
-        if (LOWORD(m.WParam) != WA_INACTIVE && !HIWORD(m.WParam) && FActiveControl &&
-            FActiveControl->HandleAllocated() && FActiveControl->CanFocus())
+        if (FActiveControl && FActiveControl->HandleAllocated() && FActiveControl->CanFocus())
             ::SetFocus(FActiveControl->HandleIfAllocated());
+        // A form activated while the application stays active (a box closed, a window shown
+        // again) is told to the application's hooks as the application's own activation is.
+        if (Application) Application->PostActivate();
         return;
     case WM_CLOSE:
         Close();

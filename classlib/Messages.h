@@ -14,7 +14,8 @@ struct TMessage {
     LRESULT Result = 0;
 };
 
-// Posted to the application window when the application becomes the active one.
+// Posted to the application window when the application, or one of its forms, becomes the
+// active one; its main-window hooks see it once the activation is done.
 constexpr UINT CM_ACTIVATE = 0xB000;
 
 // A queued key message is first offered, as its CN_ twin, to the class-library control it is

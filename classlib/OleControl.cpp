@@ -367,8 +367,25 @@ void TOleControl::Resize() {
     UpdateObjectRects();
 }
 
+ComPtr<IOleInPlaceActiveObject> TOleControl::ControlActiveObject() const noexcept {
+    return FInPlaceObject ? FOleObject.as<IOleInPlaceActiveObject>() : nullptr;
+}
+
+ComPtr<IOleInPlaceActiveObject> TOleControl::ActiveObject() const noexcept {
+    // Until the control announces one (a document that took the focus), keys still reach the
+    // control through the one it has.
+    return FActiveObject ? FActiveObject : ControlActiveObject();
+}
+
+std::optional<HRESULT> TOleControl::TranslateKeyMessage(const MSG& msg) noexcept {
+    // Held: the control may let go of it while it translates.
+    const ComPtr<IOleInPlaceActiveObject> object = ActiveObject();
+    if (!object) return std::nullopt;
+    MSG copy = msg;
+    return object->TranslateAccelerator(&copy);
+}
+
 bool TOleControl::TranslateKey(const TMessage& m) noexcept {
-    if (!FActiveObject) return false;
     // The queued message itself when it is the one being offered: the control wants its
     // target window, time and point.
     MSG msg{};
@@ -385,9 +402,7 @@ bool TOleControl::TranslateKey(const TMessage& m) noexcept {
         const DWORD pos = ::GetMessagePos();
         msg.pt = {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
     }
-    // Hold the object: the control may let go of it while it translates.
-    const ComPtr<IOleInPlaceActiveObject> object = FActiveObject;
-    return object->TranslateAccelerator(&msg) == S_OK;
+    return TranslateKeyMessage(msg) == S_OK;
 }
 
 void TOleControl::Dispatch(TMessage& m) {

@@ -11,6 +11,7 @@
 #include <oleidl.h>
 
 #include <memory>
+#include <optional>
 
 namespace tn {
 
@@ -26,9 +27,16 @@ public:
     // The control's own interfaces; null before construction ends and after teardown.
     [[nodiscard]] IOleObject* OleObject() const noexcept { return FOleObject.get(); }
     [[nodiscard]] IDispatch* ControlDispatch() const noexcept { return FControlDispatch.get(); }
+    // The in-place object as the control announced it (it does when its document is activated).
     [[nodiscard]] IOleInPlaceActiveObject* InPlaceActiveObject() const noexcept {
         return FActiveObject.get();
     }
+    // The one that keys are offered to: the announced one, else the control's own while it is in
+    // place; null without either.
+    [[nodiscard]] ComPtr<IOleInPlaceActiveObject> ActiveObject() const noexcept;
+    // Offers a queued key message to that object's accelerators, once: its answer, none without
+    // an object.
+    [[nodiscard]] std::optional<HRESULT> TranslateKeyMessage(const MSG& msg) noexcept;
     [[nodiscard]] bool InPlaceActive() const noexcept { return static_cast<bool>(FInPlaceObject); }
     // The host as the control sees it (borrowed).
     [[nodiscard]] IOleClientSite* ClientSite() const noexcept;
@@ -76,6 +84,8 @@ protected:
     void InPlaceDeactivate() noexcept;
     // Offers a CN_ key message to the in-place object's accelerators; true when it took it.
     bool TranslateKey(const TMessage& m) noexcept;
+    // The control's own in-place object (the seam where a test puts a double).
+    [[nodiscard]] virtual ComPtr<IOleInPlaceActiveObject> ControlActiveObject() const noexcept;
     void UpdateObjectRects() noexcept;
 
 private:

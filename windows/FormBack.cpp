@@ -54,6 +54,8 @@ TFormBack::TFormBack(TComponent* owner) : TForm(owner) {
     Bind(WM_SYSCOMMAND, &TFormBack::WMSysCommand);
     Bind(WM_BARICON, &TFormBack::WMBarIconClick);
     Bind(WM_TIMER, &TFormBack::WMOnTimer);
+    if (const UINT taskbarCreated = TaskbarCreatedMessage())
+        Bind(taskbarCreated, &TFormBack::WMTaskbarCreated);
 }
 
 void TFormBack::BeforeDestruction() noexcept {
@@ -152,15 +154,22 @@ void TFormBack::WMSysCommand(TWMSysCommand& Msg) {
     ::SetWindowLongW(wnd, GWL_EXSTYLE,
                      (::GetWindowLongW(wnd, GWL_EXSTYLE) & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
     SetWindowState(TWindowState::wsMinimized);
+    FInTray = true;
     UpdateTrayIcon(false);
     if (TForm* login = LoginForm()) login->Hide();
     Hide();
 }
 
 void TFormBack::UpdateTrayIcon(bool remove) {
-    // The flag follows the request whatever the shell answers: a refused icon is not retried.
-    (void)SetTrayIcon(Handle(), Application->Icon(), kTrayTip, remove);
-    FIsBarIcon = !remove;
+    const bool done = SetTrayIcon(Handle(), Application->Icon(), kTrayTip, remove);
+    // A refused icon (no shell yet, at a start at logon) is added when the taskbar comes.
+    FIsBarIcon = !remove && done;
+}
+
+void TFormBack::WMTaskbarCreated(TWMNoParams& Msg) {
+    // The new taskbar has none of the old icons: without this one the window is out of reach.
+    if (FInTray) UpdateTrayIcon(false);
+    Msg.Raw.Result = 0;
 }
 
 void TFormBack::WMBarIconClick(TWMNotifyIcon& Msg) {
@@ -173,6 +182,7 @@ void TFormBack::WMBarIconClick(TWMNotifyIcon& Msg) {
 }
 
 void TFormBack::Restore() {
+    FInTray = false;
     UpdateTrayIcon(true);
     const HWND wnd = Handle();
     ::SetWindowLongW(wnd, GWL_EXSTYLE,

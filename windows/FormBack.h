@@ -32,8 +32,11 @@ public:
     void WMSysCommand(TWMSysCommand& Msg);
     void WMBarIconClick(TWMNotifyIcon& Msg);
     void WMOnTimer(TWMTimer& Msg);
+    // The shell made its taskbar again: a window in the tray adds its icon again.
+    void WMTaskbarCreated(TWMNoParams& Msg);
 
-    // Adds (remove false) or deletes the tray icon; the window is then in the tray or not.
+    // Adds (remove false) or deletes the tray icon; the icon is then shown when the shell took
+    // it, and not after a delete.
     void UpdateTrayIcon(bool remove);
     // Paints a picture file into a window as a per-pixel-alpha layered window of the picture's
     // size. False when the picture cannot be loaded (the window then unchanged) or not shown.
@@ -53,6 +56,8 @@ private:
     void MoveLoginHere();
 
     bool FIsBarIcon = false;
+    // Hidden to the tray: the icon is wanted, whether the shell has it now or not.
+    bool FInTray = false;
 };
 
 } // namespace tn

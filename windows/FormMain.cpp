@@ -11,6 +11,7 @@
 #include "windows/TrayIcon.h"
 
 #include <cmath>
+#include <optional>
 #include <string_view>
 
 namespace tn {
@@ -189,6 +190,8 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
     Bind(WM_GETMINMAXINFO, &TFormMain::WMGetMinMaxInfo);
     Bind(WM_SYSCOMMAND, &TFormMain::WMSysCommand);
     Bind(WM_BARICON, &TFormMain::WMBarIconClick);
+    if (const UINT taskbarCreated = TaskbarCreatedMessage())
+        Bind(taskbarCreated, &TFormMain::WMTaskbarCreated);
 }
 
 void TFormMain::CreateParams(TCreateParams& params) {
@@ -412,14 +415,27 @@ void TFormMain::WMGetMinMaxInfo(TWMGetMinMaxInfo& Msg) {
     taskbar.cbSize = kAppBarDataSize;
     // Without a taskbar to ask, the system's own maximized size and place stay.
     if (AppBarMessage(ABM_GETTASKBARPOS, taskbar) && Msg.MinMaxInfo) {
-        Msg.MinMaxInfo->ptMaxSize = {ScreenWidth(),
-                                     ScreenHeight() - (taskbar.rc.bottom - taskbar.rc.top)};
-        Msg.MinMaxInfo->ptMaxPosition = {0, 0};
+        // The edge it is docked at, from its rectangle (the query's documented answer): a bar
+        // across the screen lies at the top or bottom, an upright one at the left or right.
+        // The window fills the rest, beside it.
+        const RECT& bar = taskbar.rc;
+        const int width = bar.right - bar.left, height = bar.bottom - bar.top;
+        POINT size{ScreenWidth(), ScreenHeight()}, position{0, 0};
+        if (width >= height) {
+            size.y -= height;
+            if (bar.top + bar.bottom < ScreenHeight()) position.y = height;
+        } else {
+            size.x -= width;
+            if (bar.left + bar.right < ScreenWidth()) position.x = width;
+        }
+        Msg.MinMaxInfo->ptMaxSize = size;
+        Msg.MinMaxInfo->ptMaxPosition = position;
     }
     Dispatch(Msg.Raw);
 }
 
 void TFormMain::DisposBarIco() {
+    FInTray = false;
     (void)SetTrayIcon(Handle(), Application->Icon(), kTrayTip, true);
 }
 
@@ -428,8 +444,16 @@ void TFormMain::WMSysCommand(TWMSysCommand& Msg) {
         DefaultHandler(Msg.Raw);
         return;
     }
+    // An icon the shell refuses now is added when its taskbar comes (WMTaskbarCreated).
+    FInTray = true;
     (void)SetTrayIcon(Handle(), Application->Icon(), kTrayTip, false);
     Hide();
+}
+
+void TFormMain::WMTaskbarCreated(TWMNoParams& Msg) {
+    // The new taskbar has none of the old icons: without this one the window is out of reach.
+    if (FInTray) (void)SetTrayIcon(Handle(), Application->Icon(), kTrayTip, false);
+    Msg.Raw.Result = 0;
 }
 
 void TFormMain::WMBarIconClick(TWMNotifyIcon& Msg) {
@@ -457,11 +481,6 @@ void TFormMain::N2Click(TObject*) {
 
 // --- routing of the game page's keys and right mouse button -------------------------------------
 
-ComPtr<IOleInPlaceActiveObject> TFormMain::BrowserActiveObject() {
-    if (!NewFrame) return {};
-    return NewFrame->hostedwb->Application().as<IOleInPlaceActiveObject>();
-}
-
 bool TFormMain::CallFrameScript(int x, int y, const std::wstring& name) noexcept {
     // The page call hands its first argument over as the function's second.
     return NewFrame && NewFrame->PageScript(y, x, name);
@@ -471,8 +490,8 @@ void TFormMain::ApplicationEvents1Message(MSG& Msg, bool& Handled) noexcept {
     try {
         Handled = RouteMessage(Msg);
     } catch (...) {
-        // A browser that cannot say whether it is busy, or give its in-place object, takes
-        // nothing: the message goes the ordinary way.
+        // A browser that cannot say whether it is busy takes nothing: the message goes the
+        // ordinary way.
         Handled = false;
     }
 }
@@ -492,11 +511,11 @@ bool TFormMain::RouteMessage(MSG& msg) {
         if (!(key == VK_BACK || key == VK_TAB || key == VK_RETURN ||
               ::GetKeyState(VK_CONTROL) < 0 || (arrowOrDelete && (msg.lParam & kExtendedKey))))
             return false;
-        const ComPtr<IOleInPlaceActiveObject> active = BrowserActiveObject();
-        if (!active) return false;
-        const HRESULT hr = active->TranslateAccelerator(&msg);
-        if (hr == S_OK) return true;
-        if (FAILED(hr)) return false;
+        // Through the class library's own way to the in-place object, so that the key is
+        // offered once: one it does not take goes to the page from here.
+        const std::optional<HRESULT> hr = browser.TranslateKeyMessage(msg);
+        if (!hr) return false;
+        if (*hr == S_OK) return true;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
         return true;

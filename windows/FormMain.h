@@ -15,7 +15,6 @@
 #include "windows/ZorButton.h"
 
 #include <windows.h>
-#include <oleidl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -105,6 +104,8 @@ public:
     void WMGetMinMaxInfo(TWMGetMinMaxInfo& Msg);
     void WMSysCommand(TWMSysCommand& Msg);
     void WMBarIconClick(TWMNotifyIcon& Msg);
+    // The shell made its taskbar again: a window in the tray adds its icon again.
+    void WMTaskbarCreated(TWMNoParams& Msg);
 
     // Makes the frame in Panel1, routes its navigations here, and sends it to GameUrl.
     TFrameWeb* AddNewFrame();
@@ -124,8 +125,6 @@ protected:
 
     // Seams at the platform, for the tests.
     virtual TFrameWeb* MakeFrame(TComponent& owner);
-    // The browser's in-place object, taken from its Application object.
-    [[nodiscard]] virtual ComPtr<IOleInPlaceActiveObject> BrowserActiveObject();
     [[nodiscard]] virtual const TInternetClientCalls& CacheCalls() const noexcept;
     virtual UINT_PTR AppBarMessage(DWORD message, APPBARDATA& data);
     // The shell call of the external pages; null for the system's.
@@ -137,6 +136,8 @@ private:
 
     std::wstring FRevigateUrl;
     bool FRightMouseDown = false;
+    // Hidden to the tray by the boss key, until its icon is disposed of.
+    bool FInTray = false;
 };
 
 // The hand-over from the login page: a new game window, owned by the application and assigned to

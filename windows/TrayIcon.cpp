@@ -40,4 +40,9 @@ bool SetTrayIcon(HWND wnd, HICON icon, std::wstring_view tip, bool remove) noexc
     return TrayIconCalls().ShellNotifyIcon(remove ? NIM_DELETE : NIM_ADD, &nid) != FALSE;
 }
 
+UINT TaskbarCreatedMessage() noexcept {
+    static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
 } // namespace tn

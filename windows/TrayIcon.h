@@ -21,4 +21,9 @@ struct TTrayIconCalls {
 // and the tip cut to the tip field.
 bool SetTrayIcon(HWND wnd, HICON icon, std::wstring_view tip, bool remove) noexcept;
 
+// The shell's registered "TaskbarCreated" message, which every top-level window receives when
+// the shell makes its taskbar (again, after a restart, without the old icons); 0 when it cannot
+// be registered.
+[[nodiscard]] UINT TaskbarCreatedMessage() noexcept;
+
 } // namespace tn

@@ -50,25 +50,6 @@ OleVariant Ambient(TCustomHostedWB& wb, DISPID id, HRESULT expected) {
     return v;
 }
 
-// The thread's keyboard state as GetKeyState sees it, restored afterwards.
-class KeyState {
-public:
-    KeyState(bool ctrl, bool shift) {
-        ::GetKeyboardState(saved_);
-        BYTE keys[256];
-        ::GetKeyboardState(keys);
-        keys[VK_CONTROL] = keys[VK_LCONTROL] = ctrl ? 0x80 : 0;
-        keys[VK_SHIFT] = keys[VK_LSHIFT] = shift ? 0x80 : 0;
-        ::SetKeyboardState(keys);
-    }
-    KeyState(const KeyState&) = delete;
-    KeyState& operator=(const KeyState&) = delete;
-    ~KeyState() { ::SetKeyboardState(saved_); }
-
-private:
-    BYTE saved_[256];
-};
-
 // --- UI flags and the download-control ambient ---------------------------------------------------
 
 TEST(HostUIHandler, HostInfoCarriesTheFlagWordOfTheUserInterfaceOptions) {
@@ -230,7 +211,7 @@ TEST(HostUIHandler, CtrlShortcutsInDisableCtrlShortcutsAreSwallowed) {
         wb->DisableCtrlShortcuts = c.shortcuts;
         std::vector<wchar_t> masked;
         wb->OnMaskedCtrlChar = [&](TObject*, wchar_t ch) { masked.push_back(ch); };
-        const KeyState keys(c.ctrl, c.shift);
+        const test::KeyState keys(c.ctrl, c.shift);
         MSG msg{nullptr, c.message, c.key, 0, 0, {}};
         EXPECT_EQ(HostInterface<IDocHostUIHandler>(*wb)->TranslateAccelerator(&msg, nullptr, 0),
                   c.result);
@@ -242,7 +223,7 @@ TEST(HostUIHandler, CtrlShortcutsInDisableCtrlShortcutsAreSwallowed) {
     wb->OnTranslateAccelerator = [](TObject*, const MSG* m, const GUID*, DWORD, bool& done) {
         done = m->wParam == VK_F5;
     };
-    const KeyState keys(false, false);
+    const test::KeyState keys(false, false);
     MSG f5{nullptr, WM_KEYDOWN, VK_F5, 0, 0, {}};
     EXPECT_EQ(ui->TranslateAccelerator(&f5, nullptr, 0), S_OK);
     EXPECT_EQ(ui->TranslateAccelerator(nullptr, nullptr, 0), S_FALSE);

@@ -253,6 +253,28 @@ TEST(OwnerHook, TheFirstInstanceToLoadHooksItsOwnerAndOnlyItsOwnDestructionHands
     EXPECT_FALSE(Treats(first->form));
 }
 
+// Another hook set on the owner after the browser's calls the browser's in turn; the browser
+// that goes first must neither drop that hook nor leave it calling into the freed browser.
+TEST(OwnerHook, ABrowserThatGoesFirstLeavesAHookChainedAfterItsOwnInPlace) {
+    BrowserForm f;
+    f.Load();
+    ASSERT_TRUE(BrowserModuleFlags().OwnerHooked);
+    int seen = 0;
+    const TWndMethod browsers = f.form->WindowProc();
+    f.form->SetWindowProc([&seen, browsers](TMessage& m) {
+        if (m.Msg == WM_USER + 7) ++seen;
+        browsers(m);
+    });
+    TComponent::Free(f.wb);
+    EXPECT_FALSE(BrowserModuleFlags().OwnerHooked);
+    ::SendMessageW(f.form->Handle(), WM_USER + 7, 0, 0);
+    EXPECT_EQ(seen, 1) << "the later hook is still in place";
+    f.lostTo.clear();
+    EXPECT_FALSE(Treats(f.form)) << "the browser's check left the chain";
+    EXPECT_FALSE(f.lostTo.empty()) << "the procedures before it are still reached";
+    EXPECT_EQ(seen, 1);
+}
+
 // --- the dialog check ---------------------------------------------------------------------------
 
 TEST(DialogCheck, ABrowserDialogIsCleanedClosedOrDestroyedAsTheOptionsSay) {

@@ -19,6 +19,7 @@
 #include <commctrl.h>
 #include <mshtmhst.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,8 @@ public:
     std::vector<DISPID> writes;
     bool oldSystem = false;
     long readyState = 1;
-    int busyPasses = 0; // Busy answers true this many times
+    int busyPasses = 0;                           // Busy answers true this many times
+    IOleInPlaceActiveObject* ownObject = nullptr; // null: the control's own
     void SetProperty(DISPID id, const VARIANT& value) override {
         writes.push_back(id);
         THostedWB::SetProperty(id, value);
@@ -60,6 +62,10 @@ public:
     }
 
 protected:
+    [[nodiscard]] ComPtr<IOleInPlaceActiveObject> ControlActiveObject() const noexcept override {
+        return ownObject ? ComPtr<IOleInPlaceActiveObject>(ownObject)
+                         : THostedWB::ControlActiveObject();
+    }
     [[nodiscard]] long ReadyState() const override { return readyState; }
     [[nodiscard]] bool VersionIsXPSP2OrLater() const noexcept override { return !oldSystem; }
 };
@@ -72,9 +78,9 @@ protected:
     [[nodiscard]] bool VersionIsXPSP2OrLater() const noexcept override { return false; }
 };
 
-template <typename T = WB> struct Layout {
+template <typename T = WB, typename Form = TForm> struct Layout {
     Layout() {
-        form = TComponent::Create<TForm>(*Application);
+        form = TComponent::Create<Form>(*Application);
         form->SetBounds(0, 0, 520, 400);
         wb = TComponent::Create<T>(*form);
         wb->SetParent(form);
@@ -201,14 +207,8 @@ TEST(HostedWB, LoadingSuppressesScriptErrorsAndTheLaunchersAnswersReachTheContro
     POINT at{10, 10};
     EXPECT_EQ(ui->ShowContextMenu(CONTEXT_MENU_DEFAULT, &at, nullptr, nullptr), S_OK);
     MSG ctrlN{wb.Handle(), WM_KEYDOWN, 'N', 0, 0, {}};
-    BYTE keys[256] = {};
-    ::GetKeyboardState(keys);
-    const BYTE saved = keys[VK_CONTROL];
-    keys[VK_CONTROL] = 0x80;
-    ::SetKeyboardState(keys);
+    const test::KeyState ctrl(true, false);
     EXPECT_EQ(ui->TranslateAccelerator(&ctrlN, nullptr, 0), S_OK);
-    keys[VK_CONTROL] = saved;
-    ::SetKeyboardState(keys);
 }
 
 // The control word's meaningful bits (bit 6 is reserved and always reads as set).
@@ -402,6 +402,57 @@ TEST(HostedWB, KeysPostedToThePageGoThroughTheLoopAndEnterReachesThePageToo) {
     AnnounceActiveObject(wb, nullptr);
 }
 
+// An in-place object that takes every key and notes it with the modifiers held at that moment.
+class NotingObject : public test::InPlaceObjectStub {
+public:
+    struct Key {
+        WPARAM key;
+        bool shift, ctrl;
+        bool operator==(const Key&) const = default;
+    };
+    std::vector<Key> offered;
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override {
+        if (msg->message == WM_KEYDOWN)
+            offered.push_back(
+                {msg->wParam, ::GetKeyState(VK_SHIFT) < 0, ::GetKeyState(VK_CONTROL) < 0});
+        return S_OK;
+    }
+};
+
+// Before the page's control announces its in-place object (it does when a document takes the
+// focus), the keys go to the one the control has.
+TEST(HostedWB, KeysReachTheControlsOwnInPlaceObjectOnceEachWhenItAnnouncedNone) {
+    Layout l;
+    WB& wb = *l.wb;
+    wb.LoadSettings();
+    NotingObject own;
+    wb.ownObject = &own;
+    const HWND page = PageWindow(DeepestChild(wb.Handle()));
+    KeysAtPage.clear();
+    using Key = NotingObject::Key;
+    const struct {
+        const char* name;
+        Key key;
+    } cases[] = {
+        {"Tab", {VK_TAB, false, false}},      {"Shift+Tab", {VK_TAB, true, false}},
+        {"Enter", {VK_RETURN, false, false}}, {"Ctrl+C", {'C', false, true}},
+        {"Ctrl+V", {'V', false, true}},       {"Ctrl+X", {'X', false, true}},
+        {"Ctrl+A", {'A', false, true}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        own.offered.clear();
+        {
+            const test::KeyState held(c.key.ctrl, c.key.shift);
+            ::PostMessageW(page, WM_KEYDOWN, c.key.key, 1);
+            test::LoopUntil([] { return true; }, 0);
+        }
+        EXPECT_EQ(own.offered, std::vector<Key>{c.key});
+    }
+    // Enter goes on to the page after the object saw it; the others it took.
+    EXPECT_EQ(KeysAtPage, std::vector<WPARAM>{VK_RETURN});
+}
+
 // --- focus --------------------------------------------------------------------------------------
 
 TEST(HostedWB, AfterTheApplicationComesBackWithTheFocusOnTheFormTheBrowserTakesItBack) {
@@ -420,6 +471,64 @@ TEST(HostedWB, AfterTheApplicationComesBackWithTheFocusOnTheFormTheBrowserTakesI
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     }
     EXPECT_TRUE(wb.Focused());
+}
+
+// A box of the program closes, or the window is shown again: the form is activated while the
+// application stays active, and the browser that is its active control is asked once to take
+// the focus into its page, as after the application's own activation.
+// Owned by no window, as the launcher's are (the application window then never moves with it).
+class TaskbarForm : public TForm {
+public:
+    explicit TaskbarForm(TComponent* owner) : TForm(owner) {}
+
+protected:
+    void CreateParams(TCreateParams& params) override {
+        TForm::CreateParams(params);
+        params.WndParent = nullptr;
+        params.ExStyle |= WS_EX_APPWINDOW;
+    }
+};
+
+TEST(HostedWB, AFormActivatedInsideTheProgramAsksItsBrowserToTakeTheFocus) {
+    Layout<WB, TaskbarForm> l;
+    WB& wb = *l.wb;
+    wb.LoadSettings();
+    int asked = 0;
+    const TWndMethod proc = wb.WindowProc();
+    wb.SetWindowProc([&asked, proc](TMessage& m) {
+        if (m.Msg == WM_HWB_REFOCUS) ++asked;
+        proc(m);
+    });
+    ::SetForegroundWindow(l.form->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == l.form->Handle(); }));
+    wb.SetFocus();
+    ASSERT_EQ(l.form->ActiveControl(), &wb);
+    test::Pump();
+    asked = 0;
+
+    const HWND box = ::CreateWindowExW(0, L"Static", L"box", WS_POPUP | WS_VISIBLE, 300, 300, 80,
+                                       40, l.form->Handle(), nullptr, nullptr, nullptr);
+    ::SetActiveWindow(box);
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == box; }));
+    ::DestroyWindow(box);
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == l.form->Handle(); }));
+    test::Pump();
+    EXPECT_EQ(asked, 1) << "after a box closed";
+
+    // Hidden while another window of the program is used, then shown again from there.
+    l.form->Hide();
+    TForm* other = TComponent::Create<TaskbarForm>(*Application);
+    other->SetBounds(600, 0, 100, 100);
+    other->Show();
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == other->Handle(); }));
+    test::Pump();
+    asked = 0;
+    l.form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == l.form->Handle(); }));
+    test::Pump();
+    EXPECT_EQ(asked, 1) << "after the window was shown again";
+    TComponent::Free(other);
+    wb.SetWindowProc(proc);
 }
 
 TEST(HostedWB, SetFocusOnlyWhenTheControlCanTakeIt) {
@@ -505,7 +614,8 @@ struct ProxyRecorder {
     };
     static inline std::vector<Write> writes;
     static inline std::vector<std::wstring> shown, agents;
-    static inline bool openFails = false, connectFails = false, writeFails = false;
+    static inline bool openFails = false, connectFails = false, writeFails = false,
+                       reloadFails = false;
     static inline int closed = 0;
     static HINTERNET WINAPI Open(LPCWSTR agent, DWORD, LPCWSTR, LPCWSTR, DWORD) {
         agents.emplace_back(agent ? agent : L"");
@@ -529,7 +639,7 @@ struct ProxyRecorder {
             }
         }
         writes.push_back(w);
-        return !writeFails;
+        return option == INTERNET_OPTION_REFRESH ? !reloadFails : !writeFails;
     }
     static BOOL WINAPI Close(HINTERNET) {
         ++closed;
@@ -540,7 +650,7 @@ struct ProxyRecorder {
         writes.clear();
         shown.clear();
         agents.clear();
-        openFails = connectFails = writeFails = false;
+        openFails = connectFails = writeFails = reloadFails = false;
         closed = 0;
     }
 };
@@ -570,7 +680,7 @@ TEST(ProxyOptions, EachRoutineWritesItsOptionsInOrderThenReloads) {
     ASSERT_EQ(ProxyRecorder::writes.size(), 2u);
     EXPECT_EQ(ProxyRecorder::writes[0].handle, kSession);
     EXPECT_EQ(ProxyRecorder::writes[0].values,
-              (Values{{kFlags, L"3"}, {kServer, L"proxy"}, {kBypass, L"<local>"}}));
+              (Values{{kFlags, L"3"}, {kServer, L"proxy:8080"}, {kBypass, L"<local>"}}));
     ProxyRecorder::Reset();
     ProxyRecorder::connectFails = true;
     EXPECT_FALSE(ApplyProxyServerWithLogin(L"a", L"proxy", L"u", L"p", 8080, kProxyDouble));
@@ -626,6 +736,8 @@ TEST(ProxyOptions, RefreshProxyAndTheShutdownResetEveryScopeAWriteReached) {
     proxy.UserName = L"user";
     l.wb->RefreshProxy(); // with a user name: the login form, on a session
     EXPECT_EQ(ProxyRecorder::writes[0].handle, kSession);
+    EXPECT_EQ(ProxyRecorder::writes[0].values,
+              (Values{{kFlags, L"3"}, {kServer, L"10.0.0.1:8080"}, {kBypass, L"<local>"}}));
     EXPECT_TRUE(BrowserModuleFlags().ProxyChangedOnHandle);
 
     // Loading with AutoLoadProxy applies the settings.
@@ -633,6 +745,41 @@ TEST(ProxyOptions, RefreshProxyAndTheShutdownResetEveryScopeAWriteReached) {
     proxy.AutoLoadProxy = true;
     l.wb->LoadSettings();
     EXPECT_EQ(ProxyRecorder::writes.size(), 2u);
+    BrowserModuleFlags() = {};
+}
+
+// The reload after the write fails on this platform's user settings; the write itself has
+// changed them, so the reset at the end is owed all the same.
+TEST(ProxyOptions, AWriteThatWentThroughOwesTheResetWhateverTheReloadSays) {
+    TProxySettings proxy;
+    proxy.Calls = &kProxyDouble;
+    const struct {
+        const char* name;
+        std::function<bool()> set;
+        bool TBrowserModuleFlags::*scope;
+    } cases[] = {
+        {"proxy", [&] { return proxy.SetProxy(L"", L"p:81", L""); },
+         &TBrowserModuleFlags::ProxyChangedProcessWide},
+        {"proxy with login", [&] { return proxy.SetProxy(L"", L"p", L"u", L"w", 81); },
+         &TBrowserModuleFlags::ProxyChangedOnHandle},
+        {"script", [&] { return proxy.SetProxyFromPAC(L"", L"http://pac/x.pac"); },
+         &TBrowserModuleFlags::ProxyChangedOnHandle},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BrowserModuleFlags() = {};
+        ProxyRecorder::Reset();
+        ProxyRecorder::reloadFails = true;
+        EXPECT_FALSE(c.set()) << "the result stays: both succeeded";
+        EXPECT_EQ(ProxyRecorder::writes.size(), 2u);
+        EXPECT_TRUE(BrowserModuleFlags().*c.scope);
+        // A write that did not go through owes nothing.
+        BrowserModuleFlags() = {};
+        ProxyRecorder::Reset();
+        ProxyRecorder::writeFails = true;
+        EXPECT_FALSE(c.set());
+        EXPECT_FALSE(BrowserModuleFlags().*c.scope);
+    }
     BrowserModuleFlags() = {};
 }
 

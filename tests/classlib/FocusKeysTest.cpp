@@ -140,13 +140,16 @@ TEST(WindowProc, AHookSeesEveryMessageFirstAndChainsToTheProcedureItReplaced) {
     EXPECT_EQ(seen.size(), 2u);
 }
 
-// An in-place object that records the keys offered to it and takes all but the letter A.
+// An in-place object that records the keys offered to it, and the window each was aimed at, and
+// takes all but the letter A.
 class ActiveObjectDouble : public test::InPlaceObjectStub {
 public:
     std::vector<WPARAM> offered;
+    std::vector<HWND> windows;
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override {
         if (msg->message != WM_KEYDOWN) return S_FALSE;
         offered.push_back(msg->wParam);
+        windows.push_back(msg->hwnd);
         return msg->wParam == 'A' ? S_FALSE : S_OK;
     }
 
@@ -162,58 +165,92 @@ LRESULT CALLBACK TargetProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     return ::DefWindowProcW(wnd, msg, wp, lp);
 }
 
-TEST(KeyMessages, KeysInsideAHostedControlGoToItsInPlaceObjectFirst) {
-    TForm* form = TComponent::Create<TForm>(*Application);
-    form->SetBounds(0, 0, 400, 300);
-    auto* host = TComponent::Create<TOleControl>(*form, CLSID_WebBrowser, DIID_DWebBrowserEvents2);
-    host->SetParent(form);
-    host->SetBounds(10, 10, 300, 200);
-    form->Show();
-
-    // The in-place object as the control announces it: through the frame of the host's site.
-    ComPtr<IOleInPlaceSite> site;
-    ASSERT_EQ(host->ClientSite()->QueryInterface(IID_IOleInPlaceSite, site.put_void()), S_OK);
-    ComPtr<IOleInPlaceFrame> frame;
-    ComPtr<IOleInPlaceUIWindow> doc;
-    RECT pos{}, clip{};
-    OLEINPLACEFRAMEINFO info{};
-    info.cb = sizeof info;
-    ASSERT_EQ(site->GetWindowContext(frame.put(), doc.put(), &pos, &clip, &info), S_OK);
-    ActiveObjectDouble object;
-    ASSERT_EQ(frame->SetActiveObject(&object, nullptr), S_OK);
-
-    // A page window inside the control's window.
+HWND KeyTarget(HWND parent, DWORD style = WS_CHILD | WS_VISIBLE) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &TargetProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = L"KeyTarget";
-    ::RegisterClassExW(&wc);
-    const HWND inner = ::GetWindow(host->Handle(), GW_CHILD);
-    const HWND target =
-        ::CreateWindowExW(0, L"KeyTarget", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
-                          inner ? inner : host->Handle(), nullptr, wc.hInstance, nullptr);
-    ASSERT_NE(target, nullptr);
+    ::RegisterClassExW(&wc); // a second registration fails harmlessly
+    return ::CreateWindowExW(0, L"KeyTarget", L"", style, 0, 0, 10, 10, parent, nullptr,
+                             wc.hInstance, nullptr);
+}
 
+// A form with a hosted control whose in-place object is the double, as the control announces it
+// (through the frame of the host's site), and a page window inside the control's window.
+struct HostedPage {
+    HostedPage() {
+        form = TComponent::Create<TForm>(*Application);
+        form->SetBounds(0, 0, 400, 300);
+        host = TComponent::Create<TOleControl>(*form, CLSID_WebBrowser, DIID_DWebBrowserEvents2);
+        host->SetParent(form);
+        host->SetBounds(10, 10, 300, 200);
+        form->Show();
+        ComPtr<IOleInPlaceSite> site;
+        EXPECT_EQ(host->ClientSite()->QueryInterface(IID_IOleInPlaceSite, site.put_void()), S_OK);
+        ComPtr<IOleInPlaceUIWindow> doc;
+        RECT pos{}, clip{};
+        OLEINPLACEFRAMEINFO info{};
+        info.cb = sizeof info;
+        EXPECT_EQ(site->GetWindowContext(frame.put(), doc.put(), &pos, &clip, &info), S_OK);
+        EXPECT_EQ(frame->SetActiveObject(&object, nullptr), S_OK);
+        const HWND inner = ::GetWindow(host->Handle(), GW_CHILD);
+        target = KeyTarget(inner ? inner : host->Handle());
+        EXPECT_NE(target, nullptr);
+        KeysAtTarget.clear();
+    }
+    HostedPage(const HostedPage&) = delete;
+    HostedPage& operator=(const HostedPage&) = delete;
+    ~HostedPage() {
+        (void)frame->SetActiveObject(nullptr, nullptr);
+        TComponent::Free(form);
+    }
+    TForm* form;
+    TOleControl* host;
+    ComPtr<IOleInPlaceFrame> frame;
+    ActiveObjectDouble object;
+    HWND target = nullptr;
+};
+
+TEST(KeyMessages, KeysInsideAHostedControlGoToItsInPlaceObjectFirst) {
+    HostedPage p;
     const std::vector<WPARAM> keys = {VK_TAB, VK_RETURN, VK_BACK, VK_LEFT, VK_CONTROL, 'C', 'A'};
     for (const WPARAM k : keys)
-        ::PostMessageW(target, WM_KEYDOWN, k, 1);
+        ::PostMessageW(p.target, WM_KEYDOWN, k, 1);
     ASSERT_TRUE(LoopUntil([] { return !KeysAtTarget.empty(); }));
     LoopUntil([] { return true; }, 0);
-    EXPECT_EQ(object.offered, keys);
+    EXPECT_EQ(p.object.offered, keys);
+    EXPECT_EQ(p.object.windows, std::vector<HWND>(keys.size(), p.target));
     EXPECT_EQ(KeysAtTarget, std::vector<WPARAM>{'A'});
 
     // A window outside any class-library control is never offered.
-    object.offered.clear();
+    p.object.offered.clear();
     KeysAtTarget.clear();
-    const HWND loose = ::CreateWindowExW(0, L"KeyTarget", L"", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                         nullptr, wc.hInstance, nullptr);
+    const HWND loose = KeyTarget(nullptr, WS_POPUP);
     ::PostMessageW(loose, WM_KEYDOWN, VK_TAB, 1);
     ASSERT_TRUE(LoopUntil([] { return !KeysAtTarget.empty(); }));
-    EXPECT_TRUE(object.offered.empty());
+    EXPECT_TRUE(p.object.offered.empty());
     ::DestroyWindow(loose);
-    (void)frame->SetActiveObject(nullptr, nullptr);
-    TComponent::Free(form);
+}
+
+// A control that runs a message loop while a key is being offered to it (a box shown from a key
+// handler): after that loop the key still carries its own target window to the in-place object.
+TEST(KeyMessages, AKeyOfferedAroundANestedLoopKeepsItsTargetWindow) {
+    HostedPage p;
+    TwoControls other;
+    const TWndMethod proc = p.host->WindowProc();
+    p.host->SetWindowProc([&](TMessage& m) {
+        if (m.Msg == CN_KEYDOWN && m.WParam == 'N') {
+            ::PostMessageW(other.b->Handle(), WM_KEYDOWN, VK_F1, 1);
+            Application->ProcessMessages(); // that key is offered to its control meanwhile
+        }
+        proc(m);
+    });
+    ::PostMessageW(p.target, WM_KEYDOWN, 'N', 1);
+    LoopUntil([] { return true; }, 0);
+    p.host->SetWindowProc(proc);
+    EXPECT_EQ(p.object.offered, std::vector<WPARAM>{'N'});
+    EXPECT_EQ(p.object.windows, std::vector<HWND>{p.target});
 }
 
 TEST(KeyMessages, APlainControlTakesNoKeyAndTheWindowGetsIt) {

@@ -87,6 +87,26 @@ private:
     UINT_PTR FTimer;
 };
 
+// While it lives, Ctrl and Shift are held or not as given, as this thread's keyboard state tells
+// (GetKeyState), which a posted key message does not change.
+class KeyState {
+public:
+    KeyState(bool ctrl, bool shift) {
+        ::GetKeyboardState(FSaved);
+        BYTE keys[256];
+        ::GetKeyboardState(keys);
+        keys[VK_CONTROL] = keys[VK_LCONTROL] = ctrl ? 0x80 : 0;
+        keys[VK_SHIFT] = keys[VK_LSHIFT] = shift ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+    }
+    KeyState(const KeyState&) = delete;
+    KeyState& operator=(const KeyState&) = delete;
+    ~KeyState() { ::SetKeyboardState(FSaved); }
+
+private:
+    BYTE FSaved[256];
+};
+
 // Dispatches what is queued now.
 inline void Pump() {
     PumpUntil([] { return true; }, 0);

@@ -66,10 +66,13 @@ public:
     ~TraySpy() { TrayIconCalls() = FSaved; }
 
     static inline std::vector<std::pair<DWORD, NOTIFYICONDATAW>> Calls;
+    // The shell refuses every icon it is asked to add (one not running yet, say).
+    static inline bool RefuseAdd = false;
 
 private:
     static BOOL WINAPI Record(DWORD message, PNOTIFYICONDATAW record) {
         Calls.emplace_back(message, *record);
+        if (message == NIM_ADD && RefuseAdd) return FALSE;
         return ::Shell_NotifyIconW(message, record);
     }
     TTrayIconCalls FSaved;
@@ -170,6 +173,47 @@ TEST_F(FormBackTest, TheTrayRecordCarriesTheOldRecordSizeTheCallbackMessageAndTh
         EXPECT_STREQ(nid.szTip, L"左键双击弹出或右键");
     }
     EXPECT_FALSE(back.IsBarIcon());
+}
+
+// A shell that starts again makes a new taskbar without the icons of the old one, and says so
+// to every window; one that refused the icon says so once it can take it.
+TEST_F(FormBackTest, ANewTaskbarGetsTheIconOfAWindowInTheTrayAgainAlsoAfterARefusedAdd) {
+    const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    ASSERT_NE(taskbarCreated, 0u);
+    TraySpy spy;
+    ::SendMessageW(wnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(TraySpy::Calls.empty()) << "a shown window has no icon to add";
+
+    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+    NOTIFYICONDATAW lost = TraySpy::Calls.at(0).second;
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &lost)); // gone with the old taskbar
+    TraySpy::Calls.clear();
+    ::SendMessageW(wnd, taskbarCreated, 0, 0);
+    ASSERT_EQ(TraySpy::Calls.size(), 1u);
+    EXPECT_EQ(TraySpy::Calls[0].first, DWORD{NIM_ADD});
+    EXPECT_EQ(TraySpy::Calls[0].second.hWnd, wnd);
+    EXPECT_STREQ(TraySpy::Calls[0].second.szTip, L"左键双击弹出或右键");
+    EXPECT_TRUE(back.IsBarIcon());
+    EXPECT_TRUE(TrayIconShown(wnd));
+    ::SendMessageW(wnd, WM_BARICON, 0, WM_LBUTTONDOWN);
+
+    // Refused: no icon yet, the window hidden all the same; the next taskbar takes it.
+    TraySpy::RefuseAdd = true;
+    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+    TraySpy::RefuseAdd = false;
+    EXPECT_FALSE(::IsWindowVisible(wnd));
+    EXPECT_FALSE(back.IsBarIcon());
+    EXPECT_FALSE(TrayIconShown(wnd));
+    ::SendMessageW(wnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(back.IsBarIcon());
+    EXPECT_TRUE(TrayIconShown(wnd));
+    ::SendMessageW(wnd, WM_BARICON, 0, WM_LBUTTONDOWN);
+    EXPECT_TRUE(::IsWindowVisible(wnd));
+    EXPECT_FALSE(back.IsBarIcon());
+
+    TraySpy::Calls.clear();
+    ::SendMessageW(wnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(TraySpy::Calls.empty()) << "back from the tray";
 }
 
 TEST_F(FormBackTest, TheTrayMenuTakesTheForegroundAndPostsANullMessageThroughTheClassLibrary) {

@@ -42,10 +42,12 @@ class FakeActiveObject : public test::InPlaceObjectStub {
 public:
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override {
         keys.push_back(msg->wParam);
+        downs += msg->message == WM_KEYDOWN;
         return answer;
     }
     HRESULT answer = S_OK;
     std::vector<WPARAM> keys;
+    int downs = 0; // key-down messages among them
 };
 
 // A cache walk that waits inside its first step until the test lets it go on.
@@ -107,7 +109,6 @@ public:
     using TFormMain::FShellExecute;
     TestWB& Browser() const { return *static_cast<TestWB*>(NewFrame->hostedwb); }
 
-    IOleInPlaceActiveObject* active = nullptr; // null: the control's own
     const TInternetClientCalls* cache = nullptr;
     bool noTaskbar = false;      // the query fails
     std::optional<RECT> taskbar; // none: the system's answer
@@ -116,9 +117,6 @@ public:
 protected:
     TFrameWeb* MakeFrame(TComponent& owner) override {
         return TComponent::Create<TFrameWeb>(owner, test::MakeTestWB);
-    }
-    ComPtr<IOleInPlaceActiveObject> BrowserActiveObject() override {
-        return active ? ComPtr<IOleInPlaceActiveObject>(active) : TFormMain::BrowserActiveObject();
     }
     const TInternetClientCalls& CacheCalls() const noexcept override {
         return cache ? *cache : TFormMain::CacheCalls();
@@ -142,13 +140,15 @@ struct TrayRecorder {
     };
     static inline std::vector<Call> calls;
     static inline NOTIFYICONDATAW last{};
+    static inline bool refuse = false; // every call fails
     static BOOL WINAPI Record(DWORD message, PNOTIFYICONDATAW data) {
         calls.push_back({message, data->hWnd, ::IsWindowVisible(data->hWnd) != FALSE});
         last = *data;
-        return TRUE;
+        return !refuse;
     }
     TrayRecorder() : saved(TrayIconCalls()) {
         calls.clear();
+        refuse = false;
         TrayIconCalls().ShellNotifyIcon = &Record;
     }
     ~TrayRecorder() { TrayIconCalls() = saved; }
@@ -310,7 +310,7 @@ TEST_F(GameWindow, MaximizeTogglesBetweenTheWorkAreaAndTheCentredDesignedSize) {
     EXPECT_TRUE(::IsZoomed(wnd));
 }
 
-TEST_F(GameWindow, TheMaximizedSizeLeavesOutTheTaskbarAndKeepsTheSystemsWithoutOne) {
+TEST_F(GameWindow, TheMaximizedSizeLeavesOutTheTaskbarAtItsEdgeAndKeepsTheSystemsWithoutOne) {
     const auto ask = [&] {
         MINMAXINFO info{};
         info.ptMaxSize = {111, 222};
@@ -324,16 +324,34 @@ TEST_F(GameWindow, TheMaximizedSizeLeavesOutTheTaskbarAndKeepsTheSystemsWithoutO
     EXPECT_EQ(info.ptMaxPosition.x, 0);
     EXPECT_EQ(info.ptMaxPosition.y, 0);
 
-    form->taskbar = RECT{0, ScreenHeight() - 40, ScreenWidth(), ScreenHeight()};
-    info = ask();
-    ASSERT_TRUE(form->askedTaskbar);
-    EXPECT_EQ(form->askedTaskbar->cbSize, test::RecordSize(36, sizeof(APPBARDATA)));
-    EXPECT_EQ(form->askedTaskbar->hWnd, nullptr);
-    EXPECT_EQ(form->askedTaskbar->rc.bottom, 0);
-    EXPECT_EQ(info.ptMaxSize.x, ScreenWidth());
-    EXPECT_EQ(info.ptMaxSize.y, ScreenHeight() - 40);
-    EXPECT_EQ(info.ptMaxPosition.x, 0);
-    EXPECT_EQ(info.ptMaxPosition.y, 0);
+    // The edge the taskbar is docked at, told by its rectangle: its height is left out for one
+    // at the top or bottom, its width for one at the left or right, and the window starts
+    // beside it.
+    const int w = ScreenWidth(), h = ScreenHeight();
+    const struct {
+        const char* edge;
+        RECT taskbar;
+        POINT size, position;
+    } cases[] = {
+        {"bottom", {0, h - 40, w, h}, {w, h - 40}, {0, 0}},
+        {"top", {0, 0, w, 40}, {w, h - 40}, {0, 40}},
+        {"left", {0, 0, 60, h}, {w - 60, h}, {60, 0}},
+        {"right", {w - 60, 0, w, h}, {w - 60, h}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.edge);
+        form->taskbar = c.taskbar;
+        form->askedTaskbar.reset();
+        info = ask();
+        ASSERT_TRUE(form->askedTaskbar);
+        EXPECT_EQ(form->askedTaskbar->cbSize, test::RecordSize(36, sizeof(APPBARDATA)));
+        EXPECT_EQ(form->askedTaskbar->hWnd, nullptr);
+        EXPECT_EQ(form->askedTaskbar->rc.bottom, 0);
+        EXPECT_EQ(info.ptMaxSize.x, c.size.x);
+        EXPECT_EQ(info.ptMaxSize.y, c.size.y);
+        EXPECT_EQ(info.ptMaxPosition.x, c.position.x);
+        EXPECT_EQ(info.ptMaxPosition.y, c.position.y);
+    }
 
     // No taskbar to ask: the system's values stay.
     form->noTaskbar = true;
@@ -430,19 +448,6 @@ struct PageWatch {
     std::vector<std::pair<UINT, WPARAM>> passed;
 };
 
-// The thread's keyboard state as GetKeyState sees it, restored afterwards.
-struct CtrlHeld {
-    CtrlHeld() {
-        ::GetKeyboardState(saved);
-        BYTE keys[256];
-        ::GetKeyboardState(keys);
-        keys[VK_CONTROL] = keys[VK_LCONTROL] = 0x80;
-        ::SetKeyboardState(keys);
-    }
-    ~CtrlHeld() { ::SetKeyboardState(saved); }
-    BYTE saved[256];
-};
-
 class PageRouting : public GameWindow {
 protected:
     void SetUp() override {
@@ -486,7 +491,7 @@ TEST_F(PageRouting, ChosenKeysGoToTheBrowsersAcceleratorsAndReachThePageOnce) {
     }
     {
         // Ctrl is read from the keyboard state, which a posted key does not change.
-        CtrlHeld ctrl;
+        const test::KeyState ctrl(true, false);
         page->Post(WM_KEYDOWN, 'A', 0);
         EXPECT_EQ(page->Reached(WM_KEYDOWN), 1);
         EXPECT_FALSE(page->Passed(WM_KEYDOWN));
@@ -494,37 +499,76 @@ TEST_F(PageRouting, ChosenKeysGoToTheBrowsersAcceleratorsAndReachThePageOnce) {
 
     // An in-place object that takes the key: it never reaches the page.
     FakeActiveObject active;
-    form->active = &active;
+    TestWB& browser = form->Browser();
+    browser.activeObject = &active;
     page->Post(WM_KEYDOWN, VK_BACK, 0);
     EXPECT_EQ(active.keys, std::vector<WPARAM>{VK_BACK});
     EXPECT_EQ(page->Reached(WM_KEYDOWN), 0);
     EXPECT_FALSE(page->Passed(WM_KEYDOWN));
+    // A key the game window leaves alone is offered the ordinary way, by the class library.
+    active.keys.clear();
     page->Post(WM_KEYDOWN, 'A', 0);
-    EXPECT_EQ(active.keys, std::vector<WPARAM>{VK_BACK});
+    EXPECT_TRUE(page->Passed(WM_KEYDOWN));
+    EXPECT_EQ(active.keys, std::vector<WPARAM>{'A'});
+    EXPECT_EQ(page->Reached(WM_KEYDOWN), 0);
 
-    // A failing in-place object, or a busy browser, or one that cannot say: the ordinary way.
+    // A failing in-place object: the page gets the key from the game window at once; the key
+    // and the character it makes are each asked once.
+    active.keys.clear();
     active.answer = E_FAIL;
     page->Post(WM_KEYDOWN, VK_TAB, 0);
-    EXPECT_TRUE(page->Passed(WM_KEYDOWN));
+    EXPECT_FALSE(page->Passed(WM_KEYDOWN));
+    EXPECT_EQ(page->Reached(WM_KEYDOWN), 1);
+    EXPECT_EQ(active.keys, (std::vector<WPARAM>{VK_TAB, VK_TAB}));
+
+    // A busy browser, or one that cannot say: the ordinary way.
     active.answer = S_OK;
-    form->Browser().busy = true;
-    page->Post(WM_KEYDOWN, VK_TAB, 0);
-    EXPECT_TRUE(page->Passed(WM_KEYDOWN));
-    form->Browser().busy = false;
-    form->Browser().busyFails = true;
-    page->Post(WM_KEYDOWN, VK_TAB, 0);
-    EXPECT_TRUE(page->Passed(WM_KEYDOWN));
-    form->Browser().busyFails = false;
-    // The failing answer was asked for Tab and for the character it made.
-    EXPECT_EQ(active.keys, (std::vector<WPARAM>{VK_BACK, VK_TAB, VK_TAB}));
+    for (bool* state : {&browser.busy, &browser.busyFails}) {
+        active.keys.clear();
+        *state = true;
+        page->Post(WM_KEYDOWN, VK_TAB, 0);
+        *state = false;
+        EXPECT_TRUE(page->Passed(WM_KEYDOWN));
+        EXPECT_EQ(active.keys, std::vector<WPARAM>{VK_TAB});
+    }
 
     // Keys of windows outside the browser are not looked at.
-    FakeActiveObject other;
-    form->active = &other;
+    active.keys.clear();
     ::PostMessageW(form->Panel1->Handle(), WM_KEYDOWN, VK_BACK, 0);
     Application->ProcessMessages();
-    EXPECT_TRUE(other.keys.empty());
-    form->active = nullptr;
+    EXPECT_TRUE(active.keys.empty());
+    browser.activeObject = nullptr;
+}
+
+// The modifiers really held: each key is offered to the in-place object once, whatever it
+// answers, and reaches the page once unless the object took it.
+TEST_F(PageRouting, TabEnterAndTheCtrlKeysAreEachOfferedOnce) {
+    FakeActiveObject active;
+    form->Browser().activeObject = &active;
+    const struct {
+        const char* name;
+        WPARAM vk;
+        bool ctrl, shift;
+    } cases[] = {
+        {"Tab", VK_TAB, false, false},      {"Shift+Tab", VK_TAB, false, true},
+        {"Enter", VK_RETURN, false, false}, {"Ctrl+C", 'C', true, false},
+        {"Ctrl+V", 'V', true, false},       {"Ctrl+X", 'X', true, false},
+        {"Ctrl+A", 'A', true, false},
+    };
+    for (const HRESULT answer : {S_OK, S_FALSE, E_FAIL}) {
+        active.answer = answer;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " answered " + std::to_string(answer));
+            active.downs = 0;
+            {
+                const test::KeyState held(c.ctrl, c.shift);
+                page->Post(WM_KEYDOWN, c.vk, 0);
+            }
+            EXPECT_EQ(active.downs, 1);
+            EXPECT_EQ(page->Reached(WM_KEYDOWN), answer == S_OK ? 0 : 1);
+        }
+    }
+    form->Browser().activeObject = nullptr;
 }
 
 TEST_F(PageRouting, ARightButtonDragBecomesThePageFunctionsWithTheClientPoint) {
@@ -628,6 +672,32 @@ TEST_F(GameWindow, TheBossKeyLeavesOnlyTheTrayIconWhichBringsTheWindowBackUnacti
     EXPECT_FALSE(tray.calls[5].visible);
     ASSERT_TRUE(LoopUntil([&] { return !::IsWindow(wnd); }));
     EXPECT_EQ(FormMain, nullptr);
+}
+
+// The shell made its taskbar again (without the old icons), or refused the icon before.
+TEST_F(GameWindow, ANewTaskbarGetsTheIconOfTheWindowInTheTrayAgain) {
+    const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    ASSERT_NE(taskbarCreated, 0u);
+    TrayRecorder tray;
+    ::SendMessageW(wnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(tray.calls.empty()) << "a shown window has no icon to add";
+
+    TrayRecorder::refuse = true;
+    form->imgBossKey->Click();
+    TrayRecorder::refuse = false;
+    EXPECT_FALSE(::IsWindowVisible(wnd));
+    ::SendMessageW(wnd, taskbarCreated, 0, 0);
+    ASSERT_EQ(tray.calls.size(), 2u);
+    EXPECT_EQ(tray.calls[1].message, DWORD{NIM_ADD});
+    EXPECT_EQ(tray.calls[1].wnd, wnd);
+    EXPECT_STREQ(tray.last.szTip, L"单击左键或右键");
+    EXPECT_EQ(tray.last.uCallbackMessage, WM_BARICON);
+
+    ::SendMessageW(wnd, WM_BARICON, 0, WM_LBUTTONDOWN);
+    EXPECT_TRUE(::IsWindowVisible(wnd));
+    tray.calls.clear();
+    ::SendMessageW(wnd, taskbarCreated, 0, 0);
+    EXPECT_TRUE(tray.calls.empty()) << "back from the tray";
 }
 
 TEST_F(GameWindow, TheTrayIconGoesWithTheWindow) {

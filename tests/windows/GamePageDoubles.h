@@ -83,6 +83,7 @@ public:
     bool busyFails = false;
     std::wstring location;
     IDispatch* document = nullptr;
+    IOleInPlaceActiveObject* activeObject = nullptr; // null: the control's own
 
     [[nodiscard]] bool Busy() const override {
         if (busyFails) throw EOleSysError(E_FAIL);
@@ -91,6 +92,12 @@ public:
     [[nodiscard]] std::wstring LocationURL() const override { return location; }
     [[nodiscard]] ComPtr<IDispatch> Document() const override {
         return ComPtr<IDispatch>(document);
+    }
+
+protected:
+    [[nodiscard]] ComPtr<IOleInPlaceActiveObject> ControlActiveObject() const noexcept override {
+        return activeObject ? ComPtr<IOleInPlaceActiveObject>(activeObject)
+                            : THostedWB::ControlActiveObject();
     }
 };
 
