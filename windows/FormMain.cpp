@@ -284,6 +284,9 @@ void TFormMain::FormClose(TObject*, TCloseAction& Action) {
     Action = TCloseAction::caFree;
     if (FormLogin) FormLogin->Show();
     if (FormBack) FormBack->Show();
+    // The background's show activated it, but the page to type into is the login window's: its
+    // activation gives the page the focus.
+    if (FormLogin && FormLogin->Visible()) ::SetActiveWindow(FormLogin->Handle());
     if (FormMain == this) FormMain = nullptr;
 }
 

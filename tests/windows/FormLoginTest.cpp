@@ -451,6 +451,9 @@ TEST_F(FormLoginTest,
     FormMain->Close();
     EXPECT_TRUE(WaitUntil([] { return FormMain == nullptr; }));
     EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+    // The background window is shown with it, but the page to type into is the login window's.
+    EXPECT_TRUE(::IsWindowVisible(FormBack->Handle()));
+    EXPECT_EQ(::GetActiveWindow(), f.Handle());
 }
 
 TEST_F(FormLoginTest, EveryFailedLoadShowsTheErrorAndRetriesFiveSecondsLater) {
