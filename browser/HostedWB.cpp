@@ -322,6 +322,29 @@ bool THostedWB::WaitWhileBusy(DWORD TimeOut) {
     return RunWaitLoop(TimeOut, [this] { return Busy(); });
 }
 
+// --- document -----------------------------------------------------------------------------------
+
+ComPtr<IHTMLDocument2> THostedWB::GetDocument() {
+    (void)Wait(0);
+    ComPtr<IHTMLDocument2> doc;
+    return DocumentLoaded(doc) ? doc : nullptr;
+}
+
+HRESULT THostedWB::SaveToFile(const std::wstring& FileName) {
+    try {
+        (void)Wait(0);
+        const auto persist = Document().as<IPersistFile>();
+        if (!persist) return S_FALSE;
+        return persist->Save(FileName.c_str(), FALSE);
+    } catch (const EOleSysError& e) {
+        return e.ErrorCode();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return E_FAIL;
+    }
+}
+
 // --- properties ---------------------------------------------------------------------------------
 
 void THostedWB::SetSilent(bool value) {

@@ -6,6 +6,7 @@
 
 #include "browser/HostedWBOptions.h"
 #include "browser/HwbCore.h"
+#include "browser/ToolHost.h"
 #include "classlib/MemoryStream.h"
 
 #include <windows.h>
@@ -39,13 +40,20 @@ using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 // The command identifiers of the context-menu items, in TIEPopupMenuItem order.
 inline constexpr DWORD kMenuCommandTable[17] = {2282, 2283, 2263, 2264, 2265, 2278, 31,   26,  2266,
                                                 2261, 2292, 2300, 2139, 28,   27,   2137, 2136};
-// The command group of the document's own commands, for InvokeCMD (index 1; index 0 is none).
-inline constexpr GUID kMshtmlCommandGroup = {
-    0xED016940, 0xBD5B, 0x11CF, {0xBA, 0x4E, 0x00, 0xC0, 0x4F, 0xD7, 0x08, 0x16}};
-
-class THostedWB : public TCustomHostedWB, public IInternetProtocol {
+class THostedWB : public TCustomHostedWB, public IInternetProtocol, public TBrowserToolHost {
 public:
     explicit THostedWB(TComponent* owner);
+
+    // The tool host. One override serves both bases, so a test's document or automation object
+    // reaches the tools as well.
+    [[nodiscard]] ComPtr<IDispatch> Document() const override { return THWB::Document(); }
+    [[nodiscard]] ComPtr<IDispatch> Application() const override { return THWB::Application(); }
+    [[nodiscard]] IWebBrowser2* Browser() const override { return DefaultInterface(); }
+    [[nodiscard]] std::wstring LocationURL() const override { return THWB::LocationURL(); }
+    [[nodiscard]] std::wstring LocationName() const override { return THWB::LocationName(); }
+    [[nodiscard]] HWND HostWindow() const override { return HandleIfAllocated(); }
+    [[nodiscard]] int HostWidth() const override { return Width(); }
+    [[nodiscard]] int HostHeight() const override { return Height(); }
 
     // Applies the option objects and installs the hooks; the window calls it once its window
     // and layout values exist (there is no load-complete notification here).
@@ -61,12 +69,12 @@ public:
     // Empties the WinINet URL cache; touches no field, so any thread may call it.
     static void ClearCache() noexcept;
     // Pump until the page is complete; false when stopped, cancelled or timed out (0: no limit).
-    bool Wait(DWORD TimeOut);
+    bool Wait(DWORD TimeOut) override;
     // Pump while the control is busy; the same endings.
     bool WaitWhileBusy(DWORD TimeOut);
     // Navigates (an existing folder as a file URL); a blank URL does nothing. With a time-out,
     // waits for the page. Never raises: false when the control refuses the navigation.
-    bool Go(const std::wstring& Url, DWORD TimeOut);
+    bool Go(const std::wstring& Url, DWORD TimeOut) override;
     // Navigates to "about:blank"; with bWait, then waits without a time-out.
     void AssignEmptyDocument(bool bWait);
     // Loads markup as the document (each line ended by a line break, in Encoding()); asks for an
@@ -76,6 +84,10 @@ public:
     HRESULT LoadFromStrings(const std::vector<std::wstring>& AStrings, bool AddHtmlTags);
     // AStream is rewound and stays the caller's: the document cannot read it after the load.
     HRESULT LoadFromStream(TMemoryStream& AStream);
+    // After a wait without time-out: the HTML document, else empty.
+    [[nodiscard]] ComPtr<IHTMLDocument2> GetDocument();
+    // After a wait without time-out: the document saved to the file (not remembered as its file).
+    HRESULT SaveToFile(const std::wstring& FileName) override;
 
     // Published properties with code behind them.
     void SetSilent(bool value);

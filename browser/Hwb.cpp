@@ -8,6 +8,7 @@ namespace {
 
 constexpr DISPID kApplication = 200;
 constexpr DISPID kDocument = 203;
+constexpr DISPID kLocationName = 210;
 constexpr DISPID kLocationURL = 211;
 constexpr DISPID kBusy = 212;
 constexpr DISPID kSilent = 551;
@@ -91,6 +92,10 @@ ComPtr<IDispatch> THWB::Document() const {
 
 std::wstring THWB::LocationURL() const {
     return VariantToString(GetProperty(kLocationURL).get());
+}
+
+std::wstring THWB::LocationName() const {
+    return VariantToString(GetProperty(kLocationName).get());
 }
 
 bool THWB::Busy() const {

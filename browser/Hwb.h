@@ -37,11 +37,12 @@ public:
     void Navigate(const std::wstring& URL);
     void Refresh();
 
-    [[nodiscard]] ComPtr<IDispatch> Application() const;
-    // Virtual: the seam where tests put a document, a location or a busy state that this
-    // platform's control never has.
+    // Virtual: the seam where tests put an automation object, a document, a location or a busy
+    // state that this platform's control never has.
+    [[nodiscard]] virtual ComPtr<IDispatch> Application() const;
     [[nodiscard]] virtual ComPtr<IDispatch> Document() const;
     [[nodiscard]] virtual std::wstring LocationURL() const;
+    [[nodiscard]] virtual std::wstring LocationName() const;
     [[nodiscard]] virtual bool Busy() const;
     [[nodiscard]] bool Silent() const;
     void SetSilent(bool value);

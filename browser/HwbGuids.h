@@ -12,6 +12,8 @@ inline constexpr GUID CGID_DocHostCommandHandler = {
 // The platform headers declare this group but no library defines it.
 inline constexpr GUID CGID_MSHTML = {
     0xDE4BA900, 0x59CA, 0x11CF, {0x95, 0x92, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+// The browser's own command group: its find, source and Internet options commands, and the
+// document commands asked for with a group.
 inline constexpr GUID CGID_IWebBrowser = {
     0xED016940, 0xBD5B, 0x11CF, {0xBA, 0x4E, 0x00, 0xC0, 0x4F, 0xD7, 0x08, 0x16}};
 

@@ -1,0 +1,57 @@
+// What the browser tool routines ask of the component they work for: its document, automation
+// object and control, where it is, and its own waiting, navigation and saving. The component is
+// one such host; a test hands the tools another.
+#pragma once
+
+#include "classlib/ComPtr.h"
+
+#include <windows.h>
+#include <exdisp.h>
+#include <mshtml.h>
+
+#include <string>
+
+namespace tn {
+
+class TBrowserToolHost {
+public:
+    // The control's document (dispatch property 203); empty while there is none.
+    [[nodiscard]] virtual ComPtr<IDispatch> Document() const = 0;
+    // The control's automation object (dispatch property 200).
+    [[nodiscard]] virtual ComPtr<IDispatch> Application() const = 0;
+    // The control's own interface (borrowed); null without a control.
+    [[nodiscard]] virtual IWebBrowser2* Browser() const = 0;
+    [[nodiscard]] virtual std::wstring LocationURL() const = 0;  // 211
+    [[nodiscard]] virtual std::wstring LocationName() const = 0; // 210
+    // The host's own window; null while it has none.
+    [[nodiscard]] virtual HWND HostWindow() const = 0;
+    [[nodiscard]] virtual int HostWidth() const = 0;
+    [[nodiscard]] virtual int HostHeight() const = 0;
+    // Waits for the page (0: no limit); false when stopped, cancelled or timed out.
+    virtual bool Wait(DWORD TimeOut) = 0;
+    // Navigates, waiting for the page when a time-out is given; false when refused.
+    virtual bool Go(const std::wstring& Url, DWORD TimeOut) = 0;
+    // Saves the document to the file: S_OK, S_FALSE without a document that saves to files, else
+    // the failing code. Never raises.
+    virtual HRESULT SaveToFile(const std::wstring& FileName) = 0;
+
+    // A document is there and it is an HTML document.
+    [[nodiscard]] bool DocumentLoaded() const {
+        ComPtr<IHTMLDocument2> doc;
+        return DocumentLoaded(doc);
+    }
+    // The same, handing out the document (empty when false).
+    bool DocumentLoaded(ComPtr<IHTMLDocument2>& Doc2) const {
+        Doc2.reset();
+        Doc2 = Document().as<IHTMLDocument2>();
+        return static_cast<bool>(Doc2);
+    }
+
+protected:
+    TBrowserToolHost() = default;
+    TBrowserToolHost(const TBrowserToolHost&) = default;
+    TBrowserToolHost& operator=(const TBrowserToolHost&) = default;
+    ~TBrowserToolHost() = default;
+};
+
+} // namespace tn
