@@ -5,8 +5,8 @@
 
 #include "browser/HwbControl.h"
 #include "browser/HwbUtils.h"
-#include "browser/ProxyOptions.h"
-#include "browser/StoredSettings.h"
+#include "browser/tools/ProxyOptions.h"
+#include "browser/tools/StoredSettings.h"
 #include "classlib/Fpu.h"
 
 namespace tn {

@@ -6,7 +6,7 @@
 
 #include "browser/HostedWBOptions.h"
 #include "browser/HwbCore.h"
-#include "browser/ToolHost.h"
+#include "browser/tools/ToolHost.h"
 #include "classlib/MemoryStream.h"
 
 #include <windows.h>

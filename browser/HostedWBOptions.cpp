@@ -1,7 +1,7 @@
 #include "browser/HostedWBOptions.h"
 
 #include "browser/BrowserModule.h"
-#include "browser/ProxyOptions.h"
+#include "browser/tools/ProxyOptions.h"
 #include "classlib/Fpu.h"
 
 namespace tn {

@@ -3,7 +3,7 @@
 // game page, and the thread that empties the browser's URL cache.
 #pragma once
 
-#include "browser/UrlCache.h"
+#include "browser/tools/UrlCache.h"
 #include "classlib/Application.h"
 #include "classlib/Forms.h"
 #include "classlib/Menus.h"

@@ -2,7 +2,7 @@
 // waits, navigations and saves.
 #pragma once
 
-#include "browser/ToolHost.h"
+#include "browser/tools/ToolHost.h"
 
 #include <string>
 #include <utility>

@@ -4,7 +4,7 @@
 // it or raises the conversion error; the protocol test ignores ASCII case and finds a prefix
 // anywhere.
 #include "FuzzSupport.h"
-#include "browser/UrlText.h"
+#include "browser/tools/UrlText.h"
 
 #include <algorithm>
 #include <cstring>

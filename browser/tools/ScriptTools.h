@@ -3,7 +3,7 @@
 // window, text as a byte array for post data, and the wait for the host's document.
 #pragma once
 
-#include "browser/ToolHost.h"
+#include "browser/tools/ToolHost.h"
 #include "classlib/ComPtr.h"
 
 #include <windows.h>

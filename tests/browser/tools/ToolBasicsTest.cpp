@@ -1,5 +1,5 @@
 // The version test, the HTML-document test and the certificate import.
-#include "browser/ToolBasics.h"
+#include "browser/tools/ToolBasics.h"
 
 #include "classlib/Handles.h"
 #include "classlib/MemoryStream.h"

@@ -1,5 +1,5 @@
 // The cache walks, the typed-address list, the URL history and the online state.
-#include "browser/UrlCache.h"
+#include "browser/tools/UrlCache.h"
 
 #include "classlib/ComPtr.h"
 #include "classlib/Registry.h"

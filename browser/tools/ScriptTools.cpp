@@ -1,7 +1,7 @@
-#include "browser/ScriptTools.h"
+#include "browser/tools/ScriptTools.h"
 
 #include "browser/HwbGuids.h"
-#include "browser/ToolBasics.h"
+#include "browser/tools/ToolBasics.h"
 
 #include <docobj.h>
 

@@ -1,5 +1,5 @@
 // URL percent-encoding, decoding and the known-protocol test.
-#include "browser/UrlText.h"
+#include "browser/tools/UrlText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "browser/UrlText.h"
+#include "browser/tools/UrlText.h"
 
 #include <algorithm>
 #include <array>

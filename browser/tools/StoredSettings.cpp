@@ -1,4 +1,4 @@
-#include "browser/StoredSettings.h"
+#include "browser/tools/StoredSettings.h"
 
 #include "classlib/FileUtil.h"
 #include "classlib/Registry.h"

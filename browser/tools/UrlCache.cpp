@@ -1,4 +1,4 @@
-#include "browser/UrlCache.h"
+#include "browser/tools/UrlCache.h"
 
 #include "classlib/ComPtr.h"
 #include "classlib/Registry.h"

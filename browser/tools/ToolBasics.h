@@ -2,7 +2,7 @@
 // the certificate import, and (from UrlText.h) the URL text rules.
 #pragma once
 
-#include "browser/UrlText.h"
+#include "browser/tools/UrlText.h"
 
 #include <windows.h>
 #include <unknwn.h>

@@ -1,4 +1,4 @@
-#include "browser/Downloads.h"
+#include "browser/tools/Downloads.h"
 
 namespace tn {
 

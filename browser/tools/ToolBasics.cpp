@@ -1,4 +1,4 @@
-#include "browser/ToolBasics.h"
+#include "browser/tools/ToolBasics.h"
 
 #include "classlib/FileUtil.h"
 #include "classlib/MemoryStream.h"

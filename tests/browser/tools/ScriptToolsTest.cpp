@@ -1,9 +1,9 @@
 // The tools' host as the component is one (the real control never has a document here), the
 // script and command helpers through the page doubles, the byte array of post data, and
 // downloads from the stand-in server.
-#include "browser/Downloads.h"
+#include "browser/tools/Downloads.h"
 #include "browser/HostedWB.h"
-#include "browser/ScriptTools.h"
+#include "browser/tools/ScriptTools.h"
 
 #include "classlib/Forms.h"
 #include "tests/browser/FakeBrowser.h"

@@ -1,4 +1,4 @@
-#include "browser/ProxyOptions.h"
+#include "browser/tools/ProxyOptions.h"
 
 #include "classlib/Dialogs.h"
 
