@@ -1,5 +1,8 @@
 #include "classlib/Graphics.h"
 
+#include "classlib/Jpeg.h"
+#include "classlib/MemoryStream.h"
+
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -371,6 +374,41 @@ void TBitmap::LoadFromBytes(const std::uint8_t* data, std::size_t size) {
     Changed();
 }
 
+void TBitmap::SaveToStream(TMemoryStream& stream) const {
+    // The file's records have no pointer-sized field: the same bytes on every build.
+    static_assert(sizeof(BITMAPFILEHEADER) == 14 && sizeof(BITMAPINFOHEADER) == 40);
+    if (Empty()) throw EInvalidGraphic("an empty bitmap has no file form");
+    const std::size_t stride = std::size_t(FWidth) * 4;
+    const std::size_t pixels = stride * std::size_t(FHeight); // below 2^28 by the size bound
+    constexpr DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42; // "BM"
+    file.bfSize = headers + static_cast<DWORD>(pixels);
+    file.bfOffBits = headers;
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof(BITMAPINFOHEADER);
+    info.biWidth = FWidth;
+    info.biHeight = FHeight; // bottom-up, as every reader takes it
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    info.biSizeImage = static_cast<DWORD>(pixels);
+    std::vector<std::uint8_t> bytes(headers + pixels);
+    std::memcpy(bytes.data(), &file, sizeof file);
+    std::memcpy(bytes.data() + sizeof file, &info, sizeof info);
+    ::GdiFlush();
+    for (int y = 0; y < FHeight; ++y)
+        std::memcpy(bytes.data() + headers + std::size_t(FHeight - 1 - y) * stride,
+                    FBits + std::size_t(y) * stride, stride);
+    stream.Write(bytes.data(), bytes.size());
+}
+
+void TBitmap::SaveToFile(const std::wstring& path) const {
+    TMemoryStream stream;
+    SaveToStream(stream);
+    stream.SaveToFile(path);
+}
+
 // --- TPngImage -----------------------------------------------------------------------------------
 
 void TPngImage::Draw(TCanvas& canvas, const RECT& r, BYTE opacity) const {
@@ -455,6 +493,8 @@ void TPicture::LoadFromBytes(const std::uint8_t* data, std::size_t size) {
     std::unique_ptr<TGraphic> g;
     if (png::HasSignature(data, size))
         g = std::make_unique<TPngImage>();
+    else if (HasJpegSignature(data, size))
+        g = std::make_unique<TJPEGImage>();
     else if (size >= 2 && data[0] == 'B' && data[1] == 'M')
         g = std::make_unique<TBitmap>();
     else

@@ -16,6 +16,8 @@
 
 namespace tn {
 
+class TMemoryStream;
+
 // 0x00BBGGRR, or a system colour (high bit set, low byte the COLOR_* index).
 using TColor = std::uint32_t;
 inline constexpr TColor clBlack = 0x000000, clWhite = 0xFFFFFF, clYellow = 0x00FFFF,
@@ -191,6 +193,12 @@ public:
     [[nodiscard]] std::unique_ptr<TGraphic> Clone() const override;
     // Uncompressed BMP files of 1 to 32 bits per pixel.
     void LoadFromBytes(const std::uint8_t* data, std::size_t size) override;
+    // A Windows bitmap file of 32 bits per pixel, rows bottom-up, written at the stream's
+    // position. Raises EInvalidGraphic for an empty bitmap.
+    void SaveToStream(TMemoryStream& stream) const;
+    // The same as a file, which is replaced. Raises EInvalidGraphic, and EFileError when the file
+    // cannot be written.
+    void SaveToFile(const std::wstring& path) const;
 
 private:
     void Release() noexcept;
@@ -245,7 +253,7 @@ public:
     // The graphic as a bitmap; a graphic of another kind is replaced by an empty bitmap first.
     [[nodiscard]] TBitmap& Bitmap();
 
-    // PNG or BMP, told apart by their first bytes; EInvalidGraphic when neither or corrupt.
+    // PNG, JPEG or BMP, told apart by their first bytes; EInvalidGraphic when none or corrupt.
     void LoadFromBytes(const std::uint8_t* data, std::size_t size);
     void LoadFromFile(const std::wstring& path);
     // An RCDATA resource of the module (the executable when module is null).

@@ -1,6 +1,8 @@
 #include "classlib/Graphics.h"
 
+#include "classlib/MemoryStream.h"
 #include "tests/classlib/PngFixtures.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -146,6 +148,55 @@ TEST(Picture, BitmapDrawsOpaqueOrWithItsBottomLeftColourTransparent) {
     keyed.Canvas().Draw(0, 0, *pic.Graphic());
     ExpectNear(Pixel(keyed, 0, 1), {255, 255, 255}, 0);
     ExpectNear(Pixel(keyed, 0, 0), {0, 0, 255}, 0);
+}
+
+std::uint32_t Le32At(const Bytes& b, std::size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24;
+}
+
+TEST(Picture, BitmapFileIs32BitBottomUpAndReadsBackExactly) {
+    TBitmap b;
+    b.SetSize(3, 2);
+    ::GdiFlush();
+    for (int i = 0; i < 3 * 2 * 4; ++i)
+        b.Bits()[i] = static_cast<std::uint8_t>(10 * i + 1);
+    TMemoryStream stream;
+    stream.Write("x", 1); // written at the position, after what is there
+    b.SaveToStream(stream);
+    const Bytes file(stream.Bytes().begin() + 1, stream.Bytes().end());
+
+    ASSERT_EQ(file.size(), 54u + 24u);
+    EXPECT_EQ(file[0], 'B');
+    EXPECT_EQ(file[1], 'M');
+    EXPECT_EQ(Le32At(file, 2), 78u);  // file size
+    EXPECT_EQ(Le32At(file, 10), 54u); // pixel offset
+    EXPECT_EQ(Le32At(file, 14), 40u); // information header
+    EXPECT_EQ(Le32At(file, 18), 3u);
+    EXPECT_EQ(Le32At(file, 22), 2u);             // positive: bottom-up
+    EXPECT_EQ(Le32At(file, 26), 1u | 32u << 16); // planes, bits per pixel
+    EXPECT_EQ(Le32At(file, 30), 0u);             // uncompressed
+    EXPECT_EQ(Le32At(file, 34), 24u);
+    // The bottom row first.
+    EXPECT_EQ(Bytes(file.begin() + 54, file.begin() + 66), Bytes(b.Bits() + 12, b.Bits() + 24));
+    EXPECT_EQ(Bytes(file.begin() + 66, file.end()), Bytes(b.Bits(), b.Bits() + 12));
+
+    TBitmap back;
+    back.LoadFromBytes(file.data(), file.size());
+    ASSERT_EQ(back.Width(), 3);
+    ASSERT_EQ(back.Height(), 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            const auto p = Pixel(b, x, y);
+            ExpectNear(Pixel(back, x, y), {p[0], p[1], p[2]}, 0);
+        }
+
+    const tn::testing::TempDir dir;
+    b.SaveToFile(dir.File(L"shot.bmp"));
+    EXPECT_EQ(tn::testing::ReadFileBytes(dir.File(L"shot.bmp")),
+              std::string(file.begin(), file.end()));
+    EXPECT_THROW(b.SaveToFile(dir.File(L"missing\\shot.bmp")), EFileError);
+    EXPECT_THROW(TBitmap().SaveToStream(stream), EInvalidGraphic);
+    EXPECT_EQ(stream.Size(), 1u + 78u);
 }
 
 TEST(Canvas, TextIsMeasuredWithTheFontAndDrawnInItsColour) {
