@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace tn {
 
@@ -53,6 +54,13 @@ void TApplication::Initialize() {
 void TApplication::SetTitle(const std::wstring& title) {
     FTitle = title;
     if (FHandle) ::SetWindowTextW(FHandle, FTitle.c_str());
+}
+
+void TApplication::SetIcon(HICON icon) noexcept {
+    UniqueIcon copy(icon ? ::CopyIcon(icon) : nullptr);
+    FIcon = copy ? copy.get() : ::LoadIconW(nullptr, IDI_APPLICATION);
+    if (FHandle) ::SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon));
+    FOwnedIcon = std::move(copy); // the previous copy goes once the window shows this one
 }
 
 LRESULT CALLBACK TApplication::WndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {

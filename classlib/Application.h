@@ -4,6 +4,7 @@
 #pragma once
 
 #include "classlib/Component.h"
+#include "classlib/Handles.h"
 
 #include <windows.h>
 
@@ -39,6 +40,9 @@ public:
     bool MainFormOnTaskBar = false;
     // The executable's icon (resource "MAINICON"), loaded by Initialize.
     [[nodiscard]] HICON Icon() const noexcept { return FIcon; }
+    // The icon becomes a copy of icon (the caller keeps its own), shown by the application
+    // window; null, or an icon that cannot be copied, gives the system's default icon.
+    void SetIcon(HICON icon) noexcept;
 
     // Creates a form owned by the application; the first one becomes the main form.
     template <typename T> T* CreateForm() {
@@ -94,6 +98,7 @@ private:
     TForm* FMainForm = nullptr;
     bool FCreatingMainForm = false;
     HICON FIcon = nullptr;
+    UniqueIcon FOwnedIcon; // the copy SetIcon made, when FIcon is one
     bool FTerminated = false;
     int FNextHook = 1;
     std::vector<std::pair<int, MainWindowHook>> FHooks;

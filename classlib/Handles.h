@@ -76,6 +76,13 @@ using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectTraits<HBITMAP>>;
 using UniqueFontHandle = UniqueHandle<HFONT, GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectTraits<HBRUSH>>;
 
+struct IconTraits { // LoadImage and CopyIcon icons, not the shared ones of LoadIcon
+    static HICON invalid() noexcept { return nullptr; }
+    static bool valid(HICON h) noexcept { return h != nullptr; }
+    static void close(HICON h) noexcept { ::DestroyIcon(h); }
+};
+using UniqueIcon = UniqueHandle<HICON, IconTraits>;
+
 struct MemDcTraits {
     static HDC invalid() noexcept { return nullptr; }
     static bool valid(HDC h) noexcept { return h != nullptr; }

@@ -1,6 +1,8 @@
 #include "browser/tools/StoredSettings.h"
 
+#include "classlib/Application.h"
 #include "classlib/FileUtil.h"
+#include "classlib/Forms.h"
 #include "classlib/Registry.h"
 #include "classlib/Text.h"
 
@@ -13,6 +15,13 @@ namespace tn {
 
 namespace {
 constexpr wchar_t kNavigatingKey[] = L"AppEvents\\Schemes\\Apps\\Explorer\\Navigating\\";
+constexpr wchar_t kStartPageKey[] = L"Software\\Microsoft\\Internet Explorer\\Main";
+constexpr wchar_t kLastVisitedPage[] = L"LastVisitedPage";
+
+// The application's own key of that name.
+std::wstring ApplicationKey(const wchar_t* name) {
+    return L"SOFTWARE\\" + Application->Title() + L"\\" + name;
+}
 } // namespace
 
 void SetNavigationSoundScheme(bool Disable) noexcept {
@@ -60,6 +69,81 @@ int MajorVersionOf(const std::wstring& version) noexcept {
     std::int32_t major = 0;
     if (!text::TryStrToInt(std::wstring_view(version).substr(0, dot), major)) return -1;
     return major;
+}
+
+void RestoreMainFormPlacement() noexcept {
+    try {
+        TForm* const form = Application->MainForm();
+        if (!form) return;
+        TRegistry reg(HKEY_LOCAL_MACHINE, KEY_READ);
+        if (!reg.OpenKeyReadOnly(ApplicationKey(L"FormSize"))) return;
+        form->SetLeft(reg.ReadInteger(L"Left"));
+        form->SetTop(reg.ReadInteger(L"Top"));
+        form->SetWidth(reg.ReadInteger(L"Width"));
+        form->SetHeight(reg.ReadInteger(L"Height"));
+        const std::int32_t state = reg.ReadInteger(L"WindowState");
+        if (state >= 0 && state <= 2) form->SetWindowState(static_cast<TWindowState>(state));
+    } catch (...) {
+        // A stored placement that cannot be read leaves the rest of the form as it is.
+    }
+}
+
+void SaveMainFormPlacement() noexcept {
+    try {
+        const TForm* const form = Application->MainForm();
+        if (!form) return;
+        TRegistry reg(HKEY_LOCAL_MACHINE);
+        if (!reg.OpenKey(ApplicationKey(L"FormSize"), true)) return;
+        reg.WriteInteger(L"Top", form->Top());
+        reg.WriteInteger(L"Left", form->Left());
+        reg.WriteInteger(L"Width", form->Width());
+        reg.WriteInteger(L"Height", form->Height());
+        reg.WriteInteger(L"WindowState", static_cast<std::int32_t>(form->WindowState()));
+    } catch (...) {
+        // Not stored: the next start keeps the designed placement.
+    }
+}
+
+void SetBrowserStartPage(const std::wstring& HomePage) noexcept {
+    try {
+        TRegistry reg(HKEY_CURRENT_USER);
+        if (reg.OpenKey(kStartPageKey, true)) reg.WriteString(L"Start Page", HomePage);
+    } catch (...) {
+        // The user's start page stays as it was.
+    }
+}
+
+bool ReadLastVisitedPage(std::wstring& LastVisitedPage) noexcept {
+    LastVisitedPage.clear();
+    try {
+        TRegistry reg(HKEY_LOCAL_MACHINE, KEY_READ);
+        if (!reg.OpenKeyReadOnly(ApplicationKey(L"WebPages"))) return false;
+        LastVisitedPage = reg.ReadString(kLastVisitedPage);
+        return !LastVisitedPage.empty() && LastVisitedPage.find(L'.') != std::wstring::npos;
+    } catch (...) {
+        return false; // a value that is no text: no page
+    }
+}
+
+bool WriteLastVisitedPage(const std::wstring& URL) noexcept {
+    try {
+        const std::wstring key = ApplicationKey(L"WebPages");
+        TRegistry reg(HKEY_LOCAL_MACHINE);
+        if (reg.OpenKey(key, false)) (void)reg.DeleteKey(key + L"\\" + kLastVisitedPage);
+        if (!reg.OpenKey(key, true)) return false;
+        reg.WriteString(kLastVisitedPage, URL);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void ShowVersionDialogCommand(HWND Window) noexcept {
+    (void)::SendMessageW(Window, WM_COMMAND, kVersionDialogCommand, 0);
+}
+
+void CreateShortcutCommand(HWND Window) noexcept {
+    (void)::SendMessageW(Window, WM_COMMAND, kDesktopShortcutCommand, 0);
 }
 
 int GetBrowserMajorVersion() noexcept {

@@ -863,6 +863,20 @@ TEST(ZModule, ShutdownPutsBackWhatTheComponentChangedThenTheControlWord) {
     BrowserModuleStartup();
     BrowserModuleShutdown({&ResetDouble, &SoundDouble});
     EXPECT_TRUE(ShutdownCalls.empty());
+
+    // A login-form write that went through, though its reload failed, is reset at the end.
+    ShutdownCalls.clear();
+    BrowserModuleStartup();
+    TProxySettings proxy;
+    proxy.Calls = &kProxyDouble;
+    ProxyRecorder::Reset();
+    ProxyRecorder::reloadFails = true;
+    EXPECT_FALSE(proxy.SetProxy(L"", L"proxy", L"user", L"word", 8080));
+    ASSERT_FALSE(ProxyRecorder::writes.empty());
+    EXPECT_EQ(ProxyRecorder::writes[0].values,
+              (Values{{kFlags, L"3"}, {kServer, L"proxy:8080"}, {kBypass, L"<local>"}}));
+    BrowserModuleShutdown({&ResetDouble, &SoundDouble});
+    EXPECT_EQ(ShutdownCalls, std::vector<std::string>{"proxy: session"});
     BrowserModuleStartup(); // for the application's teardown
 }
 

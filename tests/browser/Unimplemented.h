@@ -11,6 +11,7 @@
 #include <docobj.h>
 #include <exdisp.h>
 #include <mshtml.h>
+#include <urlmon.h>
 
 namespace tn::test {
 
@@ -1217,6 +1218,105 @@ public:
     }
     HRESULT STDMETHODCALLTYPE getElementsByTagName(BSTR /*v*/,
                                                    IHTMLElementCollection** /*pelColl*/) override {
+        return E_NOTIMPL;
+    }
+
+protected:
+    ~Unimplemented() = default;
+};
+
+template <> class Unimplemented<IInternetSecurityManager> : public IInternetSecurityManager {
+public:
+    HRESULT STDMETHODCALLTYPE SetSecuritySite(IInternetSecurityMgrSite* /*pSite*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetSecuritySite(IInternetSecurityMgrSite** /*ppSite*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE MapUrlToZone(LPCWSTR /*pwszUrl*/, DWORD* /*pdwZone*/,
+                                           DWORD /*dwFlags*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetSecurityId(LPCWSTR /*pwszUrl*/, BYTE* /*pbSecurityId*/,
+                                            DWORD* /*pcbSecurityId*/,
+                                            DWORD_PTR /*dwReserved*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ProcessUrlAction(LPCWSTR /*pwszUrl*/, DWORD /*dwAction*/,
+                                               BYTE* /*pPolicy*/, DWORD /*cbPolicy*/,
+                                               BYTE* /*pContext*/, DWORD /*cbContext*/,
+                                               DWORD /*dwFlags*/, DWORD /*dwReserved*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE QueryCustomPolicy(LPCWSTR /*pwszUrl*/, REFGUID /*guidKey*/,
+                                                BYTE** /*ppPolicy*/, DWORD* /*pcbPolicy*/,
+                                                BYTE* /*pContext*/, DWORD /*cbContext*/,
+                                                DWORD /*dwReserved*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetZoneMapping(DWORD /*dwZone*/, LPCWSTR /*lpszPattern*/,
+                                             DWORD /*dwFlags*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetZoneMappings(DWORD /*dwZone*/, IEnumString** /*ppenumString*/,
+                                              DWORD /*dwFlags*/) override {
+        return E_NOTIMPL;
+    }
+
+protected:
+    ~Unimplemented() = default;
+};
+
+template <> class Unimplemented<IInternetZoneManager> : public IInternetZoneManager {
+public:
+    HRESULT STDMETHODCALLTYPE GetZoneAttributes(DWORD /*dwZone*/,
+                                                ZONEATTRIBUTES* /*pZoneAttributes*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetZoneAttributes(DWORD /*dwZone*/,
+                                                ZONEATTRIBUTES* /*pZoneAttributes*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetZoneCustomPolicy(DWORD /*dwZone*/, REFGUID /*guidKey*/,
+                                                  BYTE** /*ppPolicy*/, DWORD* /*pcbPolicy*/,
+                                                  URLZONEREG /*urlZoneReg*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetZoneCustomPolicy(DWORD /*dwZone*/, REFGUID /*guidKey*/,
+                                                  BYTE* /*pPolicy*/, DWORD /*cbPolicy*/,
+                                                  URLZONEREG /*urlZoneReg*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetZoneActionPolicy(DWORD /*dwZone*/, DWORD /*dwAction*/,
+                                                  BYTE* /*pPolicy*/, DWORD /*cbPolicy*/,
+                                                  URLZONEREG /*urlZoneReg*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetZoneActionPolicy(DWORD /*dwZone*/, DWORD /*dwAction*/,
+                                                  BYTE* /*pPolicy*/, DWORD /*cbPolicy*/,
+                                                  URLZONEREG /*urlZoneReg*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE PromptAction(DWORD /*dwAction*/, HWND /*hwndParent*/,
+                                           LPCWSTR /*pwszUrl*/, LPCWSTR /*pwszText*/,
+                                           DWORD /*dwPromptFlags*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE LogAction(DWORD /*dwAction*/, LPCWSTR /*pwszUrl*/,
+                                        LPCWSTR /*pwszText*/, DWORD /*dwLogFlags*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE CreateZoneEnumerator(DWORD* /*pdwEnum*/, DWORD* /*pdwCount*/,
+                                                   DWORD /*dwFlags*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetZoneAt(DWORD /*dwEnum*/, DWORD /*dwIndex*/,
+                                        DWORD* /*pdwZone*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE DestroyZoneEnumerator(DWORD /*dwEnum*/) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CopyTemplatePoliciesToZone(DWORD /*dwTemplate*/, DWORD /*dwZone*/,
+                                                         DWORD /*dwReserved*/) override {
         return E_NOTIMPL;
     }
 
