@@ -181,8 +181,10 @@ bool SetApplicationZoneIcon(const std::wstring& URL, const std::wstring& /*Capti
     try {
         const ZONEATTRIBUTES attributes = ZoneAttributesOf(URL, calls);
         UniqueIcon icon;
-        (void)LoadZoneIcon(FieldText(attributes.szIconPath), icon);
-        Application->SetIcon(icon.get()); // a copy: the temporary goes here
+        // A zone whose icon does not load leaves the program's own: replacing it with none would
+        // leave the launcher's windows and tray with the system's blank icon.
+        if (LoadZoneIcon(FieldText(attributes.szIconPath), icon) && icon)
+            Application->SetIcon(icon.get()); // a copy: the temporary goes here
     } catch (...) {
         // No memory for the icon path: the application keeps its icon.
     }

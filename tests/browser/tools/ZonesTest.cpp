@@ -336,10 +336,11 @@ TEST_F(ZoneDoubles, TheApplicationTakesACopyOfTheZoneIcon) {
     EXPECT_NE(Application->Icon(), now);
     EXPECT_EQ(IconSize(Application->Icon()).cx, 16);
 
-    // A zone whose icon does not load leaves the application with the system's default icon.
+    // A zone whose icon does not load leaves the application's icon as it was.
+    const HICON internet = Application->Icon();
     Answer(L"Restricted sites", L"", L"C:\\missing\\none.dll#1");
     EXPECT_TRUE(SetApplicationZoneIcon(L"http://evil.example/", L"", L"", calls));
-    EXPECT_EQ(Application->Icon(), ::LoadIconW(nullptr, IDI_APPLICATION));
+    EXPECT_EQ(Application->Icon(), internet);
 }
 
 // --- zone icons ---------------------------------------------------------------------------------
