@@ -325,6 +325,30 @@ private:
     TDialogCalls FSaved;
 };
 
+// A hidden popup window of a class of the test's own, destroyed with the object. The class is
+// registered on first use, with the procedure given then.
+class ClassWindow {
+public:
+    explicit ClassWindow(const wchar_t* className, WNDPROC proc = &::DefWindowProcW) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = proc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = className;
+        (void)::RegisterClassW(&wc); // refused when registered before: that class serves
+        FWnd = ::CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
+    }
+    ClassWindow(const ClassWindow&) = delete;
+    ClassWindow& operator=(const ClassWindow&) = delete;
+    ~ClassWindow() {
+        if (FWnd) ::DestroyWindow(FWnd);
+    }
+    [[nodiscard]] HWND get() const noexcept { return FWnd; }
+
+private:
+    HWND FWnd;
+};
+
 inline RECT WindowRect(HWND wnd) {
     RECT r{};
     ::GetWindowRect(wnd, &r);
