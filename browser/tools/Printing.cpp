@@ -26,7 +26,14 @@ DWORD PromptOption(bool DontPrompt) noexcept {
     return DontPrompt ? kDontPromptUser : kPromptUser;
 }
 
+// Between two looks at the foreground the thread sleeps until a message comes, or this long:
+// the preview's arrival sends this thread nothing it could wait for, and a loop that only
+// dispatched would keep a processor busy for the whole wait.
+constexpr DWORD kPreviewLookMs = 50;
+
 void SystemProcessMessages() {
+    (void)::MsgWaitForMultipleObjectsEx(0, nullptr, kPreviewLookMs, QS_ALLINPUT,
+                                        MWMO_INPUTAVAILABLE);
     if (Application) Application->ProcessMessages();
 }
 

@@ -18,7 +18,8 @@ inline constexpr wchar_t kPrintPreviewClass[] = L"Internet Explorer_TridentDlgFr
 struct TPrintPreviewCalls {
     HWND(WINAPI* GetForegroundWindow)();
     DWORD(WINAPI* GetTickCount)();
-    // Dispatches what is queued now, without waiting.
+    // Waits briefly for a message (never long: the preview may come without one), then
+    // dispatches what is queued.
     void (*ProcessMessages)();
     BOOL(WINAPI* ShowWindow)(HWND wnd, int cmdShow);
 };
@@ -44,8 +45,8 @@ void PrintWithPageSetup(IWebBrowser2* Browser, IUnknown* Document, bool UsePrint
 void ShowPrintPreview(IWebBrowser2* Browser);
 
 // The print preview (without a prompt when DontPrompt); then, for up to 7 s, waits for the preview
-// window to come to the foreground, processing pending messages meanwhile, and shows it with
-// CmdShow. Raises as PrintDocument does.
+// window to come to the foreground, looking again whenever messages came (they are processed) or
+// a short while passed, and shows it with CmdShow. Raises as PrintDocument does.
 void ShowPrintPreviewWindow(IWebBrowser2* Browser, int CmdShow, bool DontPrompt);
 
 // The print preview with a print template, through the command target of Document (any object
