@@ -39,6 +39,8 @@ INTERFACES = [
     ("mshtml.h", "IHTMLWindow2"),
     ("mshtml.h", "IHTMLDocument2"),
     ("mshtml.h", "IHTMLDocument3"),
+    ("exdisp.h", "IShellUIHelper"),
+    ("shobjidl.h", "IShellFolder"),
 ]
 
 # Bases whose methods the doubles write themselves.
