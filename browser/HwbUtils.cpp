@@ -145,6 +145,26 @@ int IndexOfString(std::wstring_view s, std::span<const std::wstring_view> list, 
     return -1;
 }
 
+std::string AnsiText(std::wstring_view s) {
+    if (s.empty()) return {};
+    const int size = static_cast<int>(s.size());
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, s.data(), size, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return {};
+    std::string out(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, s.data(), size, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::wstring TextFromAnsi(const char* s) {
+    if (!s || !*s) return {};
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, s, -1, nullptr, 0);
+    if (n <= 1) return {};
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, s, -1, out.data(), n);
+    out.resize(static_cast<std::size_t>(n - 1));
+    return out;
+}
+
 wchar_t* StringToTaskMem(std::wstring_view s) noexcept {
     return CopyToTaskMem(s);
 }

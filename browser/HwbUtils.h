@@ -82,6 +82,11 @@ void HwbUtilsShutdown() noexcept;
 [[nodiscard]] int IndexOfString(std::wstring_view s, std::span<const std::wstring_view> list,
                                 int high) noexcept;
 
+// Texts in the ANSI code page, as the 8-bit system calls take and give them; a character without a
+// form there becomes the page's default character.
+[[nodiscard]] std::string AnsiText(std::wstring_view s);
+[[nodiscard]] std::wstring TextFromAnsi(const char* s);
+
 // Task-memory copies for COM out-parameters, freed by the receiver; null when out of memory.
 [[nodiscard]] wchar_t* StringToTaskMem(std::wstring_view s) noexcept;
 [[nodiscard]] wchar_t* WideStringToTaskMem(std::wstring_view s) noexcept;

@@ -38,6 +38,12 @@ void TComponent::DestroyComponents() noexcept {
     }
 }
 
+void TComponent::RemoveComponent(TComponent* c) noexcept {
+    if (!c || c->FOwner != this) return;
+    FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), c), FComponents.end());
+    c->FOwner = nullptr;
+}
+
 TComponent* TComponent::FindComponent(const std::wstring& name) const noexcept {
     for (TComponent* c : FComponents)
         if (c->FName == name) return c;

@@ -65,6 +65,9 @@ public:
 
     // Frees every owned component, last created first.
     void DestroyComponents() noexcept;
+    // Takes an owned component out of this owner's list: it then has no owner, and whoever holds
+    // it frees it. Any other component is left as it is.
+    void RemoveComponent(TComponent* c) noexcept;
 
 protected:
     // Runs once the most derived constructor has finished.

@@ -41,6 +41,8 @@ INTERFACES = [
     ("mshtml.h", "IHTMLDocument3"),
     ("urlmon.h", "IInternetSecurityManager"),
     ("urlmon.h", "IInternetZoneManager"),
+    ("exdisp.h", "IShellUIHelper"),
+    ("shobjidl.h", "IShellFolder"),
 ]
 
 # Bases whose methods the doubles write themselves.

@@ -12,6 +12,7 @@
 #include <exdisp.h>
 #include <mshtml.h>
 #include <urlmon.h>
+#include <shobjidl.h>
 
 namespace tn::test {
 
@@ -1317,6 +1318,99 @@ public:
     HRESULT STDMETHODCALLTYPE DestroyZoneEnumerator(DWORD /*dwEnum*/) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE CopyTemplatePoliciesToZone(DWORD /*dwTemplate*/, DWORD /*dwZone*/,
                                                          DWORD /*dwReserved*/) override {
+        return E_NOTIMPL;
+    }
+
+protected:
+    ~Unimplemented() = default;
+};
+
+template <> class Unimplemented<IShellUIHelper> : public IShellUIHelper {
+public:
+    HRESULT STDMETHODCALLTYPE ResetFirstBootMode() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ResetSafeMode() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RefreshOfflineDesktop() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE AddFavorite(BSTR /*URL*/, VARIANT* /*Title*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE AddChannel(BSTR /*URL*/) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE AddDesktopComponent(BSTR /*URL*/, BSTR /*Type*/, VARIANT* /*Left*/,
+                                                  VARIANT* /*Top*/, VARIANT* /*Width*/,
+                                                  VARIANT* /*Height*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE IsSubscribed(BSTR /*URL*/, VARIANT_BOOL* /*pBool*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE NavigateAndFind(BSTR /*URL*/, BSTR /*strQuery*/,
+                                              VARIANT* /*varTargetFrame*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ImportExportFavorites(VARIANT_BOOL /*fImport*/,
+                                                    BSTR /*strImpExpPath*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE AutoCompleteSaveForm(VARIANT* /*Form*/) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE AutoScan(BSTR /*strSearch*/, BSTR /*strFailureUrl*/,
+                                       VARIANT* /*pvarTargetFrame*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE AutoCompleteAttach(VARIANT* /*Reserved*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ShowBrowserUI(BSTR /*bstrName*/, VARIANT* /*pvarIn*/,
+                                            VARIANT* /*pvarOut*/) override {
+        return E_NOTIMPL;
+    }
+
+protected:
+    ~Unimplemented() = default;
+};
+
+template <> class Unimplemented<IShellFolder> : public IShellFolder {
+public:
+    HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND /*hwnd*/, IBindCtx* /*pbc*/,
+                                               LPWSTR /*pszDisplayName*/, ULONG* /*pchEaten*/,
+                                               PIDLIST_RELATIVE* /*ppidl*/,
+                                               ULONG* /*pdwAttributes*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE EnumObjects(HWND /*hwnd*/, SHCONTF /*grfFlags*/,
+                                          IEnumIDList** /*ppenumIDList*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE /*pidl*/, IBindCtx* /*pbc*/,
+                                           REFIID /*riid*/, void** /*ppv*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE /*pidl*/, IBindCtx* /*pbc*/,
+                                            REFIID /*riid*/, void** /*ppv*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM /*lParam*/, PCUIDLIST_RELATIVE /*pidl1*/,
+                                         PCUIDLIST_RELATIVE /*pidl2*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE CreateViewObject(HWND /*hwndOwner*/, REFIID /*riid*/,
+                                               void** /*ppv*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT /*cidl*/, PCUITEMID_CHILD_ARRAY /*apidl*/,
+                                              SFGAOF* /*rgfInOut*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND /*hwndOwner*/, UINT /*cidl*/,
+                                            PCUITEMID_CHILD_ARRAY /*apidl*/, REFIID /*riid*/,
+                                            UINT* /*rgfReserved*/, void** /*ppv*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD /*pidl*/, SHGDNF /*uFlags*/,
+                                               STRRET* /*pName*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetNameOf(HWND /*hwnd*/, PCUITEMID_CHILD /*pidl*/,
+                                        LPCWSTR /*pszName*/, SHGDNF /*uFlags*/,
+                                        PITEMID_CHILD* /*ppidlOut*/) override {
         return E_NOTIMPL;
     }
 

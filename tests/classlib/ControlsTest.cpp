@@ -58,6 +58,27 @@ TEST(ComponentTree, OwnerFreesWhatItOwnsLastCreatedFirstAndAFreedComponentLeaves
     EXPECT_EQ(log, (Log{"b", "c", "a.child", "a", "root"}));
 }
 
+TEST(ComponentTree, ARemovedComponentOutlivesItsFormerOwnerAndIsFreedOnceByItsHolder) {
+    Log log;
+    TComponent::Owned<Recorded> kept;
+    {
+        auto root = TComponent::CreateOwned<Recorded>(&log, "root");
+        auto* other = TComponent::CreateOwned<Recorded>(&log, "other").release();
+        kept.reset(TComponent::Create<Recorded>(*root, &log, "kept"));
+        TComponent::Create<Recorded>(*kept, &log, "kept.child");
+        root->RemoveComponent(kept.get());
+        EXPECT_EQ(kept->Owner(), nullptr);
+        EXPECT_EQ(root->ComponentCount(), 0u);
+        // Not one of root's: left where it is.
+        root->RemoveComponent(other);
+        root->RemoveComponent(nullptr);
+        TComponent::Free(other);
+    }
+    EXPECT_EQ(log, (Log{"other", "root"}));
+    kept.reset();
+    EXPECT_EQ(log, (Log{"other", "root", "kept.child", "kept"}));
+}
+
 // --- layout --------------------------------------------------------------------------------------
 
 struct Tree {
