@@ -39,6 +39,7 @@ INTERFACES = [
     ("mshtml.h", "IHTMLWindow2"),
     ("mshtml.h", "IHTMLDocument2"),
     ("mshtml.h", "IHTMLDocument3"),
+    ("exdisp.h", "IShellWindows"),
 ]
 
 # Bases whose methods the doubles write themselves.
