@@ -105,10 +105,8 @@ void FindTextRange(TBrowserToolHost& Host, IUnknown* Document, const std::wstrin
 bool DocumentContainsText(TBrowserToolHost& Host, const std::wstring& Text) {
     try {
         (void)WaitForDocument(Host);
-        const ComPtr<IDispatch> document = Host.Document();
-        if (!document) return false;
-        const ComPtr<IHTMLDocument2> doc = document.as<IHTMLDocument2>();
-        if (!doc) throw EOleSysError(E_NOINTERFACE);
+        const ComPtr<IHTMLDocument2> doc = Host.Document().as<IHTMLDocument2>();
+        if (!doc) return false;
         const ComPtr<IHTMLTxtRange> range = BodyRange(doc.get());
         if (!range) return false;
         VARIANT_BOOL found = VARIANT_FALSE;
