@@ -43,6 +43,7 @@ INTERFACES = [
     ("urlmon.h", "IInternetZoneManager"),
     ("exdisp.h", "IShellUIHelper"),
     ("shobjidl.h", "IShellFolder"),
+    ("exdisp.h", "IShellWindows"),
 ]
 
 # Bases whose methods the doubles write themselves.

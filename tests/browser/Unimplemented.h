@@ -1418,4 +1418,43 @@ protected:
     ~Unimplemented() = default;
 };
 
+template <> class Unimplemented<IShellWindows> : public IShellWindows {
+public:
+    HRESULT STDMETHODCALLTYPE get_Count(LONG* /*Count*/) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Item(VARIANT /*index*/, IDispatch** /*Folder*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE _NewEnum(IUnknown** /*ppunk*/) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Register(IDispatch* /*pid*/, LONG /*hWnd*/, int /*swClass*/,
+                                       LONG* /*plCookie*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE RegisterPending(LONG /*lThreadId*/, VARIANT* /*pvarloc*/,
+                                              VARIANT* /*pvarlocRoot*/, int /*swClass*/,
+                                              LONG* /*plCookie*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Revoke(LONG /*lCookie*/) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnNavigate(LONG /*lCookie*/, VARIANT* /*pvarLoc*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE OnActivated(LONG /*lCookie*/, VARIANT_BOOL /*fActive*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE FindWindowSW(VARIANT* /*pvarLoc*/, VARIANT* /*pvarLocRoot*/,
+                                           int /*swClass*/, LONG* /*phwnd*/, int /*swfwOptions*/,
+                                           IDispatch** /*ppdispOut*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE OnCreated(LONG /*lCookie*/, IUnknown* /*punk*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE ProcessAttachDetach(VARIANT_BOOL /*fAttach*/) override {
+        return E_NOTIMPL;
+    }
+
+protected:
+    ~Unimplemented() = default;
+};
+
 } // namespace tn::test
