@@ -63,6 +63,54 @@ public:
     void SetFocus() override;
     [[nodiscard]] bool Focused() const override;
 
+    // Printing, the browser's dialogs, the page's source, text and links, and pictures of the
+    // page. Failure shows only in the results (false, empty, nothing done): nothing is raised.
+    // Those that say so wait for the page first, without a time-out.
+    // Waits; prints, without the print dialog when HideSetup; the header and footer go to the
+    // print command only while the print options are not Enabled.
+    void Print() noexcept;
+    // Waits; the page setup (the dialog filled from the print options when they are Enabled),
+    // then the print as above, without header and footer.
+    void PrintWithOptions() noexcept;
+    // Waits; the page-setup dialog, filled from the print options when UsePrintOptions and they
+    // are Enabled. Whether the command ran.
+    bool PageSetup(bool UsePrintOptions) noexcept;
+    // Waits; the browser's page-setup command, without its dialog when HideSetup.
+    void PrintSetup() noexcept;
+    void PrintPreview() noexcept;
+    // The preview window, shown with nCmdShow once it comes up (prompting unless HideSetup).
+    void PrintPreviewExtended(int nCmdShow) noexcept;
+    void PrintPreviewFromTemplate(const std::wstring& TemplateFileName) noexcept;
+    // A file-open dialog: a chosen page is opened here. Whether the user confirmed.
+    bool OpenDialog() noexcept;
+    // A file-save dialog (empty filter and title: the defaults): the page is saved to the chosen
+    // file, whose name is returned; empty when cancelled.
+    std::wstring SaveDialogEx(const std::wstring& AFilter, const std::wstring& ATitle) noexcept;
+    // The browser's own dialogs and source window: whether the command ran.
+    bool SaveDialog() noexcept;
+    bool ShowInternetOptions() noexcept;
+    bool ShowPageProperties() noexcept;
+    bool ShowFindDialog() noexcept;
+    bool ViewPageSourceHtml() noexcept;
+    // The page's pictures into a folder the user chooses.
+    void SaveImagesDialog() noexcept;
+    // Waits; the page's text through a save dialog.
+    void SavePageTextDialog() noexcept;
+    // The page's text in a message box.
+    void ViewPageSourceText() noexcept;
+    // Waits; the page's text, or its markup, as the one line of the list (empty without a page).
+    void ViewPageSourceTextToStrings(std::vector<std::wstring>& TextList) noexcept;
+    void ViewPageSourceHtmlToStrings(std::vector<std::wstring>& HtmlList) noexcept;
+    // The addresses of the page's links, its frames' included (empty without a page).
+    void ViewPageLinksToStrings(std::vector<std::wstring>& LinksList) noexcept;
+    // A thumbnail of the page into the image, at the image's size.
+    void GetThumbnail(class TImage* Image) noexcept;
+    // The page at the component's width and height into a bitmap file.
+    bool GetBmpFromBrowser(const std::wstring& FileName) noexcept;
+    // The page's source area scaled to the target size into a JPEG file.
+    bool GetJpegFromBrowser(const std::wstring& FileName, int SourceHeight, int SourceWidth,
+                            int TargetHeight, int TargetWidth) noexcept;
+
     // Navigation and waiting.
     // Asks the control to stop; failures are swallowed. Ends a running wait loop.
     void Stop() noexcept;

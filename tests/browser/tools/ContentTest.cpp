@@ -6,7 +6,7 @@
 #include "browser/HostedWB.h"
 #include "classlib/Jpeg.h"
 #include "classlib/StdCtrls.h"
-#include "tests/browser/FakeBrowser.h"
+#include "tests/browser/FakePage.h"
 #include "tests/browser/FakeToolHost.h"
 #include "tests/support/Standin.h"
 #include "tests/support/TempDir.h"
@@ -39,29 +39,7 @@ bool Exists(const std::wstring& path) {
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// A page with a body, its document element and its window: the control's automation object
-// hands it out as its Document.
-struct Page {
-    FakeBrowser browser;
-    FakeDocument doc;
-    FakeElement body{L"BODY"};
-    FakeElement root{L"HTML"};
-    FakeWindow window;
-    FakeCollection links, images;
-
-    Page() {
-        doc.SetBody(&body);
-        doc.SetWindow(&window);
-        doc.bag.SetObject(L"documentElement", root.Dispatch());
-        doc.bag.SetObject(L"links", links.Dispatch());
-        doc.bag.SetObject(L"images", images.Dispatch());
-        root.bag.Set(L"innerHTML", L"<body>Hello</body>");
-        root.bag.Set(L"innerText", L"Hello");
-        browser.SetDocument(doc.Dispatch());
-    }
-    IDispatch* App() noexcept { return browser.Dispatch(); }
-    IUnknown* Doc() noexcept { return doc.Unknown(); }
-};
+using Page = test::FakePage<>;
 
 // A link element with its address.
 struct Link : FakeElement {
