@@ -140,7 +140,7 @@ void THostedWB::RefreshProxy() {
 }
 
 void THostedWB::DisableNavSound(bool bDisable) {
-    if (GetBrowserMajorVersion() < 7) {
+    if (BrowserMajorVersion() < 7) {
         SetNavigationSoundScheme(bDisable);
         return;
     }
@@ -287,6 +287,10 @@ long THostedWB::ReadyState() const {
 
 bool THostedWB::VersionIsXPSP2OrLater() const noexcept {
     return IsWinXPSP2OrLater();
+}
+
+int THostedWB::BrowserMajorVersion() const noexcept {
+    return GetBrowserMajorVersion();
 }
 
 bool THostedWB::RunWaitLoop(DWORD TimeOut, const std::function<bool()>& waiting) {

@@ -21,6 +21,7 @@
 namespace tn {
 
 class TForm;
+class TInternetClientCalls;
 
 enum TUserAgentMode : unsigned { uaDefault, uaInternal, uaRegistry };
 
@@ -175,6 +176,69 @@ public:
     void RefreshProxy();
     void DisableNavSound(bool bDisable);
 
+    // The system's browser settings, each through its tool routine. None raises: a failure comes
+    // back as the neutral result (false, an empty text, nothing done) or as the routine's own
+    // message box.
+    // Folders, paths and host.
+    [[nodiscard]] static std::wstring GetCookiesPath() noexcept;
+    [[nodiscard]] static std::wstring GetHistoryPath() noexcept;
+    [[nodiscard]] static std::wstring GetFavoritesPath() noexcept;
+    [[nodiscard]] static std::wstring GetSpecialFolderPath(HWND CallerHandle, int CSIDL) noexcept;
+    // "No default browser found." when none is registered.
+    [[nodiscard]] static std::wstring GetDefaultBrowserFromRegistry() noexcept;
+    [[nodiscard]] std::wstring GetCachedFileFromURL(const std::wstring& ItemUrl) const noexcept;
+    [[nodiscard]] static std::wstring URLFromFavorites(const std::wstring& dotURL) noexcept;
+    [[nodiscard]] static std::wstring UrlFromHistory(IShellFolder* ShellFolder,
+                                                     PCUITEMID_CHILD pidl) noexcept;
+    static bool GetIPAndHostName(std::wstring& HostName, std::wstring& IPaddr,
+                                 std::wstring& WSAErr) noexcept;
+    // The first window of that class in WebBrowser's first-child chain; null for no component.
+    [[nodiscard]] static HWND GetIEHandle(THostedWB* WebBrowser,
+                                          const std::wstring& ClassName) noexcept;
+    // A dispatch interface held by value (VT_DISPATCH), nothing else.
+    [[nodiscard]] static bool VariantIsObject(const VARIANT& value) noexcept;
+    // Favourites, shortcuts, home page and window size.
+    static void AddToFavorites(const std::wstring& URL, const std::wstring& Title) noexcept;
+    bool ShowOrganizeFavorites() noexcept;
+    // Commands of the component's own window: a desktop shortcut of the page, the version dialog.
+    void CreateDesktopShortcut() noexcept;
+    void ShowIEVersionInfo() noexcept;
+    static void SetNewHomePage(const std::wstring& HomePage) noexcept;
+    static bool GetLastVisitedPage(std::wstring& LastVisitedPage) noexcept;
+    bool SaveLastVisitedPage() noexcept;
+    static void SaveApplicationFormSize() noexcept;
+    static void RestoreApplicationFormSize() noexcept;
+    // History, typed addresses and online state (the cache: ClearCache).
+    void ClearHistory() noexcept;
+    static void ClearTypedUrls() noexcept;
+    [[nodiscard]] bool CheckOnlineStatus() const noexcept;
+    [[nodiscard]] bool IsGlobalOffline() const noexcept;
+    void WorkOnline() noexcept;
+    void WorkOffline() noexcept;
+    // Zones, security and certificates. The checks are false for a listed site without the
+    // protocol's value; the SSL status is read from the page for an address holding "https://".
+    static void AddToRestrictedSiteList(const std::wstring& URL) noexcept;
+    static void AddToTrustedSiteList(const std::wstring& URL) noexcept;
+    [[nodiscard]] static bool CheckIfInTrustedList(const std::wstring& Host,
+                                                   bool SecureSite) noexcept;
+    [[nodiscard]] static bool CheckIfInRestricredList(const std::wstring& Host,
+                                                      bool SecureSite) noexcept;
+    static bool ImportCertFile(const std::wstring& FileName,
+                               const std::wstring& StoreType) noexcept;
+    static void GetZoneIcon(const std::wstring& IconPath, UniqueIcon& Icon) noexcept;
+    // The attributes of URL's zone (not the current page's); the size alone when none is found.
+    [[nodiscard]] static ZONEATTRIBUTES GetZoneAttributes(const std::wstring& URL) noexcept;
+    bool GetZoneIconToForm() noexcept;
+    bool GetSSLStatus(std::wstring& SSLName, std::wstring& SSLDescription) noexcept;
+    bool GetURLSecurityZone(std::wstring& ZoneName, std::wstring& ZoneDescription,
+                            UniqueIcon& Icon) noexcept;
+    // Mail, shown for editing before it goes: the page saved to FileName as an attachment; a new
+    // empty message; the page's address with its name as the subject.
+    void SendPageInMailAsAttachment(TComponent* aOwner, const std::wstring& FileName,
+                                    const std::wstring& Subject, const std::wstring& Body) noexcept;
+    static void CreateNewMail() noexcept;
+    void SendURLInMail() noexcept;
+
     TCloseQueryEvent OnCloseQuery;
     TMsgEvent OnMessage;
     TShowDialogEvent OnShowDialog;
@@ -204,6 +268,10 @@ protected:
     // Seams at the control: its ready state (-525) and the version test made at creation.
     [[nodiscard]] virtual long ReadyState() const;
     [[nodiscard]] virtual bool VersionIsXPSP2OrLater() const noexcept;
+    // Seams at the system: the browser library's major version (-1: unreadable) and the
+    // internet-client calls behind the cache lookup, the history and the online state.
+    [[nodiscard]] virtual int BrowserMajorVersion() const noexcept;
+    [[nodiscard]] virtual const TInternetClientCalls& InternetClient() const noexcept;
 
     // The owner hook and the activated-dialog check.
     void InstallOwnerHook();

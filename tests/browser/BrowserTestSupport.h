@@ -75,6 +75,25 @@ protected:
     [[nodiscard]] DWORD TickCount() const noexcept override { return tick; }
 };
 
+// A shown form with a browser component of type T on it at the login window's size, its window
+// made; the form takes the component with it at the end.
+template <typename T, typename Form = TForm> struct BrowserLayout {
+    BrowserLayout() {
+        form = TComponent::Create<Form>(*Application);
+        form->SetBounds(0, 0, 520, 400);
+        wb = TComponent::Create<T>(*form);
+        wb->SetParent(form);
+        wb->SetBounds(16, 24, 490, 358);
+        form->Show();
+        (void)wb->Handle();
+    }
+    BrowserLayout(const BrowserLayout&) = delete;
+    BrowserLayout& operator=(const BrowserLayout&) = delete;
+    ~BrowserLayout() { TComponent::Free(form); }
+    TForm* form;
+    T* wb;
+};
+
 // An interface of the client site, as the control asks for it.
 template <typename I> ComPtr<I> HostInterface(const TOleControl& host) {
     ComPtr<I> p;

@@ -78,20 +78,7 @@ protected:
     [[nodiscard]] bool VersionIsXPSP2OrLater() const noexcept override { return false; }
 };
 
-template <typename T = WB, typename Form = TForm> struct Layout {
-    Layout() {
-        form = TComponent::Create<Form>(*Application);
-        form->SetBounds(0, 0, 520, 400);
-        wb = TComponent::Create<T>(*form);
-        wb->SetParent(form);
-        wb->SetBounds(16, 24, 490, 358);
-        form->Show();
-        (void)wb->Handle();
-    }
-    ~Layout() { TComponent::Free(form); }
-    TForm* form;
-    T* wb;
-};
+template <typename T = WB, typename Form = TForm> struct Layout : test::BrowserLayout<T, Form> {};
 
 // An in-place object that takes every key it is offered.
 class TakingObject : public test::InPlaceObjectStub {

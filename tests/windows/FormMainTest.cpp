@@ -7,6 +7,7 @@
 #include "classlib/IniFile.h"
 #include "classlib/Registry.h"
 #include "services/PublicUnit.h"
+#include "tests/browser/InternetClientStub.h"
 #include "tests/support/RecordSizes.h"
 #include "tests/support/Standin.h"
 #include "tests/support/WindowTestSupport.h"
@@ -51,7 +52,7 @@ public:
 };
 
 // A cache walk that waits inside its first step until the test lets it go on.
-class SlowCache : public TInternetClientCalls {
+class SlowCache : public test::InternetClientStub {
 public:
     SlowCache() : release(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
     ~SlowCache() override { ::CloseHandle(release); }
@@ -63,29 +64,10 @@ public:
         ::SetLastError(ERROR_NO_MORE_ITEMS);
         return nullptr;
     }
-    BOOL FindNextUrlCacheEntryEx(HANDLE, INTERNET_CACHE_ENTRY_INFOW*,
-                                 DWORD*) const noexcept override {
-        return FALSE;
-    }
-    HANDLE FindFirstUrlCacheEntry(LPCWSTR, INTERNET_CACHE_ENTRY_INFOW*,
-                                  DWORD*) const noexcept override {
-        return nullptr;
-    }
-    BOOL FindNextUrlCacheEntry(HANDLE, INTERNET_CACHE_ENTRY_INFOW*,
-                               DWORD*) const noexcept override {
-        return FALSE;
-    }
     BOOL FindCloseUrlCache(HANDLE) const noexcept override {
         ended = true;
         return TRUE;
     }
-    BOOL DeleteUrlCacheEntry(LPCWSTR) const noexcept override { return FALSE; }
-    BOOL InternetGetConnectedState(DWORD*, DWORD) const override { return FALSE; }
-    BOOL InternetQueryOption(HINTERNET, DWORD, void*, DWORD*) const noexcept override {
-        return FALSE;
-    }
-    BOOL InternetSetOption(HINTERNET, DWORD, void*, DWORD) const noexcept override { return FALSE; }
-    HRESULT CreateUrlHistory(IUnknown**) const noexcept override { return E_NOTIMPL; }
 
     HANDLE release;
     mutable std::atomic<bool> started{false}, ended{false};

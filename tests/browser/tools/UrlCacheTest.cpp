@@ -3,6 +3,7 @@
 
 #include "classlib/ComPtr.h"
 #include "classlib/Registry.h"
+#include "tests/browser/InternetClientStub.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ constexpr DWORD kHistory = 0x200000; // URLHISTORY_CACHE_ENTRY
 
 // A user cache that answers as the system does: a size query without a buffer fails with 122
 // and does not move on; a read fills the buffer and moves on; the end is 259.
-class FakeCache : public TInternetClientCalls {
+class FakeCache : public test::InternetClientStub {
 public:
     struct Entry {
         std::wstring url;
@@ -94,13 +95,6 @@ public:
             }
         return FALSE;
     }
-
-    BOOL InternetGetConnectedState(DWORD*, DWORD) const override { return FALSE; }
-    BOOL InternetQueryOption(HINTERNET, DWORD, void*, DWORD*) const noexcept override {
-        return FALSE;
-    }
-    BOOL InternetSetOption(HINTERNET, DWORD, void*, DWORD) const noexcept override { return FALSE; }
-    HRESULT CreateUrlHistory(IUnknown**) const noexcept override { return E_NOTIMPL; }
 
 private:
     static HANDLE Handle() noexcept { return reinterpret_cast<HANDLE>(0x5A5A); }
