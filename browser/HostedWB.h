@@ -6,6 +6,7 @@
 
 #include "browser/HostedWBOptions.h"
 #include "browser/HwbCore.h"
+#include "browser/tools/ScriptTools.h"
 #include "browser/tools/ToolHost.h"
 #include "classlib/MemoryStream.h"
 
@@ -22,6 +23,7 @@ namespace tn {
 
 class TForm;
 class TInternetClientCalls;
+class TImage;
 
 enum TUserAgentMode : unsigned { uaDefault, uaInternal, uaRegistry };
 
@@ -137,6 +139,60 @@ public:
     [[nodiscard]] ComPtr<IHTMLDocument2> GetDocument();
     // After a wait without time-out: the document saved to the file (not remembered as its file).
     HRESULT SaveToFile(const std::wstring& FileName) override;
+
+    // The document and its frames, loading and saving, source, form fields and scripts. HRESULT
+    // results: S_OK, S_FALSE without a document or frame to act on, else the failing call's code.
+    // Without a document each gives its empty value; only GetWordAtCursor, ExecScriptEx and
+    // LoadFromString (a failing Load) raise.
+    // Frames are the objects the document's container enumerates, counted from 0.
+    [[nodiscard]] ComPtr<IWebBrowser2> GetFrame(WORD FrameNo);
+    // Embedded and other objects of SourceDoc; empty while this component has no document.
+    [[nodiscard]] ComPtr<IWebBrowser2> GetFrameFromDocument(IHTMLDocument2* SourceDoc, int FrameNo);
+    void RefreshFrame(WORD FrameNo);
+    // A comma-separated list of frame numbers, each a frame of the document reached so far.
+    [[nodiscard]] ComPtr<IHTMLDocument2> NavigateToFrame(const std::wstring& FrameList);
+    [[nodiscard]] int FrameCount();
+    [[nodiscard]] int FrameCountFromDocument(IHTMLDocument2* SourceDoc);
+    // The innermost document reached through active frame elements (the start when none).
+    [[nodiscard]] ComPtr<IHTMLDocument2> GetActiveFrame();
+    [[nodiscard]] ComPtr<IHTMLDocument2> GetActiveFrame(IHTMLDocument2* Doc);
+    // Doc's active element, or that of the active frame when Doc is null.
+    [[nodiscard]] ComPtr<IHTMLElement> GetActiveElement(IHTMLDocument2* Doc);
+    // The selection of the top document or the active frame, once that is complete.
+    [[nodiscard]] std::wstring GetSelectedText(bool ReturnAsHTML, bool bOnlyTopLevel);
+    [[nodiscard]] int GetSelLength(bool bOnlyTopLevel);
+    // The loaders ask for an empty document first when there is none.
+    HRESULT LoadFromString(const std::wstring& St);
+    HRESULT LoadFromWideString(const std::wstring& WideSt);
+    // A file error gives its code as an HRESULT.
+    HRESULT LoadFromFile(const std::wstring& FileName);
+    // The picture as a Windows bitmap file; S_FALSE without an image or a picture.
+    HRESULT LoadFromImage(TImage* Image);
+    HRESULT LoadFrameFromStrings(WORD FrameNo, const std::vector<std::wstring>& AStrings);
+    HRESULT LoadFrameFromStream(int FrameNo, TMemoryStream& AStream);
+    // Written at AStream's position; the document is no longer dirty.
+    HRESULT SaveToStream(TMemoryStream& AStream);
+    // A byte-order mark decides the saved text's encoding, else Encoding(). S_OK or S_FALSE.
+    HRESULT SaveToStrings(std::vector<std::wstring>& AStrings);
+    // The frame savers do not wait.
+    HRESULT SaveFrameToFile(WORD FrameNo, const std::wstring& FName);
+    HRESULT SaveFrameToStream(int FrameNo, TMemoryStream& AStream);
+    HRESULT SaveFrameToStrings(int FrameNo, std::vector<std::wstring>& AStrings);
+    // The markup (or text) of the document element, followed by CR LF.
+    [[nodiscard]] std::wstring DocumentSource();
+    [[nodiscard]] std::wstring DocumentSourceText();
+    // Navigates to "about:" and the markup; false when the control refuses.
+    bool AddHtmlToAboutBlank(const std::wstring& StringToHtml);
+    [[nodiscard]] std::wstring GetFieldValue(const std::wstring& FieldName);
+    // ElementNr -1: the first field of the name that takes a value; N above 0: only the one of
+    // index N (from 0); any other number: none.
+    bool FillForm(const std::wstring& FieldName, const std::wstring& Value, int ElementNr);
+    void FillFormAndExcecute();
+    [[nodiscard]] std::wstring GetCookie() const { return Cookie(); }
+    bool SetCharartersSet(const std::wstring& ACharactersSet, bool Refresh);
+    void ExecScript(const std::wstring& sExpression, const std::wstring& sLanguage);
+    OleVariant ExecScriptEx(const std::wstring& MethodName, const std::vector<TScriptArg>& Args);
+    [[nodiscard]] std::wstring GetWordAtCursor(int X, int Y);
 
     // Published properties with code behind them.
     void SetSilent(bool value);

@@ -1,6 +1,7 @@
 // The browser component's user agent, HTML code, document loading, GetHostInfo of its own
 // UI-handler entry and its protocol object.
 #include "browser/HostedWB.h"
+#include "browser/StreamAdapter.h"
 
 #include "classlib/FileUtil.h"
 #include "classlib/Registry.h"
@@ -10,7 +11,6 @@
 
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <string_view>
 
 namespace tn {
@@ -23,9 +23,6 @@ constexpr wchar_t kPostPlatformKey[] =
 constexpr std::wstring_view kRegistryTokenHead =
     L"User-agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1)(";
 
-constexpr UINT kUtf16Le = 1200;
-constexpr UINT kUtf16Be = 1201;
-
 // A one-line HTML code that is an address rather than markup.
 bool IsAddressLine(const std::wstring& line) {
     static constexpr std::array<std::wstring_view, 5> kPrefixes = {L"http", L"www.", L"ftp:",
@@ -35,145 +32,6 @@ bool IsAddressLine(const std::wstring& line) {
         if (lower.starts_with(prefix)) return true;
     return false;
 }
-
-// The text in a code page; the Unicode forms carry their byte-order mark so that the document
-// recognises them. Raises for a code page the system cannot convert to.
-std::vector<std::uint8_t> EncodeText(const std::wstring& t, UINT codePage) {
-    if (codePage == kUtf16Le || codePage == kUtf16Be) {
-        std::vector<std::uint8_t> bytes = {0xFF, 0xFE};
-        const std::vector<std::uint8_t> body = text::ToUtf16LeBytes(t);
-        bytes.insert(bytes.end(), body.begin(), body.end());
-        if (codePage == kUtf16Be)
-            for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-                std::swap(bytes[i], bytes[i + 1]);
-        return bytes;
-    }
-    if (codePage == CP_UTF8) {
-        std::vector<std::uint8_t> bytes = {0xEF, 0xBB, 0xBF};
-        const std::string body = text::ToUtf8(t);
-        bytes.insert(bytes.end(), body.begin(), body.end());
-        return bytes;
-    }
-    if (t.empty()) return {};
-    const int n = ::WideCharToMultiByte(codePage, 0, t.data(), static_cast<int>(t.size()), nullptr,
-                                        0, nullptr, nullptr);
-    if (n <= 0) throw EOleSysError(HRESULT_FROM_WIN32(::GetLastError()));
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(n));
-    ::WideCharToMultiByte(codePage, 0, t.data(), static_cast<int>(t.size()),
-                          reinterpret_cast<char*>(bytes.data()), n, nullptr, nullptr);
-    return bytes;
-}
-
-// An IStream over a memory stream that belongs to the caller. Once the load has returned it is
-// cut off from that stream, so a document that keeps it reads nothing instead of freed memory.
-class MemoryStreamAdapter final : public IStream {
-public:
-    [[nodiscard]] static ComPtr<MemoryStreamAdapter> Create(TMemoryStream& stream) {
-        // The reference handed out is the object's first; Release frees it.
-        return ComPtr<MemoryStreamAdapter>::Attach(new MemoryStreamAdapter(stream));
-    }
-    void Detach() noexcept { stream_ = nullptr; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = riid == IID_IUnknown || riid == IID_ISequentialStream || riid == IID_IStream
-                   ? static_cast<IStream*>(this)
-                   : nullptr;
-        if (!*ppv) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return static_cast<ULONG>(::InterlockedIncrement(&refs_));
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const auto left = static_cast<ULONG>(::InterlockedDecrement(&refs_));
-        if (left == 0) delete this;
-        return left;
-    }
-
-    HRESULT STDMETHODCALLTYPE Read(void* pv, ULONG cb, ULONG* pcbRead) override {
-        if (pcbRead) *pcbRead = 0;
-        if (!stream_) return E_UNEXPECTED;
-        if (!pv && cb) return STG_E_INVALIDPOINTER;
-        const std::size_t n = stream_->Read(pv, cb);
-        if (pcbRead) *pcbRead = static_cast<ULONG>(n);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Write(const void* pv, ULONG cb, ULONG* pcbWritten) override {
-        if (pcbWritten) *pcbWritten = 0;
-        if (!stream_) return E_UNEXPECTED;
-        if (!pv && cb) return STG_E_INVALIDPOINTER;
-        return ComBoundary(STG_E_MEDIUMFULL, [&] {
-            stream_->Write(pv, cb);
-            if (pcbWritten) *pcbWritten = cb;
-            return S_OK;
-        });
-    }
-    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin,
-                                   ULARGE_INTEGER* plibNewPosition) override {
-        if (!stream_) return E_UNEXPECTED;
-        long long base = 0;
-        switch (dwOrigin) {
-        case STREAM_SEEK_SET:
-            break;
-        case STREAM_SEEK_CUR:
-            base = static_cast<long long>(stream_->Position());
-            break;
-        case STREAM_SEEK_END:
-            base = static_cast<long long>(stream_->Size());
-            break;
-        default:
-            return STG_E_INVALIDFUNCTION;
-        }
-        const long long target = base + dlibMove.QuadPart;
-        if (target < 0 ||
-            static_cast<unsigned long long>(target) > std::numeric_limits<std::size_t>::max())
-            return STG_E_INVALIDFUNCTION;
-        stream_->SetPosition(static_cast<std::size_t>(target));
-        if (plibNewPosition) plibNewPosition->QuadPart = static_cast<ULONGLONG>(target);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER libNewSize) override {
-        if (!stream_) return E_UNEXPECTED;
-        if (libNewSize.QuadPart > std::numeric_limits<std::size_t>::max()) return STG_E_MEDIUMFULL;
-        return ComBoundary(STG_E_MEDIUMFULL, [&] {
-            stream_->SetSize(static_cast<std::size_t>(libNewSize.QuadPart));
-            return S_OK;
-        });
-    }
-    HRESULT STDMETHODCALLTYPE Stat(STATSTG* pstatstg, DWORD) override {
-        if (!pstatstg) return STG_E_INVALIDPOINTER;
-        if (!stream_) return E_UNEXPECTED;
-        *pstatstg = STATSTG{};
-        pstatstg->type = STGTY_STREAM;
-        pstatstg->cbSize.QuadPart = stream_->Size();
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*,
-                                     ULARGE_INTEGER*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Revert() override { return STG_E_INVALIDFUNCTION; }
-    HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-        return STG_E_INVALIDFUNCTION;
-    }
-    HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-        return STG_E_INVALIDFUNCTION;
-    }
-    HRESULT STDMETHODCALLTYPE Clone(IStream** ppstm) override {
-        if (ppstm) *ppstm = nullptr;
-        return E_NOTIMPL;
-    }
-
-private:
-    explicit MemoryStreamAdapter(TMemoryStream& stream) noexcept : stream_(&stream) {}
-    ~MemoryStreamAdapter() = default;
-
-    volatile LONG refs_ = 1;
-    TMemoryStream* stream_;
-};
 
 } // namespace
 

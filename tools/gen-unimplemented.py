@@ -44,6 +44,7 @@ INTERFACES = [
     ("exdisp.h", "IShellUIHelper"),
     ("shobjidl.h", "IShellFolder"),
     ("exdisp.h", "IShellWindows"),
+    ("mshtml.h", "IHTMLFrameElement"),
 ]
 
 # Bases whose methods the doubles write themselves.

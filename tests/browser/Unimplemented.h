@@ -1457,4 +1457,13 @@ protected:
     ~Unimplemented() = default;
 };
 
+template <> class Unimplemented<IHTMLFrameElement> : public IHTMLFrameElement {
+public:
+    HRESULT STDMETHODCALLTYPE put_borderColor(VARIANT /*v*/) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_borderColor(VARIANT* /*p*/) override { return E_NOTIMPL; }
+
+protected:
+    ~Unimplemented() = default;
+};
+
 } // namespace tn::test
