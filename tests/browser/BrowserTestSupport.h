@@ -75,15 +75,15 @@ protected:
     [[nodiscard]] DWORD TickCount() const noexcept override { return tick; }
 };
 
-// A shown form with a browser component of type T on it at the login window's size, its window
-// made; the form takes the component with it at the end.
+// A shown form with a browser component of type T on it (by default at the login window's size),
+// its window made; the form takes the component with it at the end.
 template <typename T, typename Form = TForm> struct BrowserLayout {
-    BrowserLayout() {
+    explicit BrowserLayout(int width = 490, int height = 358) {
         form = TComponent::Create<Form>(*Application);
         form->SetBounds(0, 0, 520, 400);
         wb = TComponent::Create<T>(*form);
         wb->SetParent(form);
-        wb->SetBounds(16, 24, 490, 358);
+        wb->SetBounds(16, 24, width, height);
         form->Show();
         (void)wb->Handle();
     }

@@ -8,6 +8,7 @@
 #include "classlib/Jpeg.h"
 #include "classlib/StdCtrls.h"
 #include "classlib/Text.h"
+#include "tests/browser/BrowserTestSupport.h"
 #include "tests/browser/FakeBrowser.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WindowTestSupport.h"
@@ -258,13 +259,8 @@ TEST(HostedWBDocument, TheRealControlGivesEveryOperationsNeutralValueAndRaisesNo
         RunNeutralTable(*wb, passes, navigations, false);
     }
     // With one a wait never ends by itself here: the busy-wait handler cancels it.
-    auto* form = TComponent::Create<TForm>(*Application);
-    form->SetBounds(0, 0, 320, 240);
-    auto* wb = TComponent::Create<THostedWB>(*form);
-    wb->SetParent(form);
-    wb->SetBounds(8, 8, 300, 200);
-    form->Show();
-    (void)wb->Handle();
+    test::BrowserLayout<THostedWB> layout(300, 200);
+    THostedWB* wb = layout.wb;
     int passes = 0;
     wb->OnBusyWait = [&](TObject*, DWORD, DWORD&, bool& cancel) { cancel = ++passes > 0; };
     std::vector<std::wstring> navigations;
@@ -278,7 +274,6 @@ TEST(HostedWBDocument, TheRealControlGivesEveryOperationsNeutralValueAndRaisesNo
     // The markup navigation is made for real.
     EXPECT_TRUE(wb->AddHtmlToAboutBlank(L"<b>x</b>"));
     EXPECT_EQ(navigations.back(), L"about:<b>x</b>");
-    TComponent::Free(form);
 }
 
 // --- frames -------------------------------------------------------------------------------------

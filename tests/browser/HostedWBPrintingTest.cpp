@@ -10,6 +10,7 @@
 #include "classlib/Graphics.h"
 #include "classlib/Jpeg.h"
 #include "classlib/StdCtrls.h"
+#include "tests/browser/BrowserTestSupport.h"
 #include "tests/browser/DialogWindows.h"
 #include "tests/browser/FakePage.h"
 #include "tests/browser/PrintingDoubles.h"
@@ -80,22 +81,9 @@ protected:
     [[nodiscard]] long ReadyState() const override { return 4; }
 };
 
-// A shown form with a browser of the kind given.
-template <typename WB> struct BrowserForm {
-    BrowserForm() {
-        form = TComponent::Create<TForm>(*Application);
-        form->SetBounds(0, 0, 360, 260);
-        wb = TComponent::Create<WB>(*form);
-        wb->SetParent(form);
-        wb->SetBounds(10, 10, 48, 36);
-        form->Show();
-        (void)wb->Handle();
-    }
-    BrowserForm(const BrowserForm&) = delete;
-    BrowserForm& operator=(const BrowserForm&) = delete;
-    ~BrowserForm() { TComponent::Free(form); }
-    TForm* form;
-    WB* wb;
+// A shown form with a small browser of the kind given.
+template <typename WB> struct BrowserForm : test::BrowserLayout<WB> {
+    BrowserForm() : test::BrowserLayout<WB>(48, 36) {}
 };
 
 // The page goes after the form (bases go in reverse order).

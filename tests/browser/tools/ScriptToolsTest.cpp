@@ -6,6 +6,7 @@
 #include "browser/tools/ScriptTools.h"
 
 #include "classlib/Forms.h"
+#include "tests/browser/BrowserTestSupport.h"
 #include "tests/browser/FakeBrowser.h"
 #include "tests/browser/FakeToolHost.h"
 #include "tests/support/Standin.h"
@@ -69,12 +70,8 @@ TEST(ToolHost, TheRealControlHasNoDocumentSoNothingComesOutOrIsSaved) {
 
     // With a window the wait for a document never ends by itself here: only the busy-wait handler
     // ends it.
-    auto* form = TComponent::Create<TForm>(*Application);
-    form->SetBounds(0, 0, 320, 240);
-    auto* wb = TComponent::Create<THostedWB>(*form);
-    wb->SetParent(form);
-    wb->SetBounds(8, 8, 300, 200);
-    form->Show();
+    test::BrowserLayout<THostedWB> layout(300, 200);
+    THostedWB* wb = layout.wb;
     const HWND window = wb->Handle();
     TBrowserToolHost& host = *wb;
     EXPECT_EQ(host.HostWindow(), window);
@@ -90,7 +87,6 @@ TEST(ToolHost, TheRealControlHasNoDocumentSoNothingComesOutOrIsSaved) {
     passes = 0;
     EXPECT_EQ(host.SaveToFile(L"C:\\page.htm"), S_FALSE);
     EXPECT_EQ(passes, 3);
-    TComponent::Free(form);
 }
 
 TEST(ToolHost, TheComponentsDocumentOverrideServesTheToolsAndIsSavedOnce) {
