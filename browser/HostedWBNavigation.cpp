@@ -282,6 +282,7 @@ THostedWB::TSearchResults THostedWB::SearchNextText(const std::wstring& Value,
     const ComPtr<IUnknown> identity = doc.asUnknown();
     if (FTextRange && identity.get() != FTextRangeDocument.get()) {
         FTextRange.reset();
+        FTextRangeDocument.reset();
         FHTMLChar = 0;
     }
     if (!FTextRange) {

@@ -439,12 +439,15 @@ TEST(HostedWBSearch, SearchNextTextMovesFromTheLastMatchAsTheDirectionAsks) {
     next.range.bag.Fail(L"findText", E_FAIL);
     EXPECT_THROW((void)wb->SearchNextText(L"t", down, false), EOleSysError);
 
-    // No text, no document: not found, and the range is not asked.
+    // No text, no document, a page without a body: not found, and no range is asked.
     next.range.log.clear();
     EXPECT_EQ(wb->SearchNextText(L"", down, false), notFound);
     wb->document = nullptr;
     EXPECT_EQ(wb->SearchNextText(L"two", up, false), notFound);
     EXPECT_TRUE(next.range.log.empty());
+    FakeDocument bodiless;
+    wb->document = bodiless.Dispatch();
+    EXPECT_EQ(wb->SearchNextText(L"two", up, false), notFound);
 }
 
 // --- forwards -----------------------------------------------------------------------------------
