@@ -72,6 +72,8 @@ void THostedWB::BeforeDestruction() noexcept {
             // The text size is the control's own; a control that cannot be told keeps it.
         }
     }
+    FTextRange.reset();
+    FTextRangeDocument.reset();
     RemoveUserAgentToken();
     TCustomHostedWB::BeforeDestruction();
 }

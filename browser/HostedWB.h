@@ -7,6 +7,7 @@
 #include "browser/HostedWBOptions.h"
 #include "browser/HwbCore.h"
 #include "browser/tools/ScriptTools.h"
+#include "browser/tools/TextSearch.h"
 #include "browser/tools/ToolHost.h"
 #include "classlib/MemoryStream.h"
 
@@ -126,6 +127,96 @@ public:
     // Navigates (an existing folder as a file URL); a blank URL does nothing. With a time-out,
     // waits for the page. Never raises: false when the control refuses the navigation.
     bool Go(const std::wstring& Url, DWORD TimeOut) override;
+
+    // --- navigation, editing commands, incremental search and scrolling ---
+    // None of these raises but DecodeUrl and SearchNextText; the others report a failure through
+    // their result, or not at all.
+    enum TSearchDirections : unsigned { sdDown, sdUp };
+    enum TSearchResult : unsigned { srNotFound, srEndOf, srFound };
+    using TSearchResults = TEnumSet<TSearchResult>;
+    // Navigates; with a time-out other than 0, waits for the page. False when the control refused
+    // the navigation or the wait failed.
+    bool NavigateWait(const std::wstring& URL, DWORD TimeOut);
+    // Shows the special folder (a CSIDL) or the item-id list; nothing when it cannot be had.
+    void NavigateFolder(int CSIDL);
+    void NavigatePidl(PCIDLIST_ABSOLUTE pidl);
+    void GoBack();
+    void GoForward();
+    void GoAboutBlank();
+    // Leaves no entry in the URL history.
+    void GoNoHistory(const std::wstring& URL);
+    // Url + Query with a fixed form body posted.
+    void GoWithQueryDetails(const std::wstring& Url, const std::wstring& Query);
+    void GoSearchInGoogle(const std::wstring& SearchTerm);
+    void GoSearchInMSN(const std::wstring& SearchTerm);
+    void GoSearchInYahoo(const std::wstring& SearchTerm);
+    void GoSearchInBaidu(const std::wstring& SearchTerm);
+    // The browser's own download of URL.
+    void GoDownloadFile(const std::wstring& URL);
+    // With Notify a message box tells how the download went.
+    void GoDownloadMaskedFile(const std::wstring& SourceFile, const std::wstring& TargetFile,
+                              bool Notify);
+    bool DownloadFile(const std::wstring& SourceFile, const std::wstring& DestFile);
+    // Starts the machine's default program of the kind ("Mail", "News", ...).
+    bool OpenClient(const std::wstring& Client);
+    void ExploreFolder(const std::wstring& Path);
+    void OpenIEBrowserWithAddress();
+    // The browser's start page of the current user; empty when there is none.
+    [[nodiscard]] static std::wstring GetIEHomePage();
+    [[nodiscard]] static bool IsValidProtocol(const std::wstring& URL) noexcept;
+    // Raises EConvertError for an escape that is cut off or not hexadecimal.
+    [[nodiscard]] static std::wstring DecodeUrl(const std::wstring& InputStr);
+    [[nodiscard]] static std::wstring EncodeUrl(const std::wstring& InputStr, bool bQueryStr);
+
+    // The editing commands: true only when the document ran the command (S_OK).
+    bool Cut();
+    bool Copy();
+    bool Paste();
+    bool PasteSpecial();
+    bool Undo();
+    bool Redo();
+    bool SelectAll();
+    bool ClearSelection();
+    bool Delete();
+    // A document command, in the browser's command group with InvokeIE, else in none.
+    HRESULT InvokeCMD(bool InvokeIE, int Value1, int Value2, VARIANT& vaIn, VARIANT& vaOut);
+    // WM_COMMAND Cmd to the component's window.
+    void InvokeIEServerCommand(int Cmd);
+    void ShowImportExportFavoritesAndCookies();
+    // False, and the variant false, without a document or when it cannot answer.
+    [[nodiscard]] bool IsCommandEnabled(const std::wstring& sCmdId);
+    [[nodiscard]] OleVariant QueryCommandValue(const std::wstring& sCmdId);
+    // The control's about box, else the browser view's version command.
+    void ShowAboutBox();
+
+    // The next match of Value from the last one (or the start of the page) in Direction, scrolled
+    // into view and, with AutoSelect, selected. srEndOf: nothing more that way. A failing call of
+    // the page's text range raises EOleSysError.
+    TSearchResults SearchNextText(const std::wstring& Value, TSearchDirections Direction,
+                                  bool AutoSelect);
+    // The match of Value found with the find flags iPos after the first character of the page
+    // (the routine's own reading of its arguments); empty when there is none.
+    [[nodiscard]] ComPtr<IHTMLTxtRange> SearchText(const std::wstring& Value, int iPos);
+    [[nodiscard]] bool SearchString(const std::wstring& strText);
+    // Colours every match (in each frame), after the user confirmed or changed the text.
+    void SearchAndHighlight(const std::wstring& AText, const std::wstring& ACaption,
+                            const std::wstring& APrompt, TSearchFlags Flags,
+                            const std::wstring& cbackColor, const std::wstring& cForeColor,
+                            TScrollIntoView ScrollIntoView);
+    void SearchAndHighlight(const std::wstring& aText, TSearchFlags Flags,
+                            const std::wstring& cbackColor, const std::wstring& cForeColor,
+                            TScrollIntoView ScrollIntoView);
+    void ScrollToID(int ID);
+    void ScrollToIDEx(const std::wstring& ID);
+    // These three wait for the page first.
+    void ScrollToTop();
+    void ScrollToBottom();
+    void ScrollToPosition(int X, int Y);
+    [[nodiscard]] bool HScrollBarVisible();
+    [[nodiscard]] bool VScrollBarVisible();
+    // -1 when the position cannot be read.
+    [[nodiscard]] int HScrollBarPosition();
+    [[nodiscard]] int VScrollBarPosition();
     // Navigates to "about:blank"; with bWait, then waits without a time-out.
     void AssignEmptyDocument(bool bWait);
     // Loads markup as the document (each line ended by a line break, in Encoding()); asks for an
@@ -395,6 +486,13 @@ private:
     bool FStopped = false;
     bool FWinXPSP2orLater = true;
     bool FWndProcSubClassed = false;
+    // The running incremental search: its text, its range and the document that range was made
+    // from, 0 or the direction of the last match + 1, and the direction of the last search.
+    std::wstring FSearchText;
+    ComPtr<IHTMLTxtRange> FTextRange;
+    ComPtr<IUnknown> FTextRangeDocument;
+    int FHTMLChar = 0;
+    TSearchDirections FLastSearchDirection = sdDown;
     struct TOwnerLink; // this instance's link in its owner's chain of window procedures
     std::shared_ptr<TOwnerLink> FOwnerLink;
     TWinControl* FParentForm = nullptr;

@@ -187,12 +187,9 @@ void THostedWB::ApplyHTMLCode() {
 
 bool THostedWB::Go(const std::wstring& Url, DWORD TimeOut) {
     try {
-        if (DirectoryExists(Url)) {
-            Navigate(L"file:///" + Url);
-            return true;
-        }
+        if (DirectoryExists(Url)) return NavigateWait(L"file:///" + Url, 0);
         if (text::Trim(Url).empty()) return true;
-        IWebBrowser2* browser = DefaultInterface();
+        IWebBrowser2* browser = Browser();
         if (!browser) return false;
         OleVariant url(Url);
         OleVariant empty;

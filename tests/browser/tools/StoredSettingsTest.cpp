@@ -5,6 +5,7 @@
 #include "classlib/Application.h"
 #include "classlib/Forms.h"
 #include "classlib/Registry.h"
+#include "tests/support/SavedRegistryValue.h"
 #include "tests/support/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -150,20 +151,11 @@ TEST_F(StoredSettings, TheLastPageIsHandedOutAndCountsOnlyWithADot) {
 
 TEST(StartPage, TheStartPageIsTheUsersAndReadsBack) {
     const std::wstring key = L"Software\\Microsoft\\Internet Explorer\\Main";
-    TRegistry reg(HKEY_CURRENT_USER);
-    std::optional<std::wstring> before;
-    if (reg.OpenKeyReadOnly(key) && reg.ValueExists(L"Start Page"))
-        before = reg.ReadString(L"Start Page");
-
+    const test::SavedRegistryValue saved(HKEY_CURRENT_USER, key, L"Start Page");
     SetBrowserStartPage(L"http://start.tn-test.example/");
+    TRegistry reg(HKEY_CURRENT_USER);
     ASSERT_TRUE(reg.OpenKeyReadOnly(key));
     EXPECT_EQ(reg.ReadString(L"Start Page"), L"http://start.tn-test.example/");
-
-    ASSERT_TRUE(reg.OpenKey(key, false));
-    if (before)
-        reg.WriteString(L"Start Page", *before);
-    else
-        (void)reg.DeleteValue(L"Start Page");
 }
 
 // --- the browser window's commands --------------------------------------------------------------
