@@ -121,10 +121,12 @@ tn_wine64_shims() {
     echo "$dir"
 }
 
-# Environment of every Wine call: the road's prefix kind, quiet, no install prompts.
+# Environment of every Wine call: the road's prefix kind, quiet, no install prompts, and no menu
+# or desktop launchers written into this machine's home for the links the tests make.
+TN_WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 tn_wine_env() {
     tn_decide_arch
-    export WINEARCH=$TN_WINEARCH WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+    export WINEARCH=$TN_WINEARCH WINEDEBUG=-all WINEDLLOVERRIDES=$TN_WINEDLLOVERRIDES
     export LANG=$TN_LOCALE LC_ALL=$TN_LOCALE
     if [ "$TN_ARCH" = x86_64 ]; then
         local shims
@@ -134,10 +136,24 @@ tn_wine_env() {
     fi
 }
 
+# Wine links the user's desktop and document folders to this machine's home: the tests make and
+# remove links there, so runs side by side (and the developer's own files) would meet. A prefix's
+# folders are made its own; a later boot of the prefix leaves them so.
+tn_own_user_folders() {
+    local d
+    for d in "$1"/drive_c/users/*/*; do
+        [ -L "$d" ] || continue
+        rm -f "$d" && mkdir -p "$d" || return 1
+    done
+}
+
 # A prefix made once per architecture; every run works on a fresh copy of it. It is marked ready
 # only when every step succeeded: a failed or timed-out step leaves no template behind.
 tn_setup_template() {
-    [ -f "$TN_TEMPLATE/.tn-ready" ] && return 0
+    if [ -f "$TN_TEMPLATE/.tn-ready" ]; then
+        tn_own_user_folders "$TN_TEMPLATE" # templates made before this step
+        return
+    fi
     log "making the $TN_WINEARCH Wine prefix template (once)"
     rm -rf "$TN_TEMPLATE"
     mkdir -p "$TN_CACHE"
@@ -152,6 +168,7 @@ tn_setup_template() {
             timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$fam" /d "DejaVu Sans" /f >/dev/null 2>&1 || exit 1
         done
         timeout 60 wineserver -w || exit 1
+        tn_own_user_folders "$TN_TEMPLATE" || exit 1
     ); then
         log "making the Wine prefix template failed; nothing is kept"
         (tn_wine_env; WINEPREFIX="$TN_TEMPLATE" timeout 20 wineserver -k >/dev/null 2>&1)

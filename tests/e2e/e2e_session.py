@@ -63,7 +63,8 @@ class Session:
             raise AssertionError(f"Xvfb {self.display} did not come up in 5 s")
         self.prefix = os.path.join(self.dir, "prefix")
         self.env = dict(os.environ, DISPLAY=self.display, WINEPREFIX=self.prefix, WINEARCH=WINEARCH,
-                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree=;mshtml=", **env)
+                        WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d", **env)
         subprocess.run(["cp", "-a", TEMPLATE, self.prefix], check=True, timeout=TOOL_BOUND)
         self.server = subprocess.Popen(["timeout", "-k", "5", str(server_bound), "wineserver", "-p", "-f"],
                                        env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
