@@ -234,6 +234,69 @@ const std::vector<Form>& Forms() {
                                          f.format.get(), 1, regions);
          },
          {"GdipMeasureCharacterRanges(G,\"ab\",2,F,{0,0,9,9},SF,1,&)"}},
+        // Text lengths never pass the text; any negative one is "up to the NUL".
+        {"DrawString length beyond the text",
+         [](GdipWrappers& f) {
+             G(f).DrawString(L"ab", 10, f.font.get(), TGPPointF{1, 2}, f.format.get(),
+                             f.brush.get());
+         },
+         {"GdipDrawString(G,\"ab\",2,F,{1,2,0,0},SF,B)"}},
+        {"DrawString negative length",
+         [](GdipWrappers& f) {
+             G(f).DrawString(L"ab", -5, f.font.get(), TGPPointF{1, 2}, f.brush.get());
+         },
+         {"GdipDrawString(G,\"ab\",-1,F,{1,2,0,0},null,B)"}},
+        {"DrawString length within the text",
+         [](GdipWrappers& f) {
+             G(f).DrawString(L"abc", 1, f.font.get(), TGPRectF{1, 2, 3, 4}, nullptr, nullptr);
+         },
+         {"GdipDrawString(G,\"abc\",1,F,{1,2,3,4},null,null)"}},
+        {"MeasureString layout with counters, length beyond the text",
+         [](GdipWrappers& f) {
+             TGPRectF box{};
+             INT fitted = 0, lines = 0;
+             G(f).MeasureString(L"ab", 3, f.font.get(), TGPRectF{1, 2, 3, 4}, f.format.get(), box,
+                                &fitted, &lines);
+         },
+         {"GdipMeasureString(G,\"ab\",2,F,{1,2,3,4},SF,&,&8,&9)"}},
+        {"MeasureString layout size, length beyond the text",
+         [](GdipWrappers& f) {
+             TGPSizeF size{};
+             G(f).MeasureString(L"ab", 99, f.font.get(), TGPSizeF{5, 6}, f.format.get(), size);
+         },
+         {"GdipMeasureString(G,\"ab\",2,F,{0,0,5,6},SF,&,null,null)"}},
+        {"MeasureString origin and format, length beyond the text",
+         [](GdipWrappers& f) {
+             TGPRectF box{};
+             G(f).MeasureString(L"ab", 4, f.font.get(), TGPPointF{1, 2}, f.format.get(), box);
+         },
+         {"GdipMeasureString(G,\"ab\",2,F,{1,2,0,0},SF,&,null,null)"}},
+        {"MeasureString layout, negative length",
+         [](GdipWrappers& f) {
+             TGPRectF box{};
+             G(f).MeasureString(L"ab", -3, f.font.get(), TGPRectF{1, 2, 3, 4}, box);
+         },
+         {"GdipMeasureString(G,\"ab\",-1,F,{1,2,3,4},null,&,null,null)"}},
+        {"MeasureString origin, length beyond the text",
+         [](GdipWrappers& f) {
+             TGPRectF box{};
+             G(f).MeasureString(L"ab", 7, f.font.get(), TGPPointF{1, 2}, box);
+         },
+         {"GdipMeasureString(G,\"ab\",2,F,{1,2,0,0},null,&,null,null)"}},
+        {"MeasureCharacterRanges length beyond the text",
+         [](GdipWrappers& f) {
+             TGPRegion* regions[1] = {f.region.get()};
+             G(f).MeasureCharacterRanges(L"ab", 30, f.font.get(), TGPRectF{0, 0, 9, 9},
+                                         f.format.get(), 1, regions);
+         },
+         {"GdipMeasureCharacterRanges(G,\"ab\",2,F,{0,0,9,9},SF,1,&)"}},
+        {"MeasureCharacterRanges negative length",
+         [](GdipWrappers& f) {
+             TGPRegion* regions[1] = {f.region.get()};
+             G(f).MeasureCharacterRanges(L"ab", -2, f.font.get(), TGPRectF{0, 0, 9, 9},
+                                         f.format.get(), 1, regions);
+         },
+         {"GdipMeasureCharacterRanges(G,\"ab\",-1,F,{0,0,9,9},SF,1,&)"}},
         // Clipping: IntersectClip and ExcludeClip are SetClip with their combine modes.
         {"SetClip RectF",
          [](GdipWrappers& f) {
