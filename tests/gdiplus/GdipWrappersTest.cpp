@@ -787,7 +787,7 @@ TEST_F(GdipWrappers, FontAndCollectionLeaveTheirStatusInPlace) {
 class GdipGenerics : public GdipWrappers {
 protected:
     GdipGenerics() {
-        ShutdownGdiplus(); // the shared objects start empty
+        ShutdownGdiplus(); // the spy's: the shared objects start empty, GDI+ stays up
         spy.Take();
         Labels()[0xA001] = "SS";
         Labels()[0xA002] = "SE";
@@ -819,6 +819,7 @@ protected:
         };
         spy.table().GdiplusStartup = [](ULONG_PTR* token, const GdiplusStartupInput* input,
                                         GdiplusStartupOutput* output) WINAPI -> Status {
+            sessionToken = *token; // the session's start-up, still running
             *token = 77;
             Log("GdiplusStartup(" + std::to_string(input->GdiplusVersion) + "," +
                 Arg(input->DebugEventCallback) + "," +
@@ -831,10 +832,16 @@ protected:
     }
     ~GdipGenerics() override {
         ShutdownGdiplus();
-        // The environment's own shutdown needs the token of a real start-up.
-        spy.table().GdiplusStartup = spy.real().GdiplusStartup;
+        // The session's own shutdown needs its token back; GDI+ is not started again.
+        spy.table().GdiplusStartup = [](ULONG_PTR* token, const GdiplusStartupInput*,
+                                        GdiplusStartupOutput*) WINAPI -> Status {
+            *token = sessionToken;
+            return Ok;
+        };
         StartupGdiplus();
     }
+
+    static inline ULONG_PTR sessionToken = 0;
 };
 
 TEST_F(GdipGenerics, EachGenericIsMadeOnceAndKeepsItsStatus) {
