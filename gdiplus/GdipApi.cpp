@@ -111,6 +111,8 @@ GdiplusAvailability CheckGdiplusEntryPoints() {
     };
     if (IsStandIn(g_table.GdiplusStartup)) return missing(L"GdiplusStartup");
     if (IsStandIn(g_table.GdipAlloc)) return missing(L"GdipAlloc");
+    // Without it every wrapper's memory would stay taken.
+    if (IsStandIn(g_table.GdipFree)) return missing(L"GdipFree");
     return {true, {}};
 }
 

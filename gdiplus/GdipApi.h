@@ -32,7 +32,8 @@ void LoadGdiplusEntryPoints(const wchar_t* library = L"gdiplus.dll") noexcept;
 // Frees the library and empties every entry; does nothing when no library is loaded.
 void UnloadGdiplusEntryPoints() noexcept;
 
-// GDI+ is required: without the library, GdiplusStartup or GdipAlloc the program cannot run.
+// GDI+ is required: without the library, GdiplusStartup, GdipAlloc or GdipFree the program cannot
+// run.
 // The entry routine shows the message and stops before its first window.
 struct GdiplusAvailability {
     bool ok = false;

@@ -597,9 +597,9 @@ Status TGPGraphics::FillRegion(const TGPBrush* brush, const TGPRegion* region) n
 Status TGPGraphics::DrawString(const std::wstring& string_, INT length, const TGPFont* font,
                                const TGPRectF& layoutRect, const TGPStringFormat* stringFormat,
                                const TGPBrush* brush) noexcept {
-    return RecordStatus(Gdip().GdipDrawString(nativeGraphics, string_.c_str(), length,
-                                              NativeOf(font), &layoutRect, NativeOf(stringFormat),
-                                              NativeOf(brush)));
+    return RecordStatus(Gdip().GdipDrawString(
+        nativeGraphics, string_.c_str(), detail::TextLength(string_, length), NativeOf(font),
+        &layoutRect, NativeOf(stringFormat), NativeOf(brush)));
 }
 
 Status TGPGraphics::DrawString(const std::wstring& string_, INT length, const TGPFont* font,
@@ -619,8 +619,8 @@ Status TGPGraphics::MeasureString(const std::wstring& string_, INT length, const
                                   TGPRectF& boundingBox, INT* codepointsFitted,
                                   INT* linesFilled) noexcept {
     return RecordStatus(Gdip().GdipMeasureString(
-        nativeGraphics, string_.c_str(), length, NativeOf(font), &layoutRect,
-        NativeOf(stringFormat), &boundingBox, codepointsFitted, linesFilled));
+        nativeGraphics, string_.c_str(), detail::TextLength(string_, length), NativeOf(font),
+        &layoutRect, NativeOf(stringFormat), &boundingBox, codepointsFitted, linesFilled));
 }
 
 Status TGPGraphics::MeasureString(const std::wstring& string_, INT length, const TGPFont* font,
@@ -664,8 +664,8 @@ Status TGPGraphics::MeasureCharacterRanges(const std::wstring& string_, INT leng
         for (std::size_t i = 0; i < handles.size(); ++i)
             handles[i] = NativeOf(regions[i]);
         return RecordStatus(Gdip().GdipMeasureCharacterRanges(
-            nativeGraphics, string_.c_str(), length, NativeOf(font), &layoutRect,
-            NativeOf(stringFormat), regionCount, handles.data()));
+            nativeGraphics, string_.c_str(), detail::TextLength(string_, length), NativeOf(font),
+            &layoutRect, NativeOf(stringFormat), regionCount, handles.data()));
     } catch (const std::bad_alloc&) {
         return RecordStatus(OutOfMemory);
     }

@@ -182,7 +182,8 @@ public:
                            FillMode fillMode, REAL tension) noexcept;
     Status FillRegion(const TGPBrush* brush, const TGPRegion* region) noexcept;
 
-    // Text: the buffer is NUL-terminated, length counts UTF-16 units (-1: up to the NUL).
+    // Text: the buffer is NUL-terminated, length counts UTF-16 units; one beyond the text is cut
+    // to it, and any negative one becomes -1, the text up to its NUL.
     Status DrawString(const std::wstring& string_, INT length, const TGPFont* font,
                       const TGPRectF& layoutRect, const TGPStringFormat* stringFormat,
                       const TGPBrush* brush) noexcept;

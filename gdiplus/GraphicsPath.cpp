@@ -13,14 +13,9 @@
 namespace tn::gdiplus {
 
 using detail::CountOf;
+using detail::TextLength;
 
 namespace {
-
-// Never more than the text holds; negative is the flat API's "up to the NUL".
-INT TextLength(const std::wstring& text, INT length) noexcept {
-    if (length < 0) return -1;
-    return static_cast<INT>(std::min<std::size_t>(static_cast<std::size_t>(length), text.size()));
-}
 
 void ReleaseArrays(TPathData& pathData) noexcept {
     std::free(pathData.Points);

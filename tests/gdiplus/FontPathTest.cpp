@@ -70,43 +70,43 @@ TGPGraphicsPath& P(GdipFontPath& f) {
 
 const std::vector<Form>& Forms() {
     static const std::vector<Form> forms = {
-        // Path construction: the creating call's status is kept; no handle here, so none deleted.
+        // Path construction: the creating call's status is kept; the handle it gives is deleted.
         {"Create",
          [](GdipFontPath&) { static_cast<void>(TGPGraphicsPath::Create(FillModeAlternate)); },
-         {"GdipCreatePath(0,&)", "GdipDeletePath(null)"}},
+         {"GdipCreatePath(0,&H2)", "GdipDeletePath(H2)"}},
         {"Create winding",
          [](GdipFontPath&) { static_cast<void>(TGPGraphicsPath::Create(FillModeWinding)); },
-         {"GdipCreatePath(1,&)", "GdipDeletePath(null)"}},
+         {"GdipCreatePath(1,&H2)", "GdipDeletePath(H2)"}},
         {"Create points",
          [](GdipFontPath&) {
              static_cast<void>(TGPGraphicsPath::Create(gPtsF, gTypes, FillModeWinding));
          },
-         {"GdipCreatePath2(ptsF,types,4,1,&)", "GdipDeletePath(null)"}},
+         {"GdipCreatePath2(ptsF,types,4,1,&H5)", "GdipDeletePath(H5)"}},
         {"Create int points",
          [](GdipFontPath&) {
              static_cast<void>(TGPGraphicsPath::Create(gPts, gTypes, FillModeAlternate));
          },
-         {"GdipCreatePath2I(pts,types,4,0,&)", "GdipDeletePath(null)"}},
+         {"GdipCreatePath2I(pts,types,4,0,&H5)", "GdipDeletePath(H5)"}},
         {"Create copy",
          [](GdipFontPath& f) { static_cast<void>(TGPGraphicsPath::Create(f.other.get())); },
-         {"GdipClonePath(Pa2,&)", "GdipDeletePath(null)"}},
+         {"GdipClonePath(Pa2,&H2)", "GdipDeletePath(H2)"}},
         {"Clone",
          [](GdipFontPath& f) { static_cast<void>(P(f).Clone()); },
-         {"GdipClonePath(Pa,&)", "GdipDeletePath(null)"}},
+         {"GdipClonePath(Pa,&H2)", "GdipDeletePath(H2)"}},
         // State and figures
         {"Reset", [](GdipFontPath& f) { P(f).Reset(); }, {"GdipResetPath(Pa)"}},
         {"GetFillMode",
          [](GdipFontPath& f) { static_cast<void>(P(f).GetFillMode()); },
-         {"GdipGetPathFillMode(Pa,&)"}},
+         {"GdipGetPathFillMode(Pa,&2)"}},
         {"SetFillMode",
          [](GdipFontPath& f) { P(f).SetFillMode(FillModeWinding); },
          {"GdipSetPathFillMode(Pa,1)"}},
-        {"GetPathData of an empty path",
+        {"GetPathData asks for the points the path holds",
          [](GdipFontPath& f) {
              TPathData data;
              P(f).GetPathData(data);
          },
-         {"GdipGetPointCount(Pa,&)"}},
+         {"GdipGetPointCount(Pa,&2)", "GdipGetPathData(Pa,&)"}},
         {"StartFigure", [](GdipFontPath& f) { P(f).StartFigure(); }, {"GdipStartPathFigure(Pa)"}},
         {"CloseFigure", [](GdipFontPath& f) { P(f).CloseFigure(); }, {"GdipClosePathFigure(Pa)"}},
         {"CloseAllFigures",
@@ -125,13 +125,13 @@ const std::vector<Form>& Forms() {
          {"GdipGetPathLastPoint(Pa,&)"}},
         {"GetPointCount",
          [](GdipFontPath& f) { static_cast<void>(P(f).GetPointCount()); },
-         {"GdipGetPointCount(Pa,&)"}},
+         {"GdipGetPointCount(Pa,&2)"}},
         {"GetPathTypes",
          [](GdipFontPath& f) {
              BYTE types[3];
              P(f).GetPathTypes(types);
          },
-         {"GdipGetPathTypes(Pa,&,3)"}},
+         {"GdipGetPathTypes(Pa,&2,3)"}},
         {"GetPathPoints",
          [](GdipFontPath& f) {
              TGPPointF points[3];
@@ -383,51 +383,51 @@ const std::vector<Form>& Forms() {
         // Hit tests
         {"IsVisible",
          [](GdipFontPath& f) { static_cast<void>(P(f).IsVisible(1.5f, 2.f)); },
-         {"GdipIsVisiblePathPoint(Pa,1.5,2,null,&)"}},
+         {"GdipIsVisiblePathPoint(Pa,1.5,2,null,&5)"}},
         {"IsVisible PointF",
          [](GdipFontPath& f) {
              static_cast<void>(P(f).IsVisible(TGPPointF{1.5f, 2}, f.graphics.get()));
          },
-         {"GdipIsVisiblePathPoint(Pa,1.5,2,G,&)"}},
+         {"GdipIsVisiblePathPoint(Pa,1.5,2,G,&5)"}},
         {"IsVisible int",
          [](GdipFontPath& f) { static_cast<void>(P(f).IsVisible(1, 2, f.graphics.get())); },
-         {"GdipIsVisiblePathPointI(Pa,1,2,G,&)"}},
+         {"GdipIsVisiblePathPointI(Pa,1,2,G,&5)"}},
         {"IsVisible Point",
          [](GdipFontPath& f) {
              static_cast<void>(P(f).IsVisible(TGPPoint{1, 2}));
          },
-         {"GdipIsVisiblePathPointI(Pa,1,2,null,&)"}},
+         {"GdipIsVisiblePathPointI(Pa,1,2,null,&5)"}},
         {"IsOutlineVisible",
          [](GdipFontPath& f) {
              static_cast<void>(P(f).IsOutlineVisible(1.5f, 2.f, f.pen.get(), f.graphics.get()));
          },
-         {"GdipIsOutlineVisiblePathPoint(Pa,1.5,2,P,G,&)"}},
+         {"GdipIsOutlineVisiblePathPoint(Pa,1.5,2,P,G,&6)"}},
         {"IsOutlineVisible PointF",
          [](GdipFontPath& f) {
              static_cast<void>(P(f).IsOutlineVisible(TGPPointF{1.5f, 2}, f.pen.get()));
          },
-         {"GdipIsOutlineVisiblePathPoint(Pa,1.5,2,P,null,&)"}},
+         {"GdipIsOutlineVisiblePathPoint(Pa,1.5,2,P,null,&6)"}},
         {"IsOutlineVisible int",
          [](GdipFontPath& f) { static_cast<void>(P(f).IsOutlineVisible(1, 2, nullptr)); },
-         {"GdipIsOutlineVisiblePathPointI(Pa,1,2,null,null,&)"}},
+         {"GdipIsOutlineVisiblePathPointI(Pa,1,2,null,null,&6)"}},
         {"IsOutlineVisible Point",
          [](GdipFontPath& f) {
              static_cast<void>(
                  P(f).IsOutlineVisible(TGPPoint{1, 2}, f.pen.get(), f.graphics.get()));
          },
-         {"GdipIsOutlineVisiblePathPointI(Pa,1,2,P,G,&)"}},
+         {"GdipIsOutlineVisiblePathPointI(Pa,1,2,P,G,&6)"}},
         // Font families
         {"Family",
          [](GdipFontPath&) { static_cast<void>(TGPFontFamily::Create()); },
          {"GdipDeleteFontFamily(null)"}},
         {"Family by name",
          [](GdipFontPath&) { static_cast<void>(TGPFontFamily::Create(L"Serif Face")); },
-         {"GdipCreateFontFamilyFromName(\"Serif Face\",null,&)", "GdipDeleteFontFamily(null)"}},
+         {"GdipCreateFontFamilyFromName(\"Serif Face\",null,&H3)", "GdipDeleteFontFamily(H3)"}},
         {"Family by name in a collection",
          [](GdipFontPath& f) {
              static_cast<void>(TGPFontFamily::Create(L"Serif Face", f.collection.get()));
          },
-         {"GdipCreateFontFamilyFromName(\"Serif Face\",FC,&)", "GdipDeleteFontFamily(null)"}},
+         {"GdipCreateFontFamilyFromName(\"Serif Face\",FC,&H3)", "GdipDeleteFontFamily(H3)"}},
         {"GetFamilyName",
          [](GdipFontPath& f) {
              std::wstring name;
@@ -436,70 +436,70 @@ const std::vector<Form>& Forms() {
          {"GdipGetFamilyName(FF,&,1033)"}},
         {"Family Clone",
          [](GdipFontPath& f) { static_cast<void>(f.family->Clone()); },
-         {"GdipCloneFontFamily(FF,&)", "GdipDeleteFontFamily(null)"}},
+         {"GdipCloneFontFamily(FF,&H2)", "GdipDeleteFontFamily(H2)"}},
         {"IsStyleAvailable",
          [](GdipFontPath& f) { static_cast<void>(f.family->IsStyleAvailable(3)); },
-         {"GdipIsStyleAvailable(FF,3,&)"}},
+         {"GdipIsStyleAvailable(FF,3,&3)"}},
         {"GetEmHeight",
          [](GdipFontPath& f) { static_cast<void>(f.family->GetEmHeight(1)); },
-         {"GdipGetEmHeight(FF,1,&)"}},
+         {"GdipGetEmHeight(FF,1,&3)"}},
         {"GetCellAscent",
          [](GdipFontPath& f) { static_cast<void>(f.family->GetCellAscent(2)); },
-         {"GdipGetCellAscent(FF,2,&)"}},
+         {"GdipGetCellAscent(FF,2,&3)"}},
         {"GetCellDescent",
          [](GdipFontPath& f) { static_cast<void>(f.family->GetCellDescent(4)); },
-         {"GdipGetCellDescent(FF,4,&)"}},
+         {"GdipGetCellDescent(FF,4,&3)"}},
         {"GetLineSpacing",
          [](GdipFontPath& f) { static_cast<void>(f.family->GetLineSpacing(8)); },
-         {"GdipGetLineSpacing(FF,8,&)"}},
+         {"GdipGetLineSpacing(FF,8,&3)"}},
         // Fonts
         {"Font from a device context",
          [](GdipFontPath&) { static_cast<void>(TGPFont::Create(kHdc)); },
-         {"GdipCreateFontFromDC(DC,&)", "GdipDeleteFont(null)"}},
+         {"GdipCreateFontFromDC(DC,&H2)", "GdipDeleteFont(H2)"}},
         {"Font from an ANSI log font",
          [](GdipFontPath&) {
              const LOGFONTA logfont{};
              static_cast<void>(TGPFont::Create(kHdc, &logfont));
          },
-         {"GdipCreateFontFromLogfontA(DC,&,&)", "GdipDeleteFont(null)"}},
+         {"GdipCreateFontFromLogfontA(DC,&,&H3)", "GdipDeleteFont(H3)"}},
         {"Font from no ANSI log font",
          [](GdipFontPath&) {
              static_cast<void>(TGPFont::Create(kHdc, static_cast<const LOGFONTA*>(nullptr)));
          },
-         {"GdipCreateFontFromDC(DC,&)", "GdipDeleteFont(null)"}},
+         {"GdipCreateFontFromDC(DC,&H2)", "GdipDeleteFont(H2)"}},
         {"Font from a wide log font",
          [](GdipFontPath&) {
              const LOGFONTW logfont{};
              static_cast<void>(TGPFont::Create(kHdc, &logfont));
          },
-         {"GdipCreateFontFromLogfontW(DC,&,&)", "GdipDeleteFont(null)"}},
+         {"GdipCreateFontFromLogfontW(DC,&,&H3)", "GdipDeleteFont(H3)"}},
         {"Font from no wide log font",
          [](GdipFontPath&) {
              static_cast<void>(TGPFont::Create(kHdc, static_cast<const LOGFONTW*>(nullptr)));
          },
-         {"GdipCreateFontFromDC(DC,&)", "GdipDeleteFont(null)"}},
+         {"GdipCreateFontFromDC(DC,&H2)", "GdipDeleteFont(H2)"}},
         {"Font from no GDI font",
          [](GdipFontPath&) { static_cast<void>(TGPFont::Create(kHdc, HFONT{})); },
-         {"GdipCreateFontFromDC(DC,&)", "GdipDeleteFont(null)"}},
+         {"GdipCreateFontFromDC(DC,&H2)", "GdipDeleteFont(H2)"}},
         {"Font from a handle GDI does not know",
          [](GdipFontPath&) {
              static_cast<void>(TGPFont::Create(kHdc, reinterpret_cast<HFONT>(0x7A7A)));
          },
-         {"GdipCreateFontFromDC(DC,&)", "GdipDeleteFont(null)"}},
+         {"GdipCreateFontFromDC(DC,&H2)", "GdipDeleteFont(H2)"}},
         {"Font from a family",
          [](GdipFontPath& f) {
              static_cast<void>(TGPFont::Create(f.family.get(), 12.5f, 1, UnitPoint));
          },
-         {"GdipCreateFont(FF,12.5,1,3,&)", "GdipDeleteFont(null)"}},
+         {"GdipCreateFont(FF,12.5,1,3,&H5)", "GdipDeleteFont(H5)"}},
         {"Font from no family",
          [](GdipFontPath&) { static_cast<void>(TGPFont::Create(nullptr, 12.5f, 1, UnitPixel)); },
-         {"GdipCreateFont(null,12.5,1,2,&)", "GdipDeleteFont(null)"}},
+         {"GdipCreateFont(null,12.5,1,2,&H5)", "GdipDeleteFont(H5)"}},
         {"Font from a family name: the temporary family is freed",
          [](GdipFontPath& f) {
              static_cast<void>(TGPFont::Create(L"Serif Face", 9, 2, UnitPixel, f.collection.get()));
          },
-         {"GdipCreateFontFamilyFromName(\"Serif Face\",FC,&)", "GdipCreateFont(null,9,2,2,&)",
-          "GdipDeleteFontFamily(null)", "GdipDeleteFont(null)"}},
+         {"GdipCreateFontFamilyFromName(\"Serif Face\",FC,&H3)", "GdipCreateFont(H3,9,2,2,&H5)",
+          "GdipDeleteFontFamily(H3)", "GdipDeleteFont(H5)"}},
         {"GetLogFontA",
          [](GdipFontPath& f) {
              LOGFONTA logfont{};
@@ -514,37 +514,38 @@ const std::vector<Form>& Forms() {
          {"GdipGetLogFontW(F,null,&)"}},
         {"Font Clone",
          [](GdipFontPath& f) { static_cast<void>(f.font->Clone()); },
-         {"GdipCloneFont(F,&)", "GdipDeleteFont(null)"}},
+         {"GdipCloneFont(F,&H2)", "GdipDeleteFont(H2)"}},
         {"GetStyle",
          [](GdipFontPath& f) { static_cast<void>(f.font->GetStyle()); },
-         {"GdipGetFontStyle(F,&)"}},
+         {"GdipGetFontStyle(F,&2)"}},
         {"GetSize",
          [](GdipFontPath& f) { static_cast<void>(f.font->GetSize()); },
-         {"GdipGetFontSize(F,&)"}},
+         {"GdipGetFontSize(F,&2)"}},
         {"GetUnit",
          [](GdipFontPath& f) { static_cast<void>(f.font->GetUnit()); },
-         {"GdipGetFontUnit(F,&)"}},
+         {"GdipGetFontUnit(F,&2)"}},
         {"GetHeight graphics",
          [](GdipFontPath& f) { static_cast<void>(f.font->GetHeight(f.graphics.get())); },
-         {"GdipGetFontHeight(F,G,&)"}},
+         {"GdipGetFontHeight(F,G,&3)"}},
         {"GetHeight dpi",
          [](GdipFontPath& f) { static_cast<void>(f.font->GetHeight(96.5f)); },
-         {"GdipGetFontHeightGivenDPI(F,96.5,&)"}},
+         {"GdipGetFontHeightGivenDPI(F,96.5,&3)"}},
         {"GetFamily",
          [](GdipFontPath& f) { f.font->GetFamily(f.family.get()); },
-         {"GdipGetFamily(F,&)"}},
+         {"GdipGetFamily(F,&H2)", "GdipDeleteFontFamily(FF)"}},
         {"GetFamily none", [](GdipFontPath& f) { f.font->GetFamily(nullptr); }, {}},
         // Collections
         {"GetFamilyCount",
          [](GdipFontPath& f) { static_cast<void>(f.collection->GetFamilyCount()); },
-         {"GdipGetFontCollectionFamilyCount(FC,&)"}},
+         {"GdipGetFontCollectionFamilyCount(FC,&2)"}},
         {"GetFamilies",
          [](GdipFontPath& f) {
              TGPFontFamily* families[3] = {f.family.get(), f.family.get(), f.family.get()};
              INT found = 0;
              f.collection->GetFamilies(2, families, found);
          },
-         {"GdipGetFontCollectionFamilyList(FC,2,&,&)"}},
+         {"GdipGetFontCollectionFamilyList(FC,2,&H3,&4)", "GdipCloneFontFamily(H3,&H2)",
+          "GdipDeleteFontFamily(H2)", "GdipCloneFontFamily(null,&H2)", "GdipDeleteFontFamily(H2)"}},
     };
     return forms;
 }
@@ -585,7 +586,7 @@ TEST_F(GdipFontPath, AFamilyResetsItsStatusWhenRead) {
 
     spy.Returns("GdipGetEmHeight", GenericError);
     EXPECT_EQ(family->GetEmHeight(0), 0);
-    EXPECT_EQ(family->GetCellAscent(0), 0); // succeeds, keeps the failure
+    EXPECT_EQ(family->GetCellAscent(0), 3); // succeeds, keeps the failure
     EXPECT_EQ(family->GetLastStatus(), GenericError);
     EXPECT_EQ(family->GetLastStatus(), Ok);
 
@@ -655,7 +656,7 @@ TEST_F(GdipFontPath, AFontKeepsItsStatusThroughReads) {
     spy.Returns("GdipGetFontSize", GenericError);
     spy.Returns("GdipGetFontStyle", ObjectBusy);
     EXPECT_EQ(font->GetSize(), 0);
-    EXPECT_EQ(font->GetUnit(), UnitWorld); // succeeds
+    EXPECT_EQ(font->GetUnit(), UnitPixel); // succeeds: what the spy wrote
     EXPECT_EQ(font->GetLastStatus(), GenericError);
     static_cast<void>(font->GetStyle());
     EXPECT_EQ(font->GetLastStatus(), ObjectBusy);
@@ -685,7 +686,7 @@ TEST_F(GdipFontPath, ACollectionStoresEveryStatusOkIncluded) {
     EXPECT_EQ(collection->GetFamilyCount(), 0);
     EXPECT_EQ(collection->GetLastStatus(), Win32Error);
     // The refused call never reached GDI+.
-    EXPECT_EQ(spy.Take(), (Calls{"GdipGetFontCollectionFamilyCount(FC,&)",
+    EXPECT_EQ(spy.Take(), (Calls{"GdipGetFontCollectionFamilyCount(FC,&2)",
                                  "GdipGetFontCollectionFamilyCount(FC,&)"}));
 }
 

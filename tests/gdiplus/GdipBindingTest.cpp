@@ -123,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FakeLibrary{L"gdipfake-without-GdipCreateMatrix.dll", "GdipCreateMatrix",
                                   true},
                       FakeLibrary{L"gdipfake-without-GdiplusStartup.dll", "GdiplusStartup", false},
-                      FakeLibrary{L"gdipfake-without-GdipAlloc.dll", "GdipAlloc", false}));
+                      FakeLibrary{L"gdipfake-without-GdipAlloc.dll", "GdipAlloc", false},
+                      FakeLibrary{L"gdipfake-without-GdipFree.dll", "GdipFree", false}));
 
 TEST_F(GdipBinding, LibraryThatDoesNotLoadLeavesEverythingEmptyAndIsReported) {
     LoadGdiplusEntryPoints(L"no-such-gdiplus.dll");

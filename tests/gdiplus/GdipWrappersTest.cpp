@@ -234,6 +234,69 @@ const std::vector<Form>& Forms() {
                                          f.format.get(), 1, regions);
          },
          {"GdipMeasureCharacterRanges(G,\"ab\",2,F,{0,0,9,9},SF,1,&)"}},
+        // Text lengths never pass the text; any negative one is "up to the NUL".
+        {"DrawString length beyond the text",
+         [](GdipWrappers& f) {
+             G(f).DrawString(L"ab", 10, f.font.get(), TGPPointF{1, 2}, f.format.get(),
+                             f.brush.get());
+         },
+         {"GdipDrawString(G,\"ab\",2,F,{1,2,0,0},SF,B)"}},
+        {"DrawString negative length",
+         [](GdipWrappers& f) {
+             G(f).DrawString(L"ab", -5, f.font.get(), TGPPointF{1, 2}, f.brush.get());
+         },
+         {"GdipDrawString(G,\"ab\",-1,F,{1,2,0,0},null,B)"}},
+        {"DrawString length within the text",
+         [](GdipWrappers& f) {
+             G(f).DrawString(L"abc", 1, f.font.get(), TGPRectF{1, 2, 3, 4}, nullptr, nullptr);
+         },
+         {"GdipDrawString(G,\"abc\",1,F,{1,2,3,4},null,null)"}},
+        {"MeasureString layout with counters, length beyond the text",
+         [](GdipWrappers& f) {
+             TGPRectF box{};
+             INT fitted = 0, lines = 0;
+             G(f).MeasureString(L"ab", 3, f.font.get(), TGPRectF{1, 2, 3, 4}, f.format.get(), box,
+                                &fitted, &lines);
+         },
+         {"GdipMeasureString(G,\"ab\",2,F,{1,2,3,4},SF,&,&8,&9)"}},
+        {"MeasureString layout size, length beyond the text",
+         [](GdipWrappers& f) {
+             TGPSizeF size{};
+             G(f).MeasureString(L"ab", 99, f.font.get(), TGPSizeF{5, 6}, f.format.get(), size);
+         },
+         {"GdipMeasureString(G,\"ab\",2,F,{0,0,5,6},SF,&,null,null)"}},
+        {"MeasureString origin and format, length beyond the text",
+         [](GdipWrappers& f) {
+             TGPRectF box{};
+             G(f).MeasureString(L"ab", 4, f.font.get(), TGPPointF{1, 2}, f.format.get(), box);
+         },
+         {"GdipMeasureString(G,\"ab\",2,F,{1,2,0,0},SF,&,null,null)"}},
+        {"MeasureString layout, negative length",
+         [](GdipWrappers& f) {
+             TGPRectF box{};
+             G(f).MeasureString(L"ab", -3, f.font.get(), TGPRectF{1, 2, 3, 4}, box);
+         },
+         {"GdipMeasureString(G,\"ab\",-1,F,{1,2,3,4},null,&,null,null)"}},
+        {"MeasureString origin, length beyond the text",
+         [](GdipWrappers& f) {
+             TGPRectF box{};
+             G(f).MeasureString(L"ab", 7, f.font.get(), TGPPointF{1, 2}, box);
+         },
+         {"GdipMeasureString(G,\"ab\",2,F,{1,2,0,0},null,&,null,null)"}},
+        {"MeasureCharacterRanges length beyond the text",
+         [](GdipWrappers& f) {
+             TGPRegion* regions[1] = {f.region.get()};
+             G(f).MeasureCharacterRanges(L"ab", 30, f.font.get(), TGPRectF{0, 0, 9, 9},
+                                         f.format.get(), 1, regions);
+         },
+         {"GdipMeasureCharacterRanges(G,\"ab\",2,F,{0,0,9,9},SF,1,&)"}},
+        {"MeasureCharacterRanges negative length",
+         [](GdipWrappers& f) {
+             TGPRegion* regions[1] = {f.region.get()};
+             G(f).MeasureCharacterRanges(L"ab", -2, f.font.get(), TGPRectF{0, 0, 9, 9},
+                                         f.format.get(), 1, regions);
+         },
+         {"GdipMeasureCharacterRanges(G,\"ab\",-1,F,{0,0,9,9},SF,1,&)"}},
         // Clipping: IntersectClip and ExcludeClip are SetClip with their combine modes.
         {"SetClip RectF",
          [](GdipWrappers& f) {
@@ -264,12 +327,12 @@ const std::vector<Form>& Forms() {
          {"GdipTranslateClipI(G,1,2)"}},
         {"IsVisible int point",
          [](GdipWrappers& f) { static_cast<void>(G(f).IsVisible(1, 2)); },
-         {"GdipIsVisiblePointI(G,1,2,&)"}},
+         {"GdipIsVisiblePointI(G,1,2,&4)"}},
         {"IsVisible RectF",
          [](GdipWrappers& f) {
              static_cast<void>(G(f).IsVisible(TGPRectF{1, 2, 3, 4}));
          },
-         {"GdipIsVisibleRect(G,1,2,3,4,&)"}},
+         {"GdipIsVisibleRect(G,1,2,3,4,&6)"}},
         // Transforms, containers and comments
         {"TransformPoints int",
          [](GdipWrappers& f) {
@@ -290,7 +353,7 @@ const std::vector<Form>& Forms() {
              static_cast<void>(
                  G(f).BeginContainer(TGPRect{1, 2, 3, 4}, TGPRect{5, 6, 7, 8}, UnitPixel));
          },
-         {"GdipBeginContainerI(G,{1,2,3,4},{5,6,7,8},2,&)"}},
+         {"GdipBeginContainerI(G,{1,2,3,4},{5,6,7,8},2,&5)"}},
         {"AddMetafileComment size before data",
          [](GdipWrappers& f) { G(f).AddMetafileComment(gComment, 5); },
          {"GdipComment(G,5,&)"}},
@@ -309,29 +372,29 @@ const std::vector<Form>& Forms() {
         // Construction
         {"Graphics on a window with colour management",
          [](GdipWrappers&) { static_cast<void>(TGPGraphics::Create(HWND(nullptr), true)); },
-         {"GdipCreateFromHWNDICM(null,&)", "GdipDeleteGraphics(null)"}},
+         {"GdipCreateFromHWNDICM(null,&H2)", "GdipDeleteGraphics(H2)"}},
         {"Graphics on an image",
          [](GdipWrappers& f) { static_cast<void>(TGPGraphics::FromImage(f.image.get())); },
-         {"GdipGetImageGraphicsContext(I,&)", "GdipDeleteGraphics(null)"}},
+         {"GdipGetImageGraphicsContext(I,&H2)", "GdipDeleteGraphics(H2)"}},
         {"Image from file",
          [](GdipWrappers&) { static_cast<void>(TGPImage::FromFile(L"skin.png")); },
-         {"GdipLoadImageFromFile(\"skin.png\",&)", "GdipDisposeImage(null)"}},
+         {"GdipLoadImageFromFile(\"skin.png\",&H2)", "GdipDisposeImage(H2)"}},
         {"Image from file with colour management",
          [](GdipWrappers&) { static_cast<void>(TGPImage::FromFile(L"skin.png", true)); },
-         {"GdipLoadImageFromFileICM(\"skin.png\",&)", "GdipDisposeImage(null)"}},
+         {"GdipLoadImageFromFileICM(\"skin.png\",&H2)", "GdipDisposeImage(H2)"}},
         {"Bitmap with its own pixels",
          [](GdipWrappers&) { static_cast<void>(TGPBitmap::Create(4, 3)); },
-         {"GdipCreateBitmapFromScan0(4,3,0,2498570,null,&)", "GdipDisposeImage(null)"}},
+         {"GdipCreateBitmapFromScan0(4,3,0,2498570,null,&H6)", "GdipDisposeImage(H6)"}},
         {"Bitmap from file",
          [](GdipWrappers&) { static_cast<void>(TGPBitmap::FromFile(L"skin.png")); },
-         {"GdipCreateBitmapFromFile(\"skin.png\",&)", "GdipDisposeImage(null)"}},
+         {"GdipCreateBitmapFromFile(\"skin.png\",&H2)", "GdipDisposeImage(H2)"}},
         {"Bitmap on a graphics",
          [](GdipWrappers& f) { static_cast<void>(TGPBitmap::Create(4, 3, f.graphics.get())); },
-         {"GdipCreateBitmapFromGraphics(4,3,G,&)", "GdipDisposeImage(null)"}},
+         {"GdipCreateBitmapFromGraphics(4,3,G,&H4)", "GdipDisposeImage(H4)"}},
         // Image and bitmap methods
         {"GetWidth",
          [](GdipWrappers& f) { static_cast<void>(f.image->GetWidth()); },
-         {"GdipGetImageWidth(I,&)"}},
+         {"GdipGetImageWidth(I,&2)"}},
         {"SaveAdd image",
          [](GdipWrappers& f) { f.image->SaveAdd(f.other.get(), nullptr); },
          {"GdipSaveAddImage(I,I2,null)"}},
@@ -339,10 +402,10 @@ const std::vector<Form>& Forms() {
          [](GdipWrappers& f) {
              static_cast<void>(f.image->Clone(TGPRectF{1, 2, 3, 4}, argb));
          },
-         {"GdipCloneBitmapArea(1,2,3,4,2498570,I,&)", "GdipDisposeImage(null)"}},
+         {"GdipCloneBitmapArea(1,2,3,4,2498570,I,&H7)", "GdipDisposeImage(H7)"}},
         {"Clone int area",
          [](GdipWrappers& f) { static_cast<void>(f.image->Clone(1, 2, 3, 4, argb)); },
-         {"GdipCloneBitmapAreaI(1,2,3,4,2498570,I,&)", "GdipDisposeImage(null)"}},
+         {"GdipCloneBitmapAreaI(1,2,3,4,2498570,I,&H7)", "GdipDisposeImage(H7)"}},
         {"LockBits",
          [](GdipWrappers& f) {
              BitmapData data{};
@@ -366,6 +429,86 @@ TEST_F(GdipWrappers, EachFormCallsItsFlatFunctionWithItsArguments) {
     for (const Form& form : Forms()) {
         form.call(*this);
         EXPECT_EQ(spy.Take(), form.expected) << form.what;
+    }
+}
+
+// The spy writes n through the out-parameter in position n of a call that succeeds, so each
+// output shows which position it was taken from.
+TEST_F(GdipWrappers, EachOutputHoldsWhatGdiplusWroteThroughItsOwnParameter) {
+    const auto cap = MakeAttached<TGPCustomLineCap>(Fake<GpCustomLineCap*>(0x8A00, "CAP"));
+    const auto linear = MakeAttached<TGPLinearGradientBrush>(kBrush);
+    struct Row {
+        const char* what;
+        std::function<std::string(GdipWrappers&)> outputs;
+        const char* expected;
+    };
+    const auto pair = [](auto a, auto b) {
+        return std::to_string(static_cast<long long>(a)) + " " +
+               std::to_string(static_cast<long long>(b));
+    };
+    const Row rows[] = {
+        {"rendering origin x, y",
+         [&](GdipWrappers& f) {
+             INT x = 0, y = 0;
+             G(f).GetRenderingOrigin(x, y);
+             return pair(x, y);
+         },
+         "2 3"},
+        {"physical dimension width, height",
+         [&](GdipWrappers& f) {
+             TGPSizeF size{};
+             f.image->GetPhysicalDimension(size);
+             return pair(size.Width, size.Height);
+         },
+         "2 3"},
+        {"property size total, count",
+         [&](GdipWrappers& f) {
+             UINT total = 0, count = 0;
+             f.image->GetPropertySize(total, count);
+             return pair(total, count);
+         },
+         "2 3"},
+        {"bounds unit",
+         [&](GdipWrappers& f) {
+             TGPRectF rect{};
+             Unit_ unit = UnitWorld;
+             f.image->GetBounds(rect, unit);
+             return std::to_string(unit);
+         },
+         "3"},
+        {"stroke caps start, end",
+         [&](GdipWrappers&) {
+             LineCap start = LineCapFlat, end = LineCapFlat;
+             cap->GetStrokeCaps(start, end);
+             return pair(start, end);
+         },
+         "2 3"},
+        {"linear colours: the first element is the first colour",
+         [&](GdipWrappers&) {
+             ARGB first = 0, second = 0;
+             linear->GetLinearColors(first, second);
+             return pair(first, second);
+         },
+         "2 0"},
+        {"tab stops offset, first stop",
+         [&](GdipWrappers& f) {
+             REAL offset = 0, stops[2] = {};
+             f.format->GetTabStops(offset, stops);
+             return pair(offset, stops[0]);
+         },
+         "3 4"},
+        {"digit substitution language, method",
+         [&](GdipWrappers& f) {
+             return pair(f.format->GetDigitSubstitutionLanguage(),
+                         f.format->GetDigitSubstitutionMethod());
+         },
+         "2 3"},
+        {"smoothing mode, dpi",
+         [&](GdipWrappers& f) { return pair(G(f).GetSmoothingMode(), G(f).GetDpiX()); }, "2 2"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(row.outputs(*this), row.expected) << row.what;
+        spy.Take();
     }
 }
 
@@ -644,7 +787,7 @@ TEST_F(GdipWrappers, FontAndCollectionLeaveTheirStatusInPlace) {
 class GdipGenerics : public GdipWrappers {
 protected:
     GdipGenerics() {
-        ShutdownGdiplus(); // the shared objects start empty
+        ShutdownGdiplus(); // the spy's: the shared objects start empty, GDI+ stays up
         spy.Take();
         Labels()[0xA001] = "SS";
         Labels()[0xA002] = "SE";
@@ -676,6 +819,7 @@ protected:
         };
         spy.table().GdiplusStartup = [](ULONG_PTR* token, const GdiplusStartupInput* input,
                                         GdiplusStartupOutput* output) WINAPI -> Status {
+            sessionToken = *token; // the session's start-up, still running
             *token = 77;
             Log("GdiplusStartup(" + std::to_string(input->GdiplusVersion) + "," +
                 Arg(input->DebugEventCallback) + "," +
@@ -688,10 +832,16 @@ protected:
     }
     ~GdipGenerics() override {
         ShutdownGdiplus();
-        // The environment's own shutdown needs the token of a real start-up.
-        spy.table().GdiplusStartup = spy.real().GdiplusStartup;
+        // The session's own shutdown needs its token back; GDI+ is not started again.
+        spy.table().GdiplusStartup = [](ULONG_PTR* token, const GdiplusStartupInput*,
+                                        GdiplusStartupOutput*) WINAPI -> Status {
+            *token = sessionToken;
+            return Ok;
+        };
         StartupGdiplus();
     }
+
+    static inline ULONG_PTR sessionToken = 0;
 };
 
 TEST_F(GdipGenerics, EachGenericIsMadeOnceAndKeepsItsStatus) {

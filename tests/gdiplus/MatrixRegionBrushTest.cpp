@@ -102,34 +102,34 @@ std::vector<Form> MatrixForms() {
     return {
         {"Matrix",
          [](Spied&) { return TGPMatrix::Create(); },
-         {"GdipCreateMatrix(&)", "GdipDeleteMatrix(null)"}},
+         {"GdipCreateMatrix(&H1)", "GdipDeleteMatrix(H1)"}},
         {"Matrix elements",
          [](Spied&) { return TGPMatrix::Create(1, 2, 3, 4, 5, 6); },
-         {"GdipCreateMatrix2(1,2,3,4,5,6,&)", "GdipDeleteMatrix(null)"}},
+         {"GdipCreateMatrix2(1,2,3,4,5,6,&H7)", "GdipDeleteMatrix(H7)"}},
         {"Matrix RectF and parallelogram",
          [](Spied&) {
              return TGPMatrix::Create(TGPRectF{1, 2, 3, 4}, gPlgF);
          },
-         {"GdipCreateMatrix3({1,2,3,4},plgF,&)", "GdipDeleteMatrix(null)"}},
+         {"GdipCreateMatrix3({1,2,3,4},plgF,&H3)", "GdipDeleteMatrix(H3)"}},
         {"Matrix Rect and parallelogram",
          [](Spied&) {
              return TGPMatrix::Create(TGPRect{1, 2, 3, 4}, gPlg);
          },
-         {"GdipCreateMatrix3I({1,2,3,4},plg,&)", "GdipDeleteMatrix(null)"}},
+         {"GdipCreateMatrix3I({1,2,3,4},plg,&H3)", "GdipDeleteMatrix(H3)"}},
         {"Clone",
          [](Spied& f) { return f.matrix->Clone(); },
-         {"GdipCloneMatrix(M,&)", "GdipDeleteMatrix(null)"}},
+         {"GdipCloneMatrix(M,&H2)", "GdipDeleteMatrix(H2)"}},
         {"GetElements",
          [](Spied& f) {
              TMatrixArray m{};
              f.matrix->GetElements(m);
          },
-         {"GdipGetMatrixElements(M,&)"}},
+         {"GdipGetMatrixElements(M,&2)"}},
         {"SetElements",
          [](Spied& f) { f.matrix->SetElements(1, 2, 3, 4, 5, 6); },
          {"GdipSetMatrixElements(M,1,2,3,4,5,6)"}},
-        {"OffsetX", [](Spied& f) { return f.matrix->OffsetX(); }, {"GdipGetMatrixElements(M,&)"}},
-        {"OffsetY", [](Spied& f) { return f.matrix->OffsetY(); }, {"GdipGetMatrixElements(M,&)"}},
+        {"OffsetX", [](Spied& f) { return f.matrix->OffsetX(); }, {"GdipGetMatrixElements(M,&2)"}},
+        {"OffsetY", [](Spied& f) { return f.matrix->OffsetY(); }, {"GdipGetMatrixElements(M,&2)"}},
         {"Reset", [](Spied& f) { f.matrix->Reset(); }, {"GdipSetMatrixElements(M,1,0,0,1,0,0)"}},
         {"Multiply",
          [](Spied& f) { f.matrix->Multiply(f.matrix2.get()); },
@@ -172,13 +172,13 @@ std::vector<Form> MatrixForms() {
          {"GdipVectorTransformMatrixPointsI(M,pts,4)"}},
         {"IsInvertible",
          [](Spied& f) { return f.matrix->IsInvertible(); },
-         {"GdipIsMatrixInvertible(M,&)"}},
+         {"GdipIsMatrixInvertible(M,&2)"}},
         {"IsIdentity",
          [](Spied& f) { return f.matrix->IsIdentity(); },
-         {"GdipIsMatrixIdentity(M,&)"}},
+         {"GdipIsMatrixIdentity(M,&2)"}},
         {"Matrix Equals",
          [](Spied& f) { return f.matrix->Equals(f.matrix2.get()); },
-         {"GdipIsMatrixEqual(M,M2,&)"}},
+         {"GdipIsMatrixEqual(M,M2,&3)"}},
     };
 }
 
@@ -186,46 +186,46 @@ std::vector<Form> RegionForms() {
     std::vector<Form> forms = {
         {"Region",
          [](Spied&) { return TGPRegion::Create(); },
-         {"GdipCreateRegion(&)", "GdipDeleteRegion(null)"}},
+         {"GdipCreateRegion(&H1)", "GdipDeleteRegion(H1)"}},
         {"Region RectF",
          [](Spied&) {
              return TGPRegion::Create(TGPRectF{1, 2, 3, 4});
          },
-         {"GdipCreateRegionRect({1,2,3,4},&)", "GdipDeleteRegion(null)"}},
+         {"GdipCreateRegionRect({1,2,3,4},&H2)", "GdipDeleteRegion(H2)"}},
         {"Region Rect",
          [](Spied&) {
              return TGPRegion::Create(TGPRect{1, 2, 3, 4});
          },
-         {"GdipCreateRegionRectI({1,2,3,4},&)", "GdipDeleteRegion(null)"}},
+         {"GdipCreateRegionRectI({1,2,3,4},&H2)", "GdipDeleteRegion(H2)"}},
         {"Region path",
          [](Spied& f) { return TGPRegion::Create(f.path.get()); },
-         {"GdipCreateRegionPath(Pa,&)", "GdipDeleteRegion(null)"}},
+         {"GdipCreateRegionPath(Pa,&H2)", "GdipDeleteRegion(H2)"}},
         {"Region no path: GDI+ answers",
          [](Spied&) { return TGPRegion::Create(static_cast<const TGPGraphicsPath*>(nullptr)); },
-         {"GdipCreateRegionPath(null,&)", "GdipDeleteRegion(null)"}},
+         {"GdipCreateRegionPath(null,&H2)", "GdipDeleteRegion(H2)"}},
         {"Region data",
          [](Spied&) { return TGPRegion::Create(std::span<const BYTE>(gData)); },
-         {"GdipCreateRegionRgnData(data,5,&)", "GdipDeleteRegion(null)"}},
+         {"GdipCreateRegionRgnData(data,5,&H3)", "GdipDeleteRegion(H3)"}},
         {"Region GDI region",
          [](Spied&) { return TGPRegion::Create(kHrgn); },
-         {"GdipCreateRegionHrgn(RGN,&)", "GdipDeleteRegion(null)"}},
+         {"GdipCreateRegionHrgn(RGN,&H2)", "GdipDeleteRegion(H2)"}},
         {"FromHRGN",
          [](Spied&) { return TGPRegion::FromHRGN(kHrgn); },
-         {"GdipCreateRegionHrgn(RGN,&)", "GdipDeleteRegion(null)"}},
+         {"GdipCreateRegionHrgn(RGN,&H2)", "GdipDeleteRegion(H2)"}},
         {"Region Clone",
          [](Spied& f) { return f.region->Clone(); },
-         {"GdipCloneRegion(R,&)", "GdipDeleteRegion(null)"}},
+         {"GdipCloneRegion(R,&H2)", "GdipDeleteRegion(H2)"}},
         {"MakeInfinite", [](Spied& f) { f.region->MakeInfinite(); }, {"GdipSetInfinite(R)"}},
         {"MakeEmpty", [](Spied& f) { f.region->MakeEmpty(); }, {"GdipSetEmpty(R)"}},
         {"GetDataSize",
          [](Spied& f) { return f.region->GetDataSize(); },
-         {"GdipGetRegionDataSize(R,&)"}},
+         {"GdipGetRegionDataSize(R,&2)"}},
         {"GetData",
          [](Spied& f) {
              UINT filled = 0;
              f.region->GetData(gData, &filled);
          },
-         {"GdipGetRegionData(R,data,5,&)"}},
+         {"GdipGetRegionData(R,data,5,&4)"}},
         {"GetData without size",
          [](Spied& f) { f.region->GetData(gData); },
          {"GdipGetRegionData(R,data,5,null)"}},
@@ -255,72 +255,72 @@ std::vector<Form> RegionForms() {
          {"GdipGetRegionHRgn(R,G,&)"}},
         {"IsEmpty",
          [](Spied& f) { return f.region->IsEmpty(f.graphics.get()); },
-         {"GdipIsEmptyRegion(R,G,&)"}},
+         {"GdipIsEmptyRegion(R,G,&3)"}},
         {"IsInfinite",
          [](Spied& f) { return f.region->IsInfinite(f.graphics.get()); },
-         {"GdipIsInfiniteRegion(R,G,&)"}},
+         {"GdipIsInfiniteRegion(R,G,&3)"}},
         {"IsVisible int point, no graphics",
          [](Spied& f) { return f.region->IsVisible(1, 2); },
-         {"GdipIsVisibleRegionPointI(R,1,2,null,&)"}},
+         {"GdipIsVisibleRegionPointI(R,1,2,null,&5)"}},
         {"IsVisible Point",
          [](Spied& f) {
              return f.region->IsVisible(TGPPoint{1, 2}, f.graphics.get());
          },
-         {"GdipIsVisibleRegionPointI(R,1,2,G,&)"}},
+         {"GdipIsVisibleRegionPointI(R,1,2,G,&5)"}},
         {"IsVisible float point",
          [](Spied& f) { return f.region->IsVisible(1.5f, 2.5f, f.graphics.get()); },
-         {"GdipIsVisibleRegionPoint(R,1.5,2.5,G,&)"}},
+         {"GdipIsVisibleRegionPoint(R,1.5,2.5,G,&5)"}},
         {"IsVisible PointF, no graphics",
          [](Spied& f) {
              return f.region->IsVisible(TGPPointF{1.5f, 2.5f});
          },
-         {"GdipIsVisibleRegionPoint(R,1.5,2.5,null,&)"}},
+         {"GdipIsVisibleRegionPoint(R,1.5,2.5,null,&5)"}},
         {"IsVisible int rect",
          [](Spied& f) { return f.region->IsVisible(1, 2, 3, 4, f.graphics.get()); },
-         {"GdipIsVisibleRegionRectI(R,1,2,3,4,G,&)"}},
+         {"GdipIsVisibleRegionRectI(R,1,2,3,4,G,&7)"}},
         {"IsVisible Rect, no graphics",
          [](Spied& f) {
              return f.region->IsVisible(TGPRect{1, 2, 3, 4});
          },
-         {"GdipIsVisibleRegionRectI(R,1,2,3,4,null,&)"}},
+         {"GdipIsVisibleRegionRectI(R,1,2,3,4,null,&7)"}},
         {"IsVisible float rect",
          [](Spied& f) { return f.region->IsVisible(1.5f, 2.f, 3.f, 4.f); },
-         {"GdipIsVisibleRegionRect(R,1.5,2,3,4,null,&)"}},
+         {"GdipIsVisibleRegionRect(R,1.5,2,3,4,null,&7)"}},
         {"IsVisible RectF",
          [](Spied& f) {
              return f.region->IsVisible(TGPRectF{1, 2, 3, 4}, f.graphics.get());
          },
-         {"GdipIsVisibleRegionRect(R,1,2,3,4,G,&)"}},
+         {"GdipIsVisibleRegionRect(R,1,2,3,4,G,&7)"}},
         {"Region Equals",
          [](Spied& f) { return f.region->Equals(f.region2.get(), f.graphics.get()); },
-         {"GdipIsEqualRegion(R,R2,G,&)"}},
+         {"GdipIsEqualRegion(R,R2,G,&4)"}},
         {"GetRegionScansCount",
          [](Spied& f) { return f.region->GetRegionScansCount(f.matrix.get()); },
-         {"GdipGetRegionScansCount(R,&,M)"}},
+         {"GdipGetRegionScansCount(R,&2,M)"}},
         {"Region Equals no region: GDI+ answers",
          [](Spied& f) { return f.region->Equals(nullptr, f.graphics.get()); },
-         {"GdipIsEqualRegion(R,null,G,&)"}},
+         {"GdipIsEqualRegion(R,null,G,&4)"}},
         {"GetRegionScansCount no matrix: GDI+ answers",
          [](Spied& f) { return f.region->GetRegionScansCount(nullptr); },
-         {"GdipGetRegionScansCount(R,&,null)"}},
+         {"GdipGetRegionScansCount(R,&2,null)"}},
         {"GetRegionScans float: room measured, then region, rects, count, matrix",
          [](Spied& f) {
              INT count = 0;
              f.region->GetRegionScans(f.matrix.get(), gScansF, count);
          },
-         {"GdipGetRegionScansCount(R,&,M)", "GdipGetRegionScans(R,scansF,&,M)"}},
+         {"GdipGetRegionScansCount(R,&2,M)", "GdipGetRegionScans(R,scansF,&3,M)"}},
         {"GetRegionScans int",
          [](Spied& f) {
              INT count = 0;
              f.region->GetRegionScans(f.matrix.get(), gScans, count);
          },
-         {"GdipGetRegionScansCount(R,&,M)", "GdipGetRegionScansI(R,scans,&,M)"}},
+         {"GdipGetRegionScansCount(R,&2,M)", "GdipGetRegionScansI(R,scans,&3,M)"}},
         {"GetRegionScans count only",
          [](Spied& f) {
              INT count = 0;
              f.region->GetRegionScans(f.matrix.get(), std::span<TGPRectF>{}, count);
          },
-         {"GdipGetRegionScans(R,null,&,M)"}},
+         {"GdipGetRegionScans(R,null,&3,M)"}},
     };
     for (const CombineFamily& c : kCombines) {
         const std::string mode = std::to_string(c.mode);
@@ -353,12 +353,12 @@ std::vector<Form> BrushForms() {
          {"GdipDeleteBrush(null)"}},
         {"Brush Clone",
          [](Spied& f) { return f.brush->Clone(); },
-         {"GdipCloneBrush(B,&)", "GdipDeleteBrush(null)"}},
-        {"GetType", [](Spied& f) { return f.hatch->GetType(); }, {"GdipGetBrushType(B,&)"}},
+         {"GdipCloneBrush(B,&H2)", "GdipDeleteBrush(H2)"}},
+        {"GetType", [](Spied& f) { return f.hatch->GetType(); }, {"GdipGetBrushType(B,&2)"}},
         // Solid
         {"SolidBrush",
          [](Spied&) { return TGPSolidBrush::Create(0xFF000001); },
-         {"GdipCreateSolidFill(4278190081,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateSolidFill(4278190081,&H2)", "GdipDeleteBrush(H2)"}},
         {"SolidBrush empty",
          [](Spied&) { return TGPSolidBrush::Create(); },
          {"GdipDeleteBrush(null)"}},
@@ -367,47 +367,47 @@ std::vector<Form> BrushForms() {
              ARGB color = 0;
              f.solid->GetColor(color);
          },
-         {"GdipGetSolidFillColor(B,&)"}},
+         {"GdipGetSolidFillColor(B,&2)"}},
         {"SetColor", [](Spied& f) { f.solid->SetColor(5); }, {"GdipSetSolidFillColor(B,5)"}},
         // Texture: records unpacked into numbers
         {"TextureBrush",
          [](Spied& f) { return TGPTextureBrush::Create(f.image.get(), WrapModeTileFlipX); },
-         {"GdipCreateTexture(I,1,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateTexture(I,1,&H3)", "GdipDeleteBrush(H3)"}},
         {"TextureBrush RectF",
          [](Spied& f) {
              return TGPTextureBrush::Create(f.image.get(), WrapModeTileFlipY,
                                             TGPRectF{1, 2, 3, 4.5f});
          },
-         {"GdipCreateTexture2(I,2,1,2,3,4.5,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateTexture2(I,2,1,2,3,4.5,&H7)", "GdipDeleteBrush(H7)"}},
         {"TextureBrush RectF attributes",
          [](Spied& f) {
              return TGPTextureBrush::Create(f.image.get(), TGPRectF{1, 2, 3, 4},
                                             f.attributes.get());
          },
-         {"GdipCreateTextureIA(I,A,1,2,3,4,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateTextureIA(I,A,1,2,3,4,&H7)", "GdipDeleteBrush(H7)"}},
         {"TextureBrush RectF no attributes",
          [](Spied& f) {
              return TGPTextureBrush::Create(f.image.get(), TGPRectF{1, 2, 3, 4});
          },
-         {"GdipCreateTextureIA(I,null,1,2,3,4,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateTextureIA(I,null,1,2,3,4,&H7)", "GdipDeleteBrush(H7)"}},
         {"TextureBrush Rect attributes",
          [](Spied& f) {
              return TGPTextureBrush::Create(f.image.get(), TGPRect{1, 2, 3, 4}, f.attributes.get());
          },
-         {"GdipCreateTextureIAI(I,A,1,2,3,4,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateTextureIAI(I,A,1,2,3,4,&H7)", "GdipDeleteBrush(H7)"}},
         {"TextureBrush Rect",
          [](Spied& f) {
              return TGPTextureBrush::Create(f.image.get(), WrapModeTileFlipXY, TGPRect{1, 2, 3, 4});
          },
-         {"GdipCreateTexture2I(I,3,1,2,3,4,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateTexture2I(I,3,1,2,3,4,&H7)", "GdipDeleteBrush(H7)"}},
         {"TextureBrush float numbers",
          [](Spied& f) {
              return TGPTextureBrush::Create(f.image.get(), WrapModeClamp, 1.5f, 2.f, 3.f, 4.f);
          },
-         {"GdipCreateTexture2(I,4,1.5,2,3,4,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateTexture2(I,4,1.5,2,3,4,&H7)", "GdipDeleteBrush(H7)"}},
         {"TextureBrush int numbers",
          [](Spied& f) { return TGPTextureBrush::Create(f.image.get(), tile, 1, 2, 3, 4); },
-         {"GdipCreateTexture2I(I,0,1,2,3,4,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateTexture2I(I,0,1,2,3,4,&H7)", "GdipDeleteBrush(H7)"}},
         {"TextureBrush empty",
          [](Spied&) { return TGPTextureBrush::Create(); },
          {"GdipDeleteBrush(null)"}},
@@ -437,44 +437,44 @@ std::vector<Form> BrushForms() {
          {"GdipSetTextureWrapMode(B,4)"}},
         {"texture GetWrapMode",
          [](Spied& f) { return f.texture->GetWrapMode(); },
-         {"GdipGetTextureWrapMode(B,&)"}},
+         {"GdipGetTextureWrapMode(B,&2)"}},
         {"GetImage",
          [](Spied& f) { return f.texture->GetImage(); },
-         {"GdipGetTextureImage(B,&)", "GdipDisposeImage(null)"}},
+         {"GdipGetTextureImage(B,&H2)", "GdipDisposeImage(H2)"}},
         // Linear gradient: always created with wrap mode 0
         {"LinearGradientBrush PointsF",
          [](Spied&) {
              return TGPLinearGradientBrush::Create(TGPPointF{1, 2}, TGPPointF{3, 4.5f}, 1, 2);
          },
-         {"GdipCreateLineBrush({1,2},{3,4.5},1,2,0,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateLineBrush({1,2},{3,4.5},1,2,0,&H6)", "GdipDeleteBrush(H6)"}},
         {"LinearGradientBrush Points",
          [](Spied&) {
              return TGPLinearGradientBrush::Create(TGPPoint{1, 2}, TGPPoint{3, 4}, 1, 2);
          },
-         {"GdipCreateLineBrushI({1,2},{3,4},1,2,0,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateLineBrushI({1,2},{3,4},1,2,0,&H6)", "GdipDeleteBrush(H6)"}},
         {"LinearGradientBrush RectF mode",
          [](Spied&) {
              return TGPLinearGradientBrush::Create(TGPRectF{1, 2, 3, 4}, 1, 2,
                                                    LinearGradientModeVertical);
          },
-         {"GdipCreateLineBrushFromRect({1,2,3,4},1,2,1,0,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateLineBrushFromRect({1,2,3,4},1,2,1,0,&H6)", "GdipDeleteBrush(H6)"}},
         {"LinearGradientBrush Rect mode",
          [](Spied&) {
              return TGPLinearGradientBrush::Create(TGPRect{1, 2, 3, 4}, 1, 2,
                                                    LinearGradientModeBackwardDiagonal);
          },
-         {"GdipCreateLineBrushFromRectI({1,2,3,4},1,2,3,0,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateLineBrushFromRectI({1,2,3,4},1,2,3,0,&H6)", "GdipDeleteBrush(H6)"}},
         {"LinearGradientBrush RectF angle",
          [](Spied&) {
              return TGPLinearGradientBrush::Create(TGPRectF{1, 2, 3, 4}, 1, 2, 30.f, true);
          },
-         {"GdipCreateLineBrushFromRectWithAngle({1,2,3,4},1,2,30,1,0,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateLineBrushFromRectWithAngle({1,2,3,4},1,2,30,1,0,&H7)", "GdipDeleteBrush(H7)"}},
         {"LinearGradientBrush Rect angle",
          [](Spied&) {
              return TGPLinearGradientBrush::Create(TGPRect{1, 2, 3, 4}, 1, 2, 30.f, false);
          },
-         {"GdipCreateLineBrushFromRectWithAngleI({1,2,3,4},1,2,30,0,0,&)",
-          "GdipDeleteBrush(null)"}},
+         {"GdipCreateLineBrushFromRectWithAngleI({1,2,3,4},1,2,30,0,0,&H7)",
+          "GdipDeleteBrush(H7)"}},
         {"LinearGradientBrush empty",
          [](Spied&) { return TGPLinearGradientBrush::Create(); },
          {"GdipDeleteBrush(null)"}},
@@ -486,7 +486,7 @@ std::vector<Form> BrushForms() {
              ARGB a = 0, b = 0;
              f.linear->GetLinearColors(a, b);
          },
-         {"GdipGetLineColors(B,&)"}},
+         {"GdipGetLineColors(B,&2)"}},
         {"GetRectangle RectF",
          [](Spied& f) {
              TGPRectF rect{};
@@ -504,10 +504,10 @@ std::vector<Form> BrushForms() {
          {"GdipSetLineGammaCorrection(B,1)"}},
         {"GetGammaCorrection",
          [](Spied& f) { return f.linear->GetGammaCorrection(); },
-         {"GdipGetLineGammaCorrection(B,&)"}},
+         {"GdipGetLineGammaCorrection(B,&2)"}},
         {"GetBlendCount",
          [](Spied& f) { return f.linear->GetBlendCount(); },
-         {"GdipGetLineBlendCount(B,&)"}},
+         {"GdipGetLineBlendCount(B,&2)"}},
         {"SetBlend",
          [](Spied& f) { f.linear->SetBlend(gFactors, gPositions); },
          {"GdipSetLineBlend(B,fac,pos,3)"}},
@@ -519,7 +519,7 @@ std::vector<Form> BrushForms() {
          {"GdipGetLineBlend(B,fac,pos,3)"}},
         {"GetInterpolationColorCount",
          [](Spied& f) { return f.linear->GetInterpolationColorCount(); },
-         {"GdipGetLinePresetBlendCount(B,&)"}},
+         {"GdipGetLinePresetBlendCount(B,&2)"}},
         {"SetInterpolationColors",
          [](Spied& f) { f.linear->SetInterpolationColors(gColors, gPositions); },
          {"GdipSetLinePresetBlend(B,cols,pos,3)"}},
@@ -560,29 +560,29 @@ std::vector<Form> BrushForms() {
          {"GdipSetLineWrapMode(B,3)"}},
         {"line GetWrapMode",
          [](Spied& f) { return f.linear->GetWrapMode(); },
-         {"GdipGetLineWrapMode(B,&)"}},
+         {"GdipGetLineWrapMode(B,&2)"}},
         // Hatch: style first, handle last
         {"HatchBrush",
          [](Spied&) { return TGPHatchBrush::Create(HatchStyleCross, 1, 2); },
-         {"GdipCreateHatchBrush(4,1,2,&)", "GdipDeleteBrush(null)"}},
+         {"GdipCreateHatchBrush(4,1,2,&H4)", "GdipDeleteBrush(H4)"}},
         {"HatchBrush empty",
          [](Spied&) { return TGPHatchBrush::Create(); },
          {"GdipDeleteBrush(null)"}},
         {"GetHatchStyle",
          [](Spied& f) { return f.hatch->GetHatchStyle(); },
-         {"GdipGetHatchStyle(B,&)"}},
+         {"GdipGetHatchStyle(B,&2)"}},
         {"GetForegroundColor",
          [](Spied& f) {
              ARGB color = 0;
              f.hatch->GetForegroundColor(color);
          },
-         {"GdipGetHatchForegroundColor(B,&)"}},
+         {"GdipGetHatchForegroundColor(B,&2)"}},
         {"GetBackgroundColor",
          [](Spied& f) {
              ARGB color = 0;
              f.hatch->GetBackgroundColor(color);
          },
-         {"GdipGetHatchBackgroundColor(B,&)"}},
+         {"GdipGetHatchBackgroundColor(B,&2)"}},
     };
 }
 

@@ -1,7 +1,10 @@
 // Test double for the whole flat API: every entry but GdipAlloc and GdipFree is replaced by a
 // recorder that writes the call as text ("GdipDrawImageRect(G,I,1,2,3,4)") and returns a status
-// chosen per entry (Ok unless told otherwise). Single entries can then be replaced again by a
-// hand-written double. The real table comes back when the SpyTable goes.
+// chosen per entry (Ok unless told otherwise). A call that succeeds writes back through its
+// out-parameters, the one in position n getting n (a number, or the new handle Hn), and the text
+// shows it ("GdipGetRenderingOrigin(G,&2,&3)"), so where each output of a wrapper came from
+// shows; a failing call writes nothing and shows "&". Single entries can then be replaced again by
+// a hand-written double. The real table comes back when the SpyTable goes.
 #pragma once
 
 #include "gdiplus/GdipApiTesting.h"
@@ -107,6 +110,45 @@ template <typename T> std::string Arg(T value) {
     }
 }
 
+// Out-parameters the recorders write back through: numbers and enumerations (not text buffers),
+// and the library's own opaque handles. Records, buffers of other kinds and system handles are
+// left alone.
+template <typename T>
+inline constexpr bool kNumberOut = std::is_arithmetic_v<T> || std::is_enum_v<T>;
+template <> inline constexpr bool kNumberOut<char> = false;
+template <> inline constexpr bool kNumberOut<wchar_t> = false;
+template <typename T> inline constexpr bool kHandleOut = false;
+template <typename H> inline constexpr bool kHandleOut<H*> = std::is_empty_v<H>;
+template <typename P> inline constexpr bool kWrittenBack = false;
+template <typename T>
+inline constexpr bool kWrittenBack<T*> = !std::is_const_v<T> && (kNumberOut<T> || kHandleOut<T>);
+
+// The value an out-parameter in position n gets.
+template <typename T> T WrittenValue(int n) {
+    if constexpr (std::is_pointer_v<T>) {
+        char label[16];
+        std::snprintf(label, sizeof label, "H%d", n);
+        return Fake<T>(0xF000 + 0x10 * static_cast<std::uintptr_t>(n), label);
+    } else {
+        return static_cast<T>(n);
+    }
+}
+
+// The argument in position n of a call as text; an out-parameter is written back first when the
+// call succeeds.
+template <typename T> std::string ArgWritingBack(T value, bool succeeds, int n) {
+    if constexpr (kWrittenBack<T>) {
+        if (!value) return "null";
+        // A buffer the test named shows as its name and keeps what it holds.
+        if (Labels().contains(reinterpret_cast<std::uintptr_t>(value))) return Arg(value);
+        if (!succeeds) return "&";
+        *value = WrittenValue<std::remove_pointer_t<T>>(n);
+        return "&" + Arg(*value);
+    } else {
+        return Arg(value);
+    }
+}
+
 struct CallLog {
     std::vector<std::string> calls;
     std::array<Status, kEntryPointCount> results{};
@@ -120,14 +162,20 @@ inline void Log(std::string call) {
 template <std::size_t Index, typename F> struct Recorder;
 template <std::size_t Index, typename R, typename... A> struct Recorder<Index, R(WINAPI*)(A...)> {
     static R WINAPI Call(A... args) noexcept {
+        const Status status = g_log ? g_log->results[Index] : Ok;
+        // Its region handles are the caller's, which GDI+ fills without replacing them.
+        const bool readsOnly =
+            EntryPointNames()[Index] == std::string_view("GdipMeasureCharacterRanges");
+        [[maybe_unused]] const bool succeeds =
+            (!std::is_same_v<R, Status> || status == Ok) && !readsOnly;
         std::string call = EntryPointNames()[Index];
         call += '(';
-        bool first = true;
-        ((call += first ? "" : ",", call += Arg(args), first = false), ...);
+        int n = 0;
+        ((call += n ? "," : "", call += ArgWritingBack(args, succeeds, ++n)), ...);
         call += ')';
         Log(std::move(call));
         if constexpr (std::is_same_v<R, Status>) {
-            return g_log ? g_log->results[Index] : Ok;
+            return status;
         } else if constexpr (!std::is_void_v<R>) {
             return R{};
         }
