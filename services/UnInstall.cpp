@@ -396,6 +396,20 @@ std::vector<std::wstring> SystemFolders() {
     return out;
 }
 
+UniqueHandleKernel StartSelfDeleteBatch(const std::wstring& batch, const std::wstring& folder) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    std::wstring commandLine = L"\"" + batch + L"\"";
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS,
+                          nullptr, folder.c_str(), &startup, &process))
+        return {};
+    const UniqueHandleKernel thread(process.hThread);
+    return UniqueHandleKernel(process.hProcess);
+}
+
 bool WriteSelfDeleteBatch() noexcept {
     try {
         const std::wstring exe = ExeFileName();
@@ -420,18 +434,7 @@ bool WriteSelfDeleteBatch() noexcept {
                 return false;
         }
 
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = SW_HIDE;
-        PROCESS_INFORMATION process{};
-        std::wstring commandLine = L"\"" + batch + L"\"";
-        // Started in the temporary folder: a batch whose working folder lay inside the program's
-        // folder would keep that folder from being removed.
-        if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                             IDLE_PRIORITY_CLASS, nullptr, temp.c_str(), &startup, &process)) {
-            const UniqueHandleKernel thread(process.hThread), started(process.hProcess);
-        }
+        (void)StartSelfDeleteBatch(batch, temp);
         return true;
     } catch (...) {
         return false;

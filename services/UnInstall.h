@@ -3,6 +3,8 @@
 // the process has ended.
 #pragma once
 
+#include "classlib/Handles.h"
+
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -64,6 +66,10 @@ inline constexpr int kSelfDeleteTries = 60;
 // system's own folders (protected) or a folder that holds one of them.
 [[nodiscard]] bool IsProtectedFolder(const std::wstring& folder,
                                      const std::vector<std::wstring>& protectedFolders);
+// Starts the batch file hidden, at idle priority, in folder (outside the program's folder, which
+// it could not remove otherwise); its process, or none.
+[[nodiscard]] UniqueHandleKernel StartSelfDeleteBatch(const std::wstring& batch,
+                                                      const std::wstring& folder);
 // The system's own folders, as IsProtectedFolder takes them.
 [[nodiscard]] std::vector<std::wstring> SystemFolders();
 

@@ -417,7 +417,7 @@ bool TUpdataThread::SaveAndStartInstaller(const TMemoryStream& stream, const std
                 ::DeleteFileW(file.c_str());
         });
     } catch (...) {
-        return true; // the paths could not be made: a failure like any other
+        return true; // no memory for the paths: nothing started, a failure like any other
     }
 }
 

@@ -101,22 +101,13 @@ TEST(UnInstallBatch, IsWrittenInTheOemCodePageWithShortNamesForWhatItCannotSpell
 // (run again by CTest under a Western locale, whose ANSI and OEM code pages differ).
 class UnInstallBatchRun : public ::testing::Test {
 protected:
-    // Runs the batch for the program in folder, hidden, with two tries; true once cmd.exe ended.
+    // Runs the batch for the program in folder, with two tries; true once cmd.exe has ended.
     bool Run(const std::wstring& exe, const std::wstring& folder) {
         std::string bytes;
         EXPECT_TRUE(SelfDeleteBatchBytes(exe, folder, true, bytes, 2));
         tn::testing::WriteFileBytes(FBatch, bytes);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = SW_HIDE;
-        PROCESS_INFORMATION process{};
-        std::wstring commandLine = L"\"" + FBatch + L"\"";
-        const std::wstring temp = GetTempDir();
-        if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                              IDLE_PRIORITY_CLASS, nullptr, temp.c_str(), &startup, &process))
-            return false;
-        const UniqueHandleKernel thread(process.hThread), started(process.hProcess);
+        const UniqueHandleKernel started = StartSelfDeleteBatch(FBatch, GetTempDir());
+        if (!started) return false;
         return ::WaitForSingleObject(started.get(), 60000) == WAIT_OBJECT_0;
     }
     void TearDown() override { ::DeleteFileW(FBatch.c_str()); }
