@@ -241,8 +241,7 @@ TApplicationEvents::~TApplicationEvents() {
 }
 
 void TApplication::Terminate() noexcept {
-    if (FTerminated) return;
-    FTerminated = true;
+    if (FTerminated.exchange(true)) return;
     if (::GetCurrentThreadId() == GuiThreadId())
         ::PostQuitMessage(0);
     else

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -63,6 +64,7 @@ public:
     // Terminate, and frees the forms.
     void Run();
     void Terminate() noexcept;
+    // Readable from any thread: a worker asks it before a step that outlives the choice to end.
     [[nodiscard]] bool Terminated() const noexcept { return FTerminated; }
     // Dispatches what is queued now, without waiting.
     void ProcessMessages();
@@ -99,7 +101,7 @@ private:
     bool FCreatingMainForm = false;
     HICON FIcon = nullptr;
     UniqueIcon FOwnedIcon; // the copy SetIcon made, when FIcon is one
-    bool FTerminated = false;
+    std::atomic<bool> FTerminated{false};
     int FNextHook = 1;
     std::vector<std::pair<int, MainWindowHook>> FHooks;
     bool FActivatePosted = false;

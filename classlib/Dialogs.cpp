@@ -193,9 +193,19 @@ TDialogCalls& DialogCalls() noexcept {
     return calls;
 }
 
-void ShowMessage(const std::wstring& text) {
+namespace {
+void MessageUnderTitle(HWND owner, const std::wstring& text, UINT flags) {
     const std::wstring caption = Application ? Application->Title() : std::wstring();
-    DialogCalls().MessageBoxW(DefaultOwner(), text.c_str(), caption.c_str(), MB_OK);
+    DialogCalls().MessageBoxW(owner, text.c_str(), caption.c_str(), MB_OK | flags);
+}
+} // namespace
+
+void ShowMessage(const std::wstring& text) {
+    MessageUnderTitle(DefaultOwner(), text, 0);
+}
+
+void ShowMessage(const std::wstring& text, HWND owner) {
+    MessageUnderTitle(owner, text, MB_SETFOREGROUND);
 }
 
 } // namespace tn

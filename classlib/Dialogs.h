@@ -59,5 +59,8 @@ struct TDialogCalls {
 // A text under the application's title, one OK button, modal to the thread's active window (the
 // application window when none is active).
 void ShowMessage(const std::wstring& text);
+// The same box modal to owner and brought to the foreground, for a box the program shows while
+// another program may be active; a null owner gives the box a taskbar button of its own.
+void ShowMessage(const std::wstring& text, HWND owner);
 
 } // namespace tn

@@ -277,7 +277,11 @@ void TForm::RequestAlign() {
         TWinControl::RequestAlign();
         return;
     }
-    SetBoundsRect(ScreenWorkArea());
+    SetBoundsRect(MonitorArea().WorkArea);
+}
+
+TMonitorArea TForm::MonitorArea() const noexcept {
+    return MonitorAreaOf(HandleIfAllocated());
 }
 
 void TForm::Close() {
@@ -387,6 +391,15 @@ RECT ScreenWorkArea() noexcept {
     RECT r{0, 0, ScreenWidth(), ScreenHeight()};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
     return r;
+}
+
+TMonitorArea MonitorAreaOf(HWND wnd) noexcept {
+    const HMONITOR monitor = wnd ? ::MonitorFromWindow(wnd, MONITOR_DEFAULTTONEAREST)
+                                 : ::MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (monitor && ::GetMonitorInfoW(monitor, &info)) return {info.rcMonitor, info.rcWork};
+    return {{0, 0, ScreenWidth(), ScreenHeight()}, ScreenWorkArea()};
 }
 
 } // namespace tn

@@ -1,7 +1,7 @@
 // Forms: top-level windows with border style, caption, icon, position and window state, show and
 // hide with their events, close with an action (free on close included), alpha blending and a
-// transparent colour; a form aligned to the client fills the screen's work area. Frames: windowed
-// containers of controls placed inside forms. Plus the screen's size and work area.
+// transparent colour; a form aligned to the client fills the work area of its monitor. Frames:
+// windowed containers of controls placed inside forms. Plus the screen's and monitors' areas.
 #pragma once
 
 #include "classlib/Controls.h"
@@ -17,6 +17,12 @@ enum class TPosition { poDesigned, poScreenCenter, poDesktopCenter, poMainFormCe
 enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 enum class TFormStyle { fsNormal, fsStayOnTop };
+
+// A monitor's whole rectangle and the part of it that no task bar covers, in screen coordinates.
+struct TMonitorArea {
+    RECT Bounds;
+    RECT WorkArea;
+};
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 
 class TForm : public TWinControl {
@@ -79,8 +85,10 @@ protected:
     void Dispatch(TMessage& m) override;
     void AfterConstruction() override;
     void BeforeDestruction() noexcept override;
-    // A form of its own aligned to the client takes the screen's work area.
+    // A form of its own aligned to the client takes its monitor's work area.
     void RequestAlign() override;
+    // The monitor the window is on (the primary one before it exists); a test may say another.
+    [[nodiscard]] virtual TMonitorArea MonitorArea() const noexcept;
 
 private:
     void ShowWindowAs(bool activate);
@@ -116,5 +124,8 @@ protected:
 [[nodiscard]] int ScreenHeight() noexcept;
 // The desktop area not covered by the taskbar.
 [[nodiscard]] RECT ScreenWorkArea() noexcept;
+// The monitor nearest to the window (the primary one for none); the primary screen when the
+// system cannot say.
+[[nodiscard]] TMonitorArea MonitorAreaOf(HWND wnd) noexcept;
 
 } // namespace tn

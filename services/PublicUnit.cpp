@@ -107,6 +107,13 @@ std::wstring GetDownloadDir() {
     return ExeFolder() + L"Upgrade";
 }
 
+std::wstring GetTempDir() {
+    wchar_t buf[MAX_PATH + 1];
+    const DWORD n = ::GetTempPathW(MAX_PATH + 1, buf);
+    if (n == 0 || n > MAX_PATH) return {};
+    return IncludeTrailingBackslash(std::wstring(buf, n));
+}
+
 std::wstring GetLastUpgradeVersion() {
     return TIniFile(GetIniPath(true)).ReadString(kCommon, L"LastTimeUpGradeVersion", L"0.0.0.0");
 }

@@ -44,6 +44,8 @@ void ClearConfig() noexcept;
 [[nodiscard]] std::wstring GetIconTipsExePath();
 // Executable folder + "Upgrade", where downloaded installers are saved.
 [[nodiscard]] std::wstring GetDownloadDir();
+// The user's temporary folder with a trailing backslash; empty when the system names none.
+[[nodiscard]] std::wstring GetTempDir();
 
 [[nodiscard]] std::wstring GetLastUpgradeVersion();
 [[nodiscard]] std::wstring ExtractServerId(const std::wstring& url);

@@ -24,6 +24,8 @@ namespace {
 constexpr wchar_t kRunKey[] = L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 // The browser control's "Document" property.
 constexpr DISPID kDocumentProperty = 203;
+// A start that needs administrator rights the process cannot give (not named in every header).
+constexpr DWORD kElevationRequired = 740;
 
 // Runs body on the Run key, opened with creation allowed; registry failures are swallowed here.
 template <typename F> void WithRunKey(F&& body) noexcept {
@@ -42,8 +44,8 @@ bool DownloadAndStart(const wchar_t* sourcePath, const wchar_t* fileName) noexce
         TMemoryStream stream;
         client.Get(std::wstring(deploy::kDownloadServer) + sourcePath, stream);
         const std::wstring folder = GetDownloadDir();
-        ForceDirectories(folder);
-        const std::wstring file = IncludeTrailingBackslash(folder) + fileName;
+        (void)ForceDirectories(folder);
+        const std::wstring file = InstallerFolder(IncludeTrailingBackslash(folder)) + fileName;
         stream.SaveToFile(file);
         (void)StartInstaller(file);
         return true;
@@ -74,7 +76,35 @@ ComPtr<IDispatch> DocumentOf(IDispatch* browser) noexcept {
     return VariantToDispatch(document.get());
 }
 
+bool SystemWritesVirtualized() noexcept {
+    HANDLE raw = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+    const UniqueHandleKernel token(raw);
+    DWORD enabled = 0, size = 0;
+    // A system without the question redirects nothing.
+    if (!::GetTokenInformation(token.get(), TokenVirtualizationEnabled, &enabled, sizeof enabled,
+                               &size))
+        return false;
+    return enabled != 0;
+}
+
+// A file can be made in folder, and is gone again.
+bool CanWriteIn(const std::wstring& folder) noexcept {
+    wchar_t probe[MAX_PATH];
+    if (!::GetTempFileNameW(folder.c_str(), L"tn", 0, probe)) return false;
+    ::DeleteFileW(probe);
+    return true;
+}
+
 } // namespace
+
+TComScope::TComScope() noexcept
+    : FOk(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
+}
+
+TComScope::~TComScope() {
+    if (FOk) ::CoUninitialize();
+}
 
 void OpenUrl(HWND owner, const std::wstring& url, TShellExecute shellExecute) noexcept {
     if (!shellExecute) shellExecute = &::ShellExecuteW;
@@ -156,8 +186,20 @@ bool CallPageScript(int first, int second, const std::wstring& name, IDispatch* 
     }
 }
 
-bool StartInstaller(const std::wstring& file) noexcept {
+TInstallerCalls& InstallerCalls() noexcept {
+    static TInstallerCalls calls{&::CreateProcessW, &::ShellExecuteExW, &SystemWritesVirtualized};
+    return calls;
+}
+
+std::wstring InstallerFolder(const std::wstring& preferred) {
+    if (!InstallerCalls().WritesVirtualized() && CanWriteIn(preferred)) return preferred;
+    const std::wstring temp = GetTempDir();
+    return temp.empty() ? preferred : temp;
+}
+
+TInstallerStart StartInstaller(const std::wstring& file) noexcept {
     try {
+        const TInstallerCalls& calls = InstallerCalls();
         // Quoted, so that a folder with blanks cannot make the system start another program.
         std::wstring commandLine = L"\"" + file + L"\"";
         STARTUPINFOW startup{};
@@ -166,14 +208,29 @@ bool StartInstaller(const std::wstring& file) noexcept {
         static_assert(sizeof(STARTUPINFOW) == 68, "the start-up record of a 32-bit process");
 #endif
         PROCESS_INFORMATION process{};
-        if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                              CREATE_NEW_PROCESS_GROUP | NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                              &startup, &process))
-            return false;
-        const UniqueHandleKernel thread(process.hThread), started(process.hProcess);
-        return true;
+        if (calls.CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
+                                 CREATE_NEW_PROCESS_GROUP | NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                                 &startup, &process)) {
+            const UniqueHandleKernel thread(process.hThread), started(process.hProcess);
+            return TInstallerStart::Started;
+        }
+        // A program whose manifest asks for administrator rights, or one the system takes for
+        // an installer by its name: only the shell can start it, after the user's consent.
+        if (::GetLastError() != kElevationRequired) return TInstallerStart::Failed;
+        const TComScope com;
+        SHELLEXECUTEINFOW info{};
+        info.cbSize = sizeof info;
+        // Done when the call returns (the caller may end at once); failures are the caller's to
+        // tell, not a box of the shell's.
+        info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+        info.lpVerb = L"open";
+        info.lpFile = file.c_str();
+        info.nShow = SW_SHOWNORMAL;
+        if (calls.ShellExecuteExW(&info)) return TInstallerStart::Started;
+        return ::GetLastError() == ERROR_CANCELLED ? TInstallerStart::Declined
+                                                   : TInstallerStart::Failed;
     } catch (...) {
-        return false; // no memory for the command line: not started
+        return TInstallerStart::Failed; // no memory for the command line: not started
     }
 }
 

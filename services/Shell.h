@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <oaidl.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -23,13 +24,47 @@ void SetAutoRun(const std::wstring& name) noexcept;
 // Deletes the value of that name when it exists; an empty name deletes nothing.
 void RemoveAutoRun(const std::wstring& name) noexcept;
 
-// Each fetches its installer into the download folder beside the executable and starts it; true
-// when the file was saved and the start was attempted.
+// Each fetches its installer into the download folder beside the executable (see InstallerFolder)
+// and starts it; true when the file was saved and the start was attempted.
 [[nodiscard]] bool DownloadIconTips() noexcept;
 [[nodiscard]] bool DownloadAnimateIcon() noexcept;
+
+// The calls behind an installer's start: the system's in production, doubles in tests (a test may
+// replace entries and must put them back).
+struct TInstallerCalls {
+    BOOL(WINAPI* CreateProcessW)
+    (LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES process,
+     LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags, LPVOID environment, LPCWSTR folder,
+     LPSTARTUPINFOW startup, LPPROCESS_INFORMATION started);
+    BOOL(WINAPI* ShellExecuteExW)(SHELLEXECUTEINFOW* info);
+    // True when the system redirects this program's writes to protected folders into a store of
+    // the user's own, which a program started with administrator rights does not see.
+    bool (*WritesVirtualized)() noexcept;
+};
+[[nodiscard]] TInstallerCalls& InstallerCalls() noexcept;
+
+enum class TInstallerStart { Started, Declined, Failed };
 // Starts a downloaded installer as a new process (its quoted path as the command line, a new
-// process group, normal priority); true when it was started.
-[[nodiscard]] bool StartInstaller(const std::wstring& file) noexcept;
+// process group, normal priority). One that needs administrator rights, which a plain start
+// cannot give, goes through the shell, which asks the user: Declined when the user says no.
+[[nodiscard]] TInstallerStart StartInstaller(const std::wstring& file) noexcept;
+// Where an installer is saved: preferred (with a trailing backslash), when this program writes
+// files there plainly; else the user's temporary folder, which an installer that runs with
+// administrator rights can read.
+[[nodiscard]] std::wstring InstallerFolder(const std::wstring& preferred);
+
+// COM on this thread for the scope (the shell's calls need it); where it already runs, this only
+// counts it up and down.
+class TComScope {
+public:
+    TComScope() noexcept;
+    TComScope(const TComScope&) = delete;
+    TComScope& operator=(const TComScope&) = delete;
+    ~TComScope();
+
+private:
+    bool FOk;
+};
 
 // True when the foreground window, or one of its parents, covers the whole primary screen.
 [[nodiscard]] bool IsForegroundFullScreen() noexcept;

@@ -7,6 +7,7 @@
 #include "classlib/Registry.h"
 #include "classlib/Text.h"
 #include "services/PublicUnit.h"
+#include "services/Shell.h"
 #include "services/Statistics.h"
 
 #include <windows.h>
@@ -28,20 +29,6 @@ constexpr UINT kQuestionFlags = MB_OKCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2; /
 // batch file's loop then waits for it to end before the folder goes.
 constexpr int kKillRounds = 10;
 constexpr DWORD kKillWaitMs = 3000;
-
-// COM on this thread for the scope; where it already runs, this only counts it up and down.
-class ComScope {
-public:
-    ComScope() noexcept : ok_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-    ~ComScope() {
-        if (ok_) ::CoUninitialize();
-    }
-
-private:
-    bool ok_;
-};
 
 std::wstring WithoutTrailingBackslash(std::wstring path) {
     while (!path.empty() && path.back() == L'\\')
@@ -85,24 +72,8 @@ int Ask(const wchar_t* question) noexcept {
     return ::MessageBoxW(nullptr, question, kUninstallCaption, kQuestionFlags);
 }
 
-// The text in the ANSI code page; false when some character has no form there.
-bool ToAnsi(const std::wstring& s, std::string& out) {
-    out.clear();
-    if (s.empty()) return true;
-    const UINT cp = ::GetACP();
-    const DWORD flags = cp == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL lossy = FALSE;
-    BOOL* lossyOut = cp == CP_UTF8 ? nullptr : &lossy;
-    const int n = ::WideCharToMultiByte(cp, flags, s.data(), static_cast<int>(s.size()), nullptr, 0,
-                                        nullptr, lossyOut);
-    if (n <= 0) return false;
-    out.resize(static_cast<std::size_t>(n));
-    ::WideCharToMultiByte(cp, flags, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr,
-                          lossyOut);
-    return !lossy;
-}
-
 std::wstring ShortPath(const std::wstring& path) {
+    // A path the system gives no short form keeps its own.
     wchar_t buf[MAX_PATH * 2];
     const DWORD n = ::GetShortPathNameW(path.c_str(), buf, MAX_PATH * 2);
     return n > 0 && n < MAX_PATH * 2 ? std::wstring(buf, n) : path;
@@ -196,7 +167,7 @@ void KillProcessByName(const std::wstring& name) noexcept {
 // --- links and folders ------------------------------------------------------------------------
 
 std::wstring GetShortcutTarget(const std::wstring& path) noexcept {
-    const ComScope com;
+    const TComScope com;
     ComPtr<IShellLinkW> link;
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                   link.put_void())))
@@ -322,14 +293,46 @@ void DeleteConfigFile() noexcept {
 // --- the self-deleting batch file -------------------------------------------------------------
 
 std::wstring SelfDeleteBatchText(const std::wstring& exePath, const std::wstring& folder,
-                                 bool removeFolder) {
+                                 bool removeFolder, int tries) {
     const std::wstring exe = BatchQuoted(exePath);
-    std::wstring text = L":try\r\n";
+    std::wstring text = L"set tries=0\r\n:try\r\n";
     text += L"del /q /f " + exe + L"\r\n";
     if (removeFolder) text += L"rmdir /s /q " + BatchQuoted(folder) + L"\r\n";
-    text += L"if exist " + exe + L" goto try\r\n";
-    text += L"del %0\r\n";
+    text += L"if not exist " + exe + L" goto end\r\n";
+    // A program that cannot be deleted (a user without the rights) ends the tries; a second
+    // between them, so that the loop does not spin while the program ends.
+    text += L"set /a tries+=1\r\n";
+    text += L"if %tries% geq " + std::to_wstring(tries) + L" goto end\r\n";
+    text += L"ping -n 2 127.0.0.1 >nul\r\n";
+    text += L"goto try\r\n";
+    text += L":end\r\ndel %0\r\n";
     return text;
+}
+
+bool EncodeBatch(const std::wstring& text, UINT codePage, std::string& bytes) {
+    bytes.clear();
+    if (text.empty()) return true;
+    const bool utf8 = codePage == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL lossy = FALSE;
+    BOOL* lossyOut = utf8 ? nullptr : &lossy;
+    const int n = ::WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()),
+                                        nullptr, 0, nullptr, lossyOut);
+    if (n <= 0) return false;
+    bytes.resize(static_cast<std::size_t>(n));
+    ::WideCharToMultiByte(codePage, flags, text.data(), static_cast<int>(text.size()), bytes.data(),
+                          n, nullptr, lossyOut);
+    return !lossy;
+}
+
+bool SelfDeleteBatchBytes(const std::wstring& exePath, const std::wstring& folder,
+                          bool removeFolder, std::string& bytes, int tries, UINT codePage) {
+    if (EncodeBatch(SelfDeleteBatchText(exePath, folder, removeFolder, tries), codePage, bytes))
+        return true;
+    // A name the code page cannot spell would name other files: the short names can.
+    return EncodeBatch(
+        SelfDeleteBatchText(ShortPath(exePath), ShortPath(folder), removeFolder, tries), codePage,
+        bytes);
 }
 
 bool IsProtectedFolder(const std::wstring& folder,
@@ -389,29 +392,35 @@ std::vector<std::wstring> SystemFolders() {
             out.push_back(std::move(path));
     if (std::wstring downloads = DownloadsFolder(); !downloads.empty())
         out.push_back(std::move(downloads));
-    wchar_t temp[MAX_PATH + 1];
-    if (const DWORD n = ::GetTempPathW(MAX_PATH + 1, temp); n > 0 && n <= MAX_PATH)
-        out.emplace_back(temp, n);
+    if (std::wstring temp = GetTempDir(); !temp.empty()) out.push_back(std::move(temp));
     return out;
+}
+
+UniqueHandleKernel StartSelfDeleteBatch(const std::wstring& batch, const std::wstring& folder) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    std::wstring commandLine = L"\"" + batch + L"\"";
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS,
+                          nullptr, folder.c_str(), &startup, &process))
+        return {};
+    const UniqueHandleKernel thread(process.hThread);
+    return UniqueHandleKernel(process.hProcess);
 }
 
 bool WriteSelfDeleteBatch() noexcept {
     try {
-        std::wstring exe = ExeFileName();
-        std::wstring folder = WithoutTrailingBackslash(ExtractFilePath(exe));
+        const std::wstring exe = ExeFileName();
+        const std::wstring folder = WithoutTrailingBackslash(ExtractFilePath(exe));
         const bool removeFolder = !IsProtectedFolder(folder, SystemFolders());
+        // In the code page cmd.exe reads batch files in, which is not the ANSI one on most systems.
         std::string bytes;
-        if (!ToAnsi(SelfDeleteBatchText(exe, folder, removeFolder), bytes)) {
-            // A name the ANSI code page cannot spell would name other files: take the short names.
-            exe = ShortPath(exe);
-            folder = ShortPath(folder);
-            if (!ToAnsi(SelfDeleteBatchText(exe, folder, removeFolder), bytes)) return false;
-        }
+        if (!SelfDeleteBatchBytes(exe, folder, removeFolder, bytes)) return false;
 
-        wchar_t tempBuf[MAX_PATH + 1];
-        const DWORD n = ::GetTempPathW(MAX_PATH + 1, tempBuf);
-        if (n == 0 || n > MAX_PATH) return false;
-        const std::wstring temp = IncludeTrailingBackslash(std::wstring(tempBuf, n));
+        const std::wstring temp = GetTempDir();
+        if (temp.empty()) return false;
         const std::wstring batch = temp + L"~bnuninstmyself.bat";
         {
             const UniqueHandleKernel file(::CreateFileW(batch.c_str(), GENERIC_WRITE, 0, nullptr,
@@ -425,18 +434,7 @@ bool WriteSelfDeleteBatch() noexcept {
                 return false;
         }
 
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = SW_HIDE;
-        PROCESS_INFORMATION process{};
-        std::wstring commandLine = L"\"" + batch + L"\"";
-        // Started in the temporary folder: a batch whose working folder lay inside the program's
-        // folder would keep that folder from being removed.
-        if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                             IDLE_PRIORITY_CLASS, nullptr, temp.c_str(), &startup, &process)) {
-            const UniqueHandleKernel thread(process.hThread), started(process.hProcess);
-        }
+        (void)StartSelfDeleteBatch(batch, temp);
         return true;
     } catch (...) {
         return false;

@@ -7,7 +7,6 @@
 #include "windows/FormLogin.h"
 #include "windows/Launcher.h"
 #include "windows/ModuleSteps.h"
-#include "windows/TrayIcon.h"
 
 #include <cmath>
 
@@ -20,9 +19,11 @@ constexpr wchar_t kTrayTip[] = L"左键双击弹出或右键";
 // SC_MOVE + 1: the system's move loop, driven by the mouse.
 constexpr WPARAM kSysCommandDrag = 0xF011;
 
-// The login window, owned by the application: made on the first show, reached as a form.
+// The login window, owned by the application: made on the first show, reached as a form. This
+// window places it over itself, before its first show would centre it on the desktop.
 void CreateFormLogin() {
     FormLogin = TComponent::Create<TFormLogin>(*Application);
+    FormLogin->SetPosition(TPosition::poDesigned);
 }
 TForm* LoginForm() noexcept {
     return FormLogin;
@@ -30,7 +31,7 @@ TForm* LoginForm() noexcept {
 
 } // namespace
 
-TFormBack::TFormBack(TComponent* owner) : TForm(owner) {
+TFormBack::TFormBack(TComponent* owner) : TForm(owner), FTray(kTrayTip) {
     SetName(L"FormBack");
     SetBorderStyle(TBorderStyle::bsNone);
     SetPosition(TPosition::poScreenCenter);
@@ -60,7 +61,7 @@ TFormBack::TFormBack(TComponent* owner) : TForm(owner) {
 
 void TFormBack::BeforeDestruction() noexcept {
     // Ending from the tray would otherwise leave the icon behind until the pointer passes over it.
-    if (FIsBarIcon && HandleAllocated()) {
+    if ((FIsBarIcon || FTray.Wanted()) && HandleAllocated()) {
         try {
             UpdateTrayIcon(true);
         } catch (...) {
@@ -126,7 +127,11 @@ void TFormBack::FormShow(TObject*) {
     if (!FormLogin) CreateFormLogin();
     // A login page that is the play page hands over while the login window is being made, and
     // that hides this window; the login window then stays hidden with it.
-    if (TForm* login = LoginForm(); login && Visible()) login->Show();
+    if (TForm* login = LoginForm(); login && Visible()) {
+        // This window was placed before its show, while there was no login window to take along.
+        MoveLoginHere();
+        login->Show();
+    }
     CheckMinsizeAfterClose();
 }
 
@@ -139,7 +144,11 @@ void TFormBack::CheckMinsizeAfterClose() {
     ::SetTimer(wnd, reinterpret_cast<UINT_PTR>(wnd), 10, nullptr);
 }
 
-void TFormBack::WMOnTimer(TWMTimer&) {
+void TFormBack::WMOnTimer(TWMTimer& Msg) {
+    if (FTray.Timer(Handle(), Application->Icon(), Msg.TimerID)) {
+        FIsBarIcon = FTray.Shown();
+        return;
+    }
     Hide();
     const HWND wnd = Handle();
     ::KillTimer(wnd, reinterpret_cast<UINT_PTR>(wnd));
@@ -154,21 +163,23 @@ void TFormBack::WMSysCommand(TWMSysCommand& Msg) {
     ::SetWindowLongW(wnd, GWL_EXSTYLE,
                      (::GetWindowLongW(wnd, GWL_EXSTYLE) & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
     SetWindowState(TWindowState::wsMinimized);
-    FInTray = true;
     UpdateTrayIcon(false);
     if (TForm* login = LoginForm()) login->Hide();
     Hide();
 }
 
 void TFormBack::UpdateTrayIcon(bool remove) {
-    const bool done = SetTrayIcon(Handle(), Application->Icon(), kTrayTip, remove);
-    // A refused icon (no shell yet, at a start at logon) is added when the taskbar comes.
-    FIsBarIcon = !remove && done;
+    if (remove)
+        FTray.Remove(Handle(), Application->Icon());
+    else
+        FTray.Add(Handle(), Application->Icon());
+    FIsBarIcon = FTray.Shown();
 }
 
 void TFormBack::WMTaskbarCreated(TWMNoParams& Msg) {
-    // The new taskbar has none of the old icons: without this one the window is out of reach.
-    if (FInTray) UpdateTrayIcon(false);
+    // A new taskbar has none of the old icons: without this one the window is out of reach.
+    FTray.TaskbarCreated(Handle(), Application->Icon());
+    FIsBarIcon = FTray.Shown();
     Msg.Raw.Result = 0;
 }
 
@@ -182,7 +193,6 @@ void TFormBack::WMBarIconClick(TWMNotifyIcon& Msg) {
 }
 
 void TFormBack::Restore() {
-    FInTray = false;
     UpdateTrayIcon(true);
     const HWND wnd = Handle();
     ::SetWindowLongW(wnd, GWL_EXSTYLE,

@@ -6,6 +6,7 @@
 #include "classlib/Forms.h"
 #include "classlib/Menus.h"
 #include "classlib/Messages.h"
+#include "windows/TrayIcon.h"
 
 #include <string>
 
@@ -36,8 +37,11 @@ public:
     void WMTaskbarCreated(TWMNoParams& Msg);
 
     // Adds (remove false) or deletes the tray icon; the icon is then shown when the shell took
-    // it, and not after a delete.
+    // it (a refused one is added later), and not after a delete.
     void UpdateTrayIcon(bool remove);
+    // Back from the tray, as its "打开" brings it: the icon deleted, the window and the login
+    // window shown in the normal state with the taskbar button.
+    void Restore();
     // Paints a picture file into a window as a per-pixel-alpha layered window of the picture's
     // size. False when the picture cannot be loaded (the window then unchanged) or not shown.
     static bool DrawLayeredImage(HWND wnd, const std::wstring& path, int percent);
@@ -45,6 +49,8 @@ public:
     void CheckMinsizeAfterClose();
 
     [[nodiscard]] bool IsBarIcon() const noexcept { return FIsBarIcon; }
+    // Hidden to the tray, whether the shell shows the icon yet or not.
+    [[nodiscard]] bool InTray() const noexcept { return FTray.Wanted(); }
     bool IfFristActive = true;
 
 protected:
@@ -52,12 +58,10 @@ protected:
     void BeforeDestruction() noexcept override;
 
 private:
-    void Restore();
     void MoveLoginHere();
 
     bool FIsBarIcon = false;
-    // Hidden to the tray: the icon is wanted, whether the shell has it now or not.
-    bool FInTray = false;
+    TTrayIcon FTray;
 };
 
 } // namespace tn

@@ -65,7 +65,8 @@ bool SameObject(IDispatch* a, IUnknown* b) noexcept {
 TFormLogin::TFormLogin(TComponent* owner) : TFormLogin(owner, TSeams{}) {}
 
 TFormLogin::TFormLogin(TComponent* owner, TSeams seams)
-    : TForm(owner), FShellExecute(seams.shellExecute) {
+    : TForm(owner), FShellExecute(seams.shellExecute),
+      FShowGame(seams.ShowGame ? std::move(seams.ShowGame) : [] { (void)ShowGameWindow(); }) {
     // The layout.
     SetName(L"FormLogin");
     SetBorderStyle(TBorderStyle::bsNone);
@@ -130,6 +131,9 @@ TFormLogin::TFormLogin(TComponent* owner, TSeams seams)
 }
 
 void TFormLogin::BeforeDestruction() noexcept {
+    // The program ends with this window: the update thread starts nothing more, and a file it is
+    // saving or reading now is gone before the program is.
+    FUpdateGate->Close();
     // The background window's move handler and the update thread read it.
     if (FormLogin == this) FormLogin = nullptr;
     TForm::BeforeDestruction();
@@ -144,7 +148,7 @@ void TFormLogin::FormCreate(TObject*) {
     FNavigateError = false;
     FNavigateSuccess = false;
     try {
-        UpdataThread = TThread::StartFreeOnTerminate<TUpdataThread>();
+        UpdataThread = TThread::StartFreeOnTerminate<TUpdataThread>(FUpdateGate);
     } catch (...) {
         // A thread that cannot start is a version check that cannot run: the launcher goes on
         // as when the check finds nothing.
@@ -221,7 +225,13 @@ void TFormLogin::HandOverToGame(const std::wstring& url) {
     } catch (...) {
         // The login page stays as it is; the hand-over goes on all the same.
     }
-    ShowGameWindow();
+    try {
+        FShowGame();
+    } catch (...) {
+        // No game window could be made (no browser control, no window): the login window stays,
+        // and the page's next way to the play page tries again.
+        return;
+    }
     Hide();
     if (FormBack) FormBack->Hide();
 }
@@ -231,7 +241,8 @@ void TFormLogin::browserDocumentComplete(TObject*, IDispatch*, VARIANT&) {
         FNavigateSuccess = true;
         ShowBrowser(true);
         if (StatisticsManager) StatisticsManager->SendStatisticsThread(1);
-        if (FormBack && FormBack->IsBarIcon() && AutoRun == 1 && IsAutoRunStart(ProgramArgs()))
+        // In the tray, whether the shell took the icon or not.
+        if (FormBack && FormBack->InTray() && AutoRun == 1 && IsAutoRunStart(ProgramArgs()))
             ::PostMessageW(FormBack->Handle(), WM_BARICON, 0, WM_LBUTTONDOWN);
     }
     if (LoginUserName.empty()) ScanUserName();
@@ -326,19 +337,46 @@ std::int32_t UpgradeVersionNumber(const std::wstring& dotted) noexcept {
     }
 }
 
-TUpdataThread::TUpdataThread()
-    : FVersionCheckUrl(VersionCheckUrl), FVersionDownloadUrl(VersionDownloadUrl),
-      FVersionFile(ExeFileName() + L".ini"), FInstallerFile(ExeFolder() + L"Setup_Varkelpfr.exe") {}
+bool TUpdateGate::Run(const std::function<void()>& step) {
+    const std::lock_guard hold(FLock);
+    if (FClosed || Application->Terminated()) return false;
+    step();
+    return true;
+}
+
+void TUpdateGate::Close() noexcept {
+    const std::lock_guard hold(FLock);
+    FClosed = true;
+}
+
+bool TUpdateGate::Closed() noexcept {
+    const std::lock_guard hold(FLock);
+    return FClosed;
+}
+
+TUpdataThread::TUpdataThread(std::shared_ptr<TUpdateGate> gate)
+    : FGate(std::move(gate)), FVersionCheckUrl(VersionCheckUrl),
+      FVersionDownloadUrl(VersionDownloadUrl), FVersionFile(ExeFileName() + L".ini"),
+      FExeFolder(ExeFolder()) {}
 
 void TUpdataThread::ShowMsg() {
-    ShowMessage(FMsg);
+    // A visible window of the program owns the box, so that it has a taskbar button and comes to
+    // the front also while another program is active.
+    HWND owner = nullptr;
+    for (const TForm* form :
+         {static_cast<const TForm*>(FormLogin), static_cast<const TForm*>(FormBack),
+          static_cast<const TForm*>(FormMain)})
+        if (!owner && form && form->Showing()) owner = form->HandleIfAllocated();
+    ShowMessage(FMsg, owner);
 }
 
 bool TUpdataThread::WithLoginWindow(const std::function<void(TFormLogin&)>& step) noexcept {
     bool present = false;
     try {
         Synchronize([&] {
-            if (!FormLogin) return;
+            // Once the user has chosen to end, or this thread's window is gone, nothing more is
+            // shown.
+            if (!FormLogin || FGate->Closed() || Application->Terminated()) return;
             present = true;
             step(*FormLogin);
         });
@@ -349,16 +387,45 @@ bool TUpdataThread::WithLoginWindow(const std::function<void(TFormLogin&)>& step
     return present;
 }
 
+void TUpdataThread::ShowLoginAgain(bool loginWasShown) noexcept {
+    if (loginWasShown) (void)WithLoginWindow([](TFormLogin& login) { login.Show(); });
+}
+
 void TUpdataThread::ReportFailure(bool loginWasShown) noexcept {
     FMsg = L"网络出错";
     if (!WithLoginWindow([this](TFormLogin&) { ShowMsg(); })) return;
-    if (loginWasShown) (void)WithLoginWindow([](TFormLogin& login) { login.Show(); });
+    ShowLoginAgain(loginWasShown);
+}
+
+bool TUpdataThread::SaveAndStartInstaller(const TMemoryStream& stream, const std::wstring& version,
+                                          TInstallerStart& started) noexcept {
+    started = TInstallerStart::Failed;
+    try {
+        return FGate->Run([&] {
+            // Where an installer that asks for administrator rights can read it.
+            const std::wstring file = InstallerFolder(FExeFolder) + L"Setup_Varkelpfr.exe";
+            try {
+                stream.SaveToFile(file);
+                started = StartInstaller(file);
+            } catch (...) {
+                // Not saved, or only in part: nothing to start.
+            }
+            if (started == TInstallerStart::Started)
+                (void)WriteIniValue(GetIniPath(true), L"Common", L"LastTimeUpGradeVersion",
+                                    version);
+            else
+                ::DeleteFileW(file.c_str());
+        });
+    } catch (...) {
+        return true; // no memory for the paths: nothing started, a failure like any other
+    }
 }
 
 void TUpdataThread::Execute() {
     if (!FileExists(GetAnimateExePath())) (void)DownloadAnimateIcon();
 
-    // The version file lies beside the executable only while it is read.
+    // The version file lies beside the executable only while it is read: saved, read and deleted
+    // in one step, which the program's end waits for.
     std::wstring current, range;
     {
         TMemoryStream stream;
@@ -368,23 +435,23 @@ void TUpdataThread::Execute() {
             // No network, no file, a refused or oversized reply: no update to offer.
             return;
         }
-        // From here the file is this run's, a half-written one included.
-        struct Remove {
-            const std::wstring& path;
-            ~Remove() { ::DeleteFileW(path.c_str()); }
-        } remove{FVersionFile};
-        try {
-            stream.SaveToFile(FVersionFile);
-        } catch (...) {
-            return;
-        }
-        try {
-            const TIniFile ini(FVersionFile);
-            current = ini.ReadString(L"version", L"currentversion", L"");
-            range = ini.ReadString(L"version", L"upgraderange", L"");
-        } catch (...) {
-            // A file that cannot be read offers nothing; it goes all the same.
-        }
+        const bool read = FGate->Run([&] {
+            // From here the file is this run's, a half-written one included.
+            struct Remove {
+                const std::wstring& path;
+                ~Remove() { ::DeleteFileW(path.c_str()); }
+            } remove{FVersionFile};
+            try {
+                stream.SaveToFile(FVersionFile);
+                const TIniFile ini(FVersionFile);
+                current = ini.ReadString(L"version", L"currentversion", L"");
+                range = ini.ReadString(L"version", L"upgraderange", L"");
+            } catch (...) {
+                // A file that cannot be saved or read offers nothing; it goes all the same.
+                current.clear();
+            }
+        });
+        if (!read) return;
     }
     const std::int32_t remote = UpgradeVersionNumber(current);
     const std::int32_t local = UpgradeVersionNumber(GetLastUpgradeVersion());
@@ -399,26 +466,33 @@ void TUpdataThread::Execute() {
         }))
         return;
 
+    TMemoryStream stream;
     try {
         // A stalled server would otherwise leave the user with the skin and no login window.
         IdHTTP1.SetReadTimeout(kInstallerStallMs);
         IdHTTP1.SetMaxBodySize(kInstallerMaxBodySize);
-        TMemoryStream stream;
         IdHTTP1.Get(FVersionDownloadUrl, stream);
-        stream.SaveToFile(FInstallerFile);
     } catch (...) {
         ReportFailure(loginWasShown);
         return;
     }
 
-    if (!StartInstaller(FInstallerFile)) {
+    TInstallerStart started = TInstallerStart::Failed;
+    if (!SaveAndStartInstaller(stream, current, started)) return;
+    switch (started) {
+    case TInstallerStart::Started:
+        (void)WithLoginWindow([](TFormLogin& login) { login.CloseApp(); });
+        return;
+    case TInstallerStart::Declined:
+        // The user said no to the system's question: nothing went wrong, and the update is
+        // offered again at the next start.
+        ShowLoginAgain(loginWasShown);
+        return;
+    default:
         // Nothing was installed: the version is not recorded, and the program goes on.
         ReportFailure(loginWasShown);
         return;
     }
-
-    (void)WriteIniValue(GetIniPath(true), L"Common", L"LastTimeUpGradeVersion", current);
-    (void)WithLoginWindow([](TFormLogin& login) { login.CloseApp(); });
 }
 
 } // namespace tn

@@ -5,6 +5,7 @@
 #include "browser/HostedWB.h"
 #include "classlib/Forms.h"
 #include "classlib/Http.h"
+#include "classlib/MemoryStream.h"
 #include "classlib/Messages.h"
 #include "classlib/StdCtrls.h"
 #include "classlib/Thread.h"
@@ -15,18 +16,37 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 
 namespace tn {
 
 class TUpdataThread;
 
+// What joins the update thread's steps on files and programs to the program's end: once the gate
+// is closed, or the application told to end, no step starts, and closing waits for the step
+// under way. The steps wait on nothing but the file system and the programs they start.
+class TUpdateGate {
+public:
+    // Runs step unless closed or ending; false when it did not run.
+    bool Run(const std::function<void()>& step);
+    void Close() noexcept;
+    [[nodiscard]] bool Closed() noexcept;
+
+private:
+    std::mutex FLock;
+    bool FClosed = false;
+};
+
 class TFormLogin : public TForm {
 public:
-    // What a test puts in place of the browser class and of the shell call behind external links.
+    // What a test puts in place of the browser class, of the shell call behind external links and
+    // of the game window's creation at the hand-over.
     struct TSeams {
         std::function<THostedWB*(TFormLogin& owner)> CreateBrowser;
         TShellExecute shellExecute = nullptr;
+        std::function<void()> ShowGame;
     };
 
     explicit TFormLogin(TComponent* owner);
@@ -80,6 +100,9 @@ private:
     bool FNavigateError = false;
     bool FNavigateSuccess = false;
     TShellExecute FShellExecute = nullptr;
+    std::function<void()> FShowGame;
+    // Shared with the update thread, which may outlive this window.
+    std::shared_ptr<TUpdateGate> FUpdateGate = std::make_shared<TUpdateGate>();
 };
 
 // The version check: makes sure the animated-icon companion exists, fetches the remote version
@@ -88,10 +111,12 @@ private:
 class TUpdataThread : public TThread {
 public:
     // The configuration and paths it needs are copied here: shutdown clears the configuration
-    // while the thread may still wait on the network.
-    TUpdataThread();
+    // while the thread may still wait on the network. Its steps on files and programs go through
+    // gate.
+    explicit TUpdataThread(std::shared_ptr<TUpdateGate> gate);
 
-    // Shows FMsg in the simple message box; run on the GUI thread.
+    // Shows FMsg in the simple message box, owned by a visible window of the program and brought
+    // to the front; run on the GUI thread.
     void ShowMsg();
 
 protected:
@@ -100,16 +125,23 @@ protected:
 private:
     // Runs step on the GUI thread with the login window; false when that window is gone.
     bool WithLoginWindow(const std::function<void(TFormLogin&)>& step) noexcept;
-    // "网络出错", and the login window back when the update had hidden it.
+    // "网络出错", then the login window back.
     void ReportFailure(bool loginWasShown) noexcept;
+    // The login window back when the update had hidden it.
+    void ShowLoginAgain(bool loginWasShown) noexcept;
+    // The downloaded installer saved, started and, once started, recorded; a file that started
+    // nothing is deleted. False when the program is ending and nothing was done.
+    bool SaveAndStartInstaller(const TMemoryStream& stream, const std::wstring& version,
+                               TInstallerStart& started) noexcept;
 
     // One client for both requests; no read time-out for the version file.
     THttpClient IdHTTP1;
     std::wstring FMsg;
+    const std::shared_ptr<TUpdateGate> FGate;
     const std::wstring FVersionCheckUrl;
     const std::wstring FVersionDownloadUrl;
-    const std::wstring FVersionFile;   // the executable's path + ".ini"
-    const std::wstring FInstallerFile; // the executable's folder + "Setup_Varkelpfr.exe"
+    const std::wstring FVersionFile; // the executable's path + ".ini"
+    const std::wstring FExeFolder;
 };
 
 // A dotted version as the update test compares it: the digits left after deleting every ".";

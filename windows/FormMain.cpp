@@ -8,11 +8,14 @@
 #include "windows/FormLogin.h"
 #include "windows/Launcher.h"
 #include "windows/Layouts.h"
-#include "windows/TrayIcon.h"
 
+#include <algorithm>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace tn {
 namespace {
@@ -21,11 +24,6 @@ constexpr wchar_t kTrayTip[] = L"单击左键或右键";
 constexpr std::wstring_view kLoadGameMarker = L"client://loadgame|";
 // SC_MOVE + 1: the system's move loop, driven by the mouse.
 constexpr WPARAM kSysCommandDrag = 0xF011;
-// The taskbar query's record: 36 bytes in the 32-bit program.
-constexpr DWORD kAppBarDataSize = sizeof(APPBARDATA);
-#ifndef _WIN64
-static_assert(kAppBarDataSize == 36);
-#endif
 constexpr TColor kBackgroundColor = 0x4E8395;
 constexpr TColor kTitleTextColor = clWhite;
 // The keyboard messages, key down to Unicode character.
@@ -38,13 +36,58 @@ void TitleFont(TFont& font) {
     font.SetColor(kTitleTextColor);
 }
 
-} // namespace
+// A cache walk that fails this often in a row has met a cache that keeps failing.
+constexpr int kMaxCacheStepFailures = 3;
 
-void TClearCacheThread::Execute() {
-    DeleteAllCacheEntries(FCalls);
+// The cache walks under way. Never destroyed: a walk ends after the static objects' teardown has
+// begun only when nothing stopped it, and must not find its list gone.
+struct TCacheWalks {
+    std::mutex lock;
+    std::condition_variable ended;
+    std::vector<TClearCacheThread*> running;
+};
+TCacheWalks& CacheWalks() {
+    static TCacheWalks& walks = *new TCacheWalks;
+    return walks;
 }
 
-TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
+} // namespace
+
+TClearCacheThread::TClearCacheThread(const TInternetClientCalls& calls) : FCalls(calls) {
+    TCacheWalks& walks = CacheWalks();
+    const std::lock_guard hold(walks.lock);
+    walks.running.push_back(this);
+}
+
+TClearCacheThread::~TClearCacheThread() {
+    TCacheWalks& walks = CacheWalks();
+    const std::lock_guard hold(walks.lock);
+    std::erase(walks.running, this);
+    walks.ended.notify_all();
+}
+
+void TClearCacheThread::StopAll() noexcept {
+    TCacheWalks& walks = CacheWalks();
+    std::unique_lock hold(walks.lock);
+    for (TClearCacheThread* walk : walks.running)
+        walk->Terminate();
+    walks.ended.wait(hold, [&] { return walks.running.empty(); });
+}
+
+void TClearCacheThread::Execute() {
+    // The walk's own steps, so that a stop is seen between two entries.
+    HANDLE enumeration = nullptr;
+    if (DeleteFirstCacheEntry(enumeration, FCalls) == ERROR_SUCCESS) {
+        for (int failures = 0; !Terminated() && failures < kMaxCacheStepFailures;) {
+            const DWORD code = DeleteNextCacheEntry(enumeration, FCalls);
+            if (code == ERROR_NO_MORE_ITEMS) break;
+            failures = code == ERROR_SUCCESS ? 0 : failures + 1;
+        }
+    }
+    (void)FCalls.FindCloseUrlCache(enumeration);
+}
+
+TFormMain::TFormMain(TComponent* owner) : TForm(owner), FTray(kTrayTip) {
     SetName(L"FormMain");
     SetBounds(0, 0, 936, 565);
 
@@ -190,6 +233,7 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
     Bind(WM_GETMINMAXINFO, &TFormMain::WMGetMinMaxInfo);
     Bind(WM_SYSCOMMAND, &TFormMain::WMSysCommand);
     Bind(WM_BARICON, &TFormMain::WMBarIconClick);
+    Bind(WM_TIMER, &TFormMain::WMTimer);
     if (const UINT taskbarCreated = TaskbarCreatedMessage())
         Bind(taskbarCreated, &TFormMain::WMTaskbarCreated);
 }
@@ -282,8 +326,14 @@ void TFormMain::FormDestroy(TObject*) {
 
 void TFormMain::FormClose(TObject*, TCloseAction& Action) {
     Action = TCloseAction::caFree;
-    if (FormLogin) FormLogin->Show();
-    if (FormBack) FormBack->Show();
+    if (FormBack && FormBack->InTray()) {
+        // Handed over from the tray (a start at logon whose page went on by itself): back as the
+        // tray's "打开" brings the windows, not as a minimized tool window with its icon.
+        FormBack->Restore();
+    } else {
+        if (FormLogin) FormLogin->Show();
+        if (FormBack) FormBack->Show();
+    }
     // The background's show activated it, but the page to type into is the login window's: its
     // activation gives the page the focus.
     if (FormLogin && FormLogin->Visible()) ::SetActiveWindow(FormLogin->Handle());
@@ -311,8 +361,12 @@ void TFormMain::imgMaxClick(TObject*) {
         SetWindowState(TWindowState::wsNormal);
         SetWidth(1026);
         SetHeight(717);
-        SetLeft(static_cast<int>(std::lrint(ScreenWidth() / 2.0 - Width() / 2.0)));
-        SetTop(2);
+        // Centred on its monitor, its top edge 2 pixels below a taskbar at the top.
+        const TMonitorArea monitor = MonitorArea();
+        const int monitorWidth = monitor.Bounds.right - monitor.Bounds.left;
+        SetLeft(monitor.Bounds.left +
+                static_cast<int>(std::lrint(monitorWidth / 2.0 - Width() / 2.0)));
+        SetTop(monitor.WorkArea.top + 2);
     } else {
         imgMax->SetCheck(true);
         SetAlign(TAlign::alClient);
@@ -409,37 +463,21 @@ void TFormMain::mniStartupClick(TObject*) {
 
 // --- size limits and the tray -------------------------------------------------------------------
 
-UINT_PTR TFormMain::AppBarMessage(DWORD message, APPBARDATA& data) {
-    return ::SHAppBarMessage(message, &data);
-}
-
 void TFormMain::WMGetMinMaxInfo(TWMGetMinMaxInfo& Msg) {
-    APPBARDATA taskbar{};
-    taskbar.cbSize = kAppBarDataSize;
-    // Without a taskbar to ask, the system's own maximized size and place stay.
-    if (AppBarMessage(ABM_GETTASKBARPOS, taskbar) && Msg.MinMaxInfo) {
-        // The edge it is docked at, from its rectangle (the query's documented answer): a bar
-        // across the screen lies at the top or bottom, an upright one at the left or right.
-        // The window fills the rest, beside it.
-        const RECT& bar = taskbar.rc;
-        const int width = bar.right - bar.left, height = bar.bottom - bar.top;
-        POINT size{ScreenWidth(), ScreenHeight()}, position{0, 0};
-        if (width >= height) {
-            size.y -= height;
-            if (bar.top + bar.bottom < ScreenHeight()) position.y = height;
-        } else {
-            size.x -= width;
-            if (bar.left + bar.right < ScreenWidth()) position.x = width;
-        }
-        Msg.MinMaxInfo->ptMaxSize = size;
-        Msg.MinMaxInfo->ptMaxPosition = position;
+    // The work area of the monitor the window is on, whatever covers the rest of it (a taskbar at
+    // any edge, or none there); the position counts from the monitor's corner.
+    if (Msg.MinMaxInfo) {
+        const TMonitorArea monitor = MonitorArea();
+        const RECT& work = monitor.WorkArea;
+        Msg.MinMaxInfo->ptMaxSize = {work.right - work.left, work.bottom - work.top};
+        Msg.MinMaxInfo->ptMaxPosition = {work.left - monitor.Bounds.left,
+                                         work.top - monitor.Bounds.top};
     }
     Dispatch(Msg.Raw);
 }
 
 void TFormMain::DisposBarIco() {
-    FInTray = false;
-    (void)SetTrayIcon(Handle(), Application->Icon(), kTrayTip, true);
+    FTray.Remove(Handle(), Application->Icon());
 }
 
 void TFormMain::WMSysCommand(TWMSysCommand& Msg) {
@@ -447,16 +485,18 @@ void TFormMain::WMSysCommand(TWMSysCommand& Msg) {
         DefaultHandler(Msg.Raw);
         return;
     }
-    // An icon the shell refuses now is added when its taskbar comes (WMTaskbarCreated).
-    FInTray = true;
-    (void)SetTrayIcon(Handle(), Application->Icon(), kTrayTip, false);
+    FTray.Add(Handle(), Application->Icon());
     Hide();
 }
 
 void TFormMain::WMTaskbarCreated(TWMNoParams& Msg) {
-    // The new taskbar has none of the old icons: without this one the window is out of reach.
-    if (FInTray) (void)SetTrayIcon(Handle(), Application->Icon(), kTrayTip, false);
+    // A new taskbar has none of the old icons: without this one the window is out of reach.
+    FTray.TaskbarCreated(Handle(), Application->Icon());
     Msg.Raw.Result = 0;
+}
+
+void TFormMain::WMTimer(TWMTimer& Msg) {
+    if (!FTray.Timer(Handle(), Application->Icon(), Msg.TimerID)) Dispatch(Msg.Raw);
 }
 
 void TFormMain::WMBarIconClick(TWMNotifyIcon& Msg) {

@@ -12,20 +12,24 @@
 #include "classlib/Thread.h"
 #include "services/Shell.h"
 #include "windows/FrameWeb.h"
+#include "windows/TrayIcon.h"
 #include "windows/ZorButton.h"
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 
 namespace tn {
 
 // Empties the user's URL cache. It holds no window or browser: the game window may close while
-// the walk goes on.
+// the walk goes on. The program's end stops it, before the calls it walks with are gone.
 class TClearCacheThread : public TThread {
 public:
-    explicit TClearCacheThread(const TInternetClientCalls& calls) noexcept : FCalls(calls) {}
+    explicit TClearCacheThread(const TInternetClientCalls& calls);
+    ~TClearCacheThread() override;
+
+    // Tells every walk under way to stop after its current entry and waits until all have ended.
+    static void StopAll() noexcept;
 
 protected:
     void Execute() override;
@@ -106,6 +110,8 @@ public:
     void WMBarIconClick(TWMNotifyIcon& Msg);
     // The shell made its taskbar again: a window in the tray adds its icon again.
     void WMTaskbarCreated(TWMNoParams& Msg);
+    // The retry of a tray icon the shell refused.
+    void WMTimer(TWMTimer& Msg);
 
     // Makes the frame in Panel1, routes its navigations here, and sends it to GameUrl.
     TFrameWeb* AddNewFrame();
@@ -126,7 +132,6 @@ protected:
     // Seams at the platform, for the tests.
     virtual TFrameWeb* MakeFrame(TComponent& owner);
     [[nodiscard]] virtual const TInternetClientCalls& CacheCalls() const noexcept;
-    virtual UINT_PTR AppBarMessage(DWORD message, APPBARDATA& data);
     // The shell call of the external pages; null for the system's.
     TShellExecute FShellExecute = nullptr;
 
@@ -137,7 +142,7 @@ private:
     std::wstring FRevigateUrl;
     bool FRightMouseDown = false;
     // Hidden to the tray by the boss key, until its icon is disposed of.
-    bool FInTray = false;
+    TTrayIcon FTray;
 };
 
 // The hand-over from the login page: a new game window, owned by the application and assigned to

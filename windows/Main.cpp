@@ -5,6 +5,7 @@
 #include "services/Statistics.h"
 #include "services/UnInstall.h"
 #include "windows/FormBack.h"
+#include "windows/FormMain.h"
 #include "windows/Launcher.h"
 #include "windows/ModuleSteps.h"
 
@@ -14,11 +15,13 @@ namespace tn {
 namespace {
 
 void RunRoad() {
-    // The forms go before the modules they paint with, also when the start-up stops half-way.
+    // The forms go before the modules they paint with, also when the start-up stops half-way;
+    // the cache walks stop before the calls they walk with are torn down.
     struct FormsGuard {
         ~FormsGuard() {
             Application->SetMainForm(nullptr);
             Application->DestroyComponents();
+            TClearCacheThread::StopAll();
         }
     } forms;
     Application->Initialize();

@@ -40,6 +40,42 @@ bool SetTrayIcon(HWND wnd, HICON icon, std::wstring_view tip, bool remove) noexc
     return TrayIconCalls().ShellNotifyIcon(remove ? NIM_DELETE : NIM_ADD, &nid) != FALSE;
 }
 
+void TTrayIcon::Show(HWND wnd, HICON icon) noexcept {
+    NOTIFYICONDATAW nid = TrayIconRecord(wnd, icon, FTip);
+    // An icon the shell still holds refuses a second add and takes a change.
+    FShown = TrayIconCalls().ShellNotifyIcon(NIM_ADD, &nid) ||
+             TrayIconCalls().ShellNotifyIcon(NIM_MODIFY, &nid);
+    if (FShown)
+        ::KillTimer(wnd, kRetryTimer);
+    else
+        ::SetTimer(wnd, kRetryTimer, kRetryMs, nullptr);
+}
+
+void TTrayIcon::Add(HWND wnd, HICON icon) noexcept {
+    FWanted = true;
+    Show(wnd, icon);
+}
+
+void TTrayIcon::Remove(HWND wnd, HICON icon) noexcept {
+    FWanted = false;
+    FShown = false;
+    ::KillTimer(wnd, kRetryTimer);
+    (void)SetTrayIcon(wnd, icon, FTip, true);
+}
+
+void TTrayIcon::TaskbarCreated(HWND wnd, HICON icon) noexcept {
+    if (FWanted) Show(wnd, icon);
+}
+
+bool TTrayIcon::Timer(HWND wnd, HICON icon, UINT_PTR id) noexcept {
+    if (id != kRetryTimer) return false;
+    if (FWanted && !FShown)
+        Show(wnd, icon);
+    else
+        ::KillTimer(wnd, kRetryTimer);
+    return true;
+}
+
 UINT TaskbarCreatedMessage() noexcept {
     static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
     return message;

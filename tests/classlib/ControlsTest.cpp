@@ -455,6 +455,25 @@ TEST(Form, AlignedToTheClientItFillsTheScreensWorkArea) {
     EXPECT_TRUE(SameRect(form->BoundsRect(), RECT{5, 5, 55, 55}));
 }
 
+// A form on another monitor (a second one, with its taskbar at the top) fills that monitor's work
+// area, not the primary screen's.
+TEST(Form, AlignedToTheClientItFillsTheWorkAreaOfItsOwnMonitor) {
+    class OnSecondMonitor : public TTestForm {
+    public:
+        using TTestForm::TTestForm;
+        TMonitorArea MonitorArea() const noexcept override {
+            return {{1024, 0, 2304, 1024}, {1024, 40, 2304, 1024}};
+        }
+    };
+    FormPtr form = TComponent::CreateOwned<OnSecondMonitor>();
+    form->SetAlign(TAlign::alClient);
+    EXPECT_TRUE(SameRect(form->BoundsRect(), RECT{1024, 40, 2304, 1024}));
+    // This system's own: the monitor the window is on.
+    const TMonitorArea own = MonitorAreaOf(nullptr);
+    EXPECT_TRUE(SameRect(own.Bounds, RECT{0, 0, ScreenWidth(), ScreenHeight()}));
+    EXPECT_TRUE(SameRect(own.WorkArea, ScreenWorkArea()));
+}
+
 TEST(Form, ShownWithoutActivationItIsVisibleAndComesBackAsItWasHidden) {
     FormPtr active = TComponent::CreateOwned<TTestForm>();
     active->Show();

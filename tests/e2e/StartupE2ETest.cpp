@@ -1,5 +1,5 @@
-// The real tn.exe with a graphics library it cannot use: it must stop before its first window and
-// say why, instead of drawing nothing or calling an empty entry point.
+// The real tn.exe with a graphics library or a skin it cannot use: it must stop before its first
+// window and say why, instead of drawing nothing or calling an empty entry point.
 #include "classlib/FileUtil.h"
 #include "classlib/Registry.h"
 #include "tests/support/Process.h"
@@ -86,6 +86,25 @@ TEST(StartupE2E, AnUnusableGraphicsLibraryStopsTheStartWithItsReason) {
     }
     wine.CloseKey();
     wine.DeleteKey(L"Software\\Wine\\AppDefaults\\tnStartupE2E.exe");
+}
+
+// A skin picture that is there but cannot be decoded: the start stops with the missing-resource
+// message, not with an empty, invisible window.
+TEST(StartupE2E, AnUndecodableSkinStopsTheStartWithTheResourceMessage) {
+    testing::TempDir dir;
+    const std::wstring exe = dir.File(L"tnSkinE2E.exe");
+    ASSERT_TRUE(::CopyFileW(BuildFile(L"windows/tn.exe").c_str(), exe.c_str(), FALSE));
+    ASSERT_TRUE(ForceDirectories(dir.File(L"Skin")));
+    testing::WriteFileBytes(dir.File(L"Skin\\loginback.png"), "\x89PNG\r\n\x1a\n-not-a-picture");
+    BoxWatch boxes;
+    const auto p = testing::Start(exe, L"");
+    const auto box = boxes.Next(p);
+    ASSERT_TRUE(box) << "no message box";
+    EXPECT_EQ(BoxWatch::Caption(*box), L"错误");
+    EXPECT_EQ(BoxWatch::Message(*box), L"您的资源缺失，请下载新的程序或联系Varkel客服，谢谢！");
+    EXPECT_EQ(VisibleWindowsOf(p.Id, *box), 0);
+    BoxWatch::Click(*box, IDOK);
+    EXPECT_EQ(testing::WaitExit(p), 1u);
 }
 
 } // namespace

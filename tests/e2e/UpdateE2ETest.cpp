@@ -3,6 +3,7 @@
 // a user would. Cases without an update end through the tray menu's "退出", which must end the
 // program at once whatever the check is waiting for.
 #include "classlib/FileUtil.h"
+#include "classlib/Handles.h"
 #include "classlib/IniFile.h"
 #include "classlib/Text.h"
 #include "services/PublicUnit.h"
@@ -20,6 +21,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tn {
 namespace {
@@ -53,6 +55,66 @@ bool Eventually(const std::function<bool()>& done, DWORD ms = 15000) {
     }
     return true;
 }
+
+// Notes, from its making on, the names removed from a folder: a file that comes and goes before
+// anyone looks is still seen to have gone.
+class RemovalWatch {
+public:
+    explicit RemovalWatch(const std::wstring& folder)
+        : FFolder(::CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED,
+                                nullptr)),
+          FEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        Arm();
+    }
+    RemovalWatch(const RemovalWatch&) = delete;
+    RemovalWatch& operator=(const RemovalWatch&) = delete;
+    ~RemovalWatch() {
+        if (FFolder) ::CancelIo(FFolder.get());
+    }
+
+    // True once a file of that name (any case) was removed, false when ms pass first.
+    bool Removed(const std::wstring& name, DWORD ms) {
+        const ULONGLONG deadline = ::GetTickCount64() + ms;
+        for (;;) {
+            for (const std::wstring& gone : FRemoved)
+                if (::lstrcmpiW(gone.c_str(), name.c_str()) == 0) return true;
+            const ULONGLONG now = ::GetTickCount64();
+            if (!FArmed || now >= deadline) return false;
+            if (::WaitForSingleObject(FEvent.get(), static_cast<DWORD>(deadline - now)) !=
+                WAIT_OBJECT_0)
+                return false;
+            DWORD bytes = 0;
+            FArmed = false;
+            if (!::GetOverlappedResult(FFolder.get(), &FOverlapped, &bytes, FALSE)) return false;
+            for (std::size_t at = 0; bytes;) {
+                const auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(FBuffer + at);
+                if (info->Action == FILE_ACTION_REMOVED)
+                    FRemoved.emplace_back(info->FileName, info->FileNameLength / sizeof(WCHAR));
+                if (!info->NextEntryOffset) break;
+                at += info->NextEntryOffset;
+            }
+            Arm();
+        }
+    }
+
+private:
+    void Arm() {
+        ::ResetEvent(FEvent.get());
+        FOverlapped = {};
+        FOverlapped.hEvent = FEvent.get();
+        FArmed = FFolder && ::ReadDirectoryChangesW(FFolder.get(), FBuffer, sizeof FBuffer, FALSE,
+                                                    FILE_NOTIFY_CHANGE_FILE_NAME, nullptr,
+                                                    &FOverlapped, nullptr);
+    }
+
+    UniqueHandleKernel FFolder, FEvent;
+    OVERLAPPED FOverlapped{};
+    alignas(DWORD) BYTE FBuffer[16384];
+    bool FArmed = false;
+    std::vector<std::wstring> FRemoved;
+};
 
 class UpdateE2E : public ::testing::Test {
 protected:
@@ -175,9 +237,12 @@ TEST_F(UpdateE2E, AFailedDownloadOrStartSaysSoAndBringsTheLoginWindowBack) {
     } cases[] = {
         {"404", StandinReply{.status = 404}, testing::kRunBound, false},
         {"stalled", StandinReply{.holdBody = true, .size = 300000}, 120000, false},
+        // Saved, and no program: what started nothing goes.
         {"not a program",
          StandinReply{.body = "no program here\r\n", .contentType = "application/octet-stream"},
-         testing::kRunBound, true},
+         testing::kRunBound, false},
+        {"empty", StandinReply{.body = "", .contentType = "application/octet-stream"},
+         testing::kRunBound, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -228,12 +293,15 @@ TEST_F(UpdateE2E, NoUpdateIsOfferedUnlessNewerThanBothAndInRange) {
         SetVersionFile(std::string("[version]\r\ncurrentversion=") + c.version +
                        "\r\nupgraderange=" + c.range + "\r\n");
         BoxWatch boxes;
+        RemovalWatch removals(FFolder);
         Start();
-        ASSERT_EQ(Requests(kVersionPath, 1, 20000), 1u);
-        EXPECT_FALSE(boxes.Next(*FProcess, 2000)) << "an update was offered";
+        // The version file is read and gone: the check has decided.
+        ASSERT_TRUE(removals.Removed(ExtractFileName(VersionFile()), 20000));
+        EXPECT_FALSE(boxes.SawBoxOf(FProcess->Id)) << "an update was offered";
         EXPECT_TRUE(LoginShown());
-        EXPECT_FALSE(Exists(VersionFile()));
+        const DWORD id = FProcess->Id;
         ExitFromTrayMenu();
+        EXPECT_FALSE(boxes.SawBoxOf(id)) << "an update was offered";
         EXPECT_EQ(Requests(kInstallerPath, 0, 0), 0u);
         EXPECT_EQ(Recorded(), c.lastInstalled ? c.lastInstalled : L"");
     }
@@ -243,27 +311,46 @@ TEST_F(UpdateE2E, AVersionFileThatCannotServeOrNeverComesIsNoUpdate) {
     const struct {
         const char* name;
         StandinReply reply;
+        bool saved; // the client gets a file to save and read
     } cases[] = {
         {"not an INI file",
          StandinReply{.body = std::string("\x89PNG\r\n\x1a\n\0\xff[version", 17) +
-                              "\r\ncurrentversion 9.9.9.9\r\n"}},
-        {"10 MB of noise", StandinReply{.size = 10u << 20}},
-        {"a server that never answers", StandinReply{.never = true}},
-        {"a missing file", StandinReply{.status = 404}},
+                              "\r\ncurrentversion 9.9.9.9\r\n"},
+         true},
+        {"10 MB of noise", StandinReply{.size = 10u << 20}, true},
+        // The check waits for ever, or has nothing to read: no offer can come.
+        {"a server that never answers", StandinReply{.never = true}, false},
+        {"a missing file", StandinReply{.status = 404}, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FStandin.Reset();
         FStandin.Set(kVersionPath, c.reply);
         BoxWatch boxes;
+        RemovalWatch removals(FFolder);
         Start();
         ASSERT_EQ(Requests(kVersionPath, 1, 20000), 1u);
-        EXPECT_FALSE(boxes.Next(*FProcess, 2000)) << "an update was offered";
+        if (c.saved) {
+            ASSERT_TRUE(removals.Removed(ExtractFileName(VersionFile()), 30000));
+        }
+        EXPECT_FALSE(boxes.SawBoxOf(FProcess->Id)) << "an update was offered";
         EXPECT_TRUE(LoginShown());
+        const DWORD id = FProcess->Id;
         ExitFromTrayMenu();
+        EXPECT_FALSE(boxes.SawBoxOf(id)) << "an update was offered";
         EXPECT_FALSE(Exists(VersionFile()));
         EXPECT_EQ(Requests(kInstallerPath, 0, 0), 0u);
     }
+}
+
+// The program closed while a large version file is being saved or read: the file goes with it.
+TEST_F(UpdateE2E, ClosingWhileALargeVersionFileIsReadLeavesItNotBehind) {
+    FStandin.Set(kVersionPath, StandinReply{.size = 20u << 20});
+    Start();
+    ASSERT_TRUE(testing::WaitInFolder(
+        FFolder, [&] { return Exists(VersionFile()); }, 60000));
+    ExitFromTrayMenu();
+    EXPECT_FALSE(Exists(VersionFile()));
 }
 
 } // namespace

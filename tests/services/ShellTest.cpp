@@ -1,7 +1,9 @@
 #include "services/Shell.h"
 
 #include "classlib/FileUtil.h"
+#include "classlib/Handles.h"
 #include "services/PublicUnit.h"
+#include "tests/services/InstallerCallsSpy.h"
 #include "tests/services/WaitFile.h"
 #include "tests/support/ComDoubles.h"
 #include "tests/support/Standin.h"
@@ -67,6 +69,64 @@ TEST_F(Shell, AFailedDownloadKeepsTheOlderInstaller) {
     FStandin.Set("/Varkel/pfr/pfrIconTips/pfrIconTipsSetup.exe", broken);
     EXPECT_FALSE(DownloadIconTips());
     EXPECT_EQ(ReadFileBytes(FFolder + L"IconTips_Update.exe"), "older");
+}
+
+// ---- the installer's start
+
+using Spy = testing::InstallerCallsSpy;
+
+// Wine asks for no rights: the system's refusals come from the doubles. A program that needs
+// administrator rights is refused with 740 and goes through the shell, which asks the user.
+TEST(Installer, AStartRefusedForWantOfRightsGoesThroughTheShellAndTheUserMaySayNo) {
+    Spy spy;
+    const std::wstring file = L"C:\\Program Files\\BrisaTarn\\Setup_Varkelpfr.exe";
+    const struct {
+        const char* name;
+        DWORD createError, shellError;
+        TInstallerStart want;
+        bool throughShell;
+    } cases[] = {
+        {"started at once", 0, 0, TInstallerStart::Started, false},
+        {"no program", ERROR_BAD_EXE_FORMAT, 0, TInstallerStart::Failed, false},
+        {"rights given", 740, 0, TInstallerStart::Started, true},
+        {"rights refused by the user", 740, ERROR_CANCELLED, TInstallerStart::Declined, true},
+        {"the shell fails otherwise", 740, ERROR_FILE_NOT_FOUND, TInstallerStart::Failed, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Spy::CommandLines.clear();
+        Spy::ShellStarts.clear();
+        Spy::CreateError = c.createError;
+        Spy::ShellError = c.shellError;
+        EXPECT_EQ(StartInstaller(file), c.want);
+        EXPECT_EQ(Spy::CommandLines, std::vector<std::wstring>{L"\"" + file + L"\""});
+        if (!c.throughShell) {
+            EXPECT_TRUE(Spy::ShellStarts.empty());
+            continue;
+        }
+        ASSERT_EQ(Spy::ShellStarts.size(), 1u);
+        EXPECT_EQ(Spy::ShellStarts[0].file, file); // the same file
+        EXPECT_EQ(Spy::ShellStarts[0].verb, L"open");
+        // Done before the call returns, and no error box of the shell's own.
+        EXPECT_EQ(Spy::ShellStarts[0].mask & (SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI),
+                  ULONG{SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI});
+    }
+}
+
+// Writes that the system redirects into the user's own store would hide the installer from its
+// elevated run; so would a folder the program cannot write at all.
+TEST(Installer, IsSavedWhereAnInstallerWithAdministratorRightsCanReadIt) {
+    Spy spy;
+    testing::TempDir dir;
+    EXPECT_EQ(InstallerFolder(dir.Path()), dir.Path());
+    EXPECT_EQ(InstallerFolder(dir.Path() + L"missing\\"), GetTempDir());
+    Spy::Virtualized = true;
+    EXPECT_EQ(InstallerFolder(dir.Path()), GetTempDir());
+    EXPECT_FALSE(GetTempDir().empty());
+    // The look leaves nothing behind.
+    WIN32_FIND_DATAW found;
+    const UniqueFind none(::FindFirstFileW((dir.Path() + L"*.tmp").c_str(), &found));
+    EXPECT_FALSE(none);
 }
 
 // ---- OpenUrl

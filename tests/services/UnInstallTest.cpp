@@ -30,7 +30,7 @@ protected:
     static void TearDownTestSuite() { ::CoUninitialize(); }
 };
 
-TEST(UnInstallBatch, DeletesTheProgramThenItsUnprotectedFolderThenItself) {
+TEST(UnInstallBatch, DeletesTheProgramThenItsUnprotectedFolderThenItselfAndGivesUpInTheEnd) {
     const struct {
         const char* name;
         const wchar_t* exe;
@@ -38,24 +38,108 @@ TEST(UnInstallBatch, DeletesTheProgramThenItsUnprotectedFolderThenItself) {
         bool removeFolder;
         const wchar_t* batch;
     } cases[] = {
-        {"five lines in order", L"C:\\Games\\tn\\tn.exe", L"C:\\Games\\tn", true,
+        {"the tries in order", L"C:\\Games\\tn\\tn.exe", L"C:\\Games\\tn", true,
+         L"set tries=0\r\n"
          L":try\r\n"
          L"del /q /f \"C:\\Games\\tn\\tn.exe\"\r\n"
          L"rmdir /s /q \"C:\\Games\\tn\"\r\n"
-         L"if exist \"C:\\Games\\tn\\tn.exe\" goto try\r\n"
+         L"if not exist \"C:\\Games\\tn\\tn.exe\" goto end\r\n"
+         L"set /a tries+=1\r\n"
+         L"if %tries% geq 60 goto end\r\n"
+         L"ping -n 2 127.0.0.1 >nul\r\n"
+         L"goto try\r\n"
+         L":end\r\n"
          L"del %0\r\n"},
         // "%x%" in a batch file would be read as a variable; doubled, it reads back as written.
         {"percent signs name the same folder", L"C:\\100%\\a%b%\\tn.exe", L"C:\\100%\\a%b%", true,
+         L"set tries=0\r\n"
          L":try\r\n"
          L"del /q /f \"C:\\100%%\\a%%b%%\\tn.exe\"\r\n"
          L"rmdir /s /q \"C:\\100%%\\a%%b%%\"\r\n"
-         L"if exist \"C:\\100%%\\a%%b%%\\tn.exe\" goto try\r\n"
+         L"if not exist \"C:\\100%%\\a%%b%%\\tn.exe\" goto end\r\n"
+         L"set /a tries+=1\r\n"
+         L"if %tries% geq 60 goto end\r\n"
+         L"ping -n 2 127.0.0.1 >nul\r\n"
+         L"goto try\r\n"
+         L":end\r\n"
          L"del %0\r\n"},
         {"a protected folder is not removed", L"C:\\tn.exe", L"C:", false,
-         L":try\r\ndel /q /f \"C:\\tn.exe\"\r\nif exist \"C:\\tn.exe\" goto try\r\ndel %0\r\n"},
+         L"set tries=0\r\n:try\r\ndel /q /f \"C:\\tn.exe\"\r\n"
+         L"if not exist \"C:\\tn.exe\" goto end\r\nset /a tries+=1\r\n"
+         L"if %tries% geq 60 goto end\r\nping -n 2 127.0.0.1 >nul\r\ngoto try\r\n"
+         L":end\r\ndel %0\r\n"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SelfDeleteBatchText(c.exe, c.folder, c.removeFolder), c.batch) << c.name;
+}
+
+// cmd.exe reads a batch file in the OEM code page: an accented name is spelt in it, and a name it
+// cannot spell is written in its short form, which it can.
+TEST(UnInstallBatch, IsWrittenInTheOemCodePageWithShortNamesForWhatItCannotSpell) {
+    constexpr UINT kWesternOem = 850;
+    std::string bytes;
+    ASSERT_TRUE(EncodeBatch(L"del \"C:\\Jeux \u00e9t\u00e9\\tn.exe\"", kWesternOem, bytes));
+    EXPECT_EQ(bytes, "del \"C:\\Jeux \x82t\x82\\tn.exe\""); // 0xE9 in the ANSI code page
+    EXPECT_FALSE(EncodeBatch(L"\u6e38\u620f", kWesternOem, bytes));
+
+    TempDir dir;
+    const std::wstring folder = dir.Path() + L"\u6e38\u620f";
+    ASSERT_TRUE(ForceDirectories(folder));
+    const std::wstring exe = folder + L"\\tn.exe";
+    tn::testing::WriteFileBytes(exe, "program");
+    wchar_t shortExe[MAX_PATH], shortFolder[MAX_PATH];
+    ASSERT_GT(::GetShortPathNameW(exe.c_str(), shortExe, MAX_PATH), 0u);
+    ASSERT_GT(::GetShortPathNameW(folder.c_str(), shortFolder, MAX_PATH), 0u);
+    ASSERT_TRUE(SelfDeleteBatchBytes(exe, folder, true, bytes, kSelfDeleteTries, kWesternOem));
+    std::string expected;
+    ASSERT_TRUE(
+        EncodeBatch(SelfDeleteBatchText(shortExe, shortFolder, true), kWesternOem, expected));
+    EXPECT_EQ(bytes, expected);
+}
+
+// The batch file, written as the uninstall writes it, run by cmd.exe as the uninstall runs it
+// (run again by CTest under a Western locale, whose ANSI and OEM code pages differ).
+class UnInstallBatchRun : public ::testing::Test {
+protected:
+    // Runs the batch for the program in folder, with two tries; true once cmd.exe has ended.
+    bool Run(const std::wstring& exe, const std::wstring& folder) {
+        std::string bytes;
+        EXPECT_TRUE(SelfDeleteBatchBytes(exe, folder, true, bytes, 2));
+        tn::testing::WriteFileBytes(FBatch, bytes);
+        const UniqueHandleKernel started = StartSelfDeleteBatch(FBatch, GetTempDir());
+        if (!started) return false;
+        return ::WaitForSingleObject(started.get(), 60000) == WAIT_OBJECT_0;
+    }
+    void TearDown() override { ::DeleteFileW(FBatch.c_str()); }
+
+    TempDir FDir;
+    const std::wstring FBatch = GetTempDir() + L"~tnbatchtest.bat";
+};
+
+TEST_F(UnInstallBatchRun, AnAccentedInstallFolderIsRemovedWithTheBatchFile) {
+    const std::wstring folder = FDir.Path() + L"Jeux \u00e9t\u00e9";
+    ASSERT_TRUE(ForceDirectories(folder + L"\\Skin"));
+    const std::wstring exe = folder + L"\\tn.exe";
+    tn::testing::WriteFileBytes(exe, "program");
+    tn::testing::WriteFileBytes(folder + L"\\Skin\\loginback.png", "skin");
+    ASSERT_TRUE(Run(exe, folder));
+    EXPECT_FALSE(Exists(folder)) << "code pages: ANSI " << ::GetACP() << ", OEM " << ::GetOEMCP();
+    EXPECT_FALSE(Exists(FBatch));
+}
+
+// A program that cannot be deleted (a standard user's uninstall of an install under Program Files,
+// here a program held open without delete sharing): the tries end, and the batch file goes.
+TEST_F(UnInstallBatchRun, TheTriesEndWhenTheProgramCannotBeDeleted) {
+    const std::wstring folder = FDir.Path() + L"held";
+    ASSERT_TRUE(ForceDirectories(folder));
+    const std::wstring exe = folder + L"\\tn.exe";
+    tn::testing::WriteFileBytes(exe, "program");
+    const UniqueHandleKernel held(::CreateFileW(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_TRUE(Run(exe, folder)) << "the batch file still runs";
+    EXPECT_TRUE(Exists(exe));
+    EXPECT_FALSE(Exists(FBatch));
 }
 
 TEST(UnInstallBatch, ProtectedFolders) {

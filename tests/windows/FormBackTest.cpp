@@ -2,8 +2,8 @@
 // the built skin beside the program.
 #include "windows/FormBack.h"
 
+#include "windows/FormLogin.h"
 #include "windows/Launcher.h"
-#include "windows/TrayIcon.h"
 
 #include "browser/BrowserModule.h"
 #include "classlib/Application.h"
@@ -13,6 +13,7 @@
 #include "tests/support/WindowTestSupport.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/RecordSizes.h"
+#include "tests/windows/TraySpy.h"
 
 #include <gtest/gtest.h>
 #include <shellapi.h>
@@ -28,10 +29,14 @@ using test::ExStyle;
 using test::MenuDriver;
 using test::WindowRect;
 
-// The browser module too: the first show makes the login window, whose browser needs OLE.
+// The browser module too: the first show makes the login window, whose browser needs OLE. The
+// desktop's work area is not the screen (a taskbar at the top), so that nothing lines up by luck.
 class ApplicationSetUp : public ::testing::Environment {
 public:
     void SetUp() override {
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &FWorkArea, 0);
+        RECT workArea{0, 40, ScreenWidth(), ScreenHeight()};
+        ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &workArea, 0);
         BrowserModuleStartup();
         Application->Initialize();
         Application->MainFormOnTaskBar = true;
@@ -39,44 +44,29 @@ public:
     void TearDown() override {
         Application->DestroyComponents();
         BrowserModuleShutdown();
+        ::SystemParametersInfoW(SPI_SETWORKAREA, 0, &FWorkArea, 0);
     }
+
+private:
+    RECT FWorkArea{};
 };
 [[maybe_unused]] const auto* const kSetUp =
     ::testing::AddGlobalTestEnvironment(new ApplicationSetUp);
 
-// The shell knows the icon when it accepts a change of nothing in it.
-bool TrayIconShown(HWND wnd) {
-    NOTIFYICONDATAW nid{};
-    nid.cbSize = sizeof nid;
-    nid.hWnd = wnd;
-    nid.uID = 0;
-    nid.uFlags = 0;
-    return ::Shell_NotifyIconW(NIM_MODIFY, &nid) != FALSE;
+using test::TrayIconShown;
+using test::TraySpy;
+
+// The skin beside the program (run by CTest with two of them), as its picture header says.
+SIZE SkinSize() {
+    const std::string png = tn::testing::ReadFileBytes(GetLoginBackImagePath());
+    const auto at = [&](std::size_t i) {
+        return static_cast<LONG>(static_cast<unsigned char>(png.at(i)) << 24 |
+                                 static_cast<unsigned char>(png.at(i + 1)) << 16 |
+                                 static_cast<unsigned char>(png.at(i + 2)) << 8 |
+                                 static_cast<unsigned char>(png.at(i + 3)));
+    };
+    return {at(16), at(20)};
 }
-
-// While it lives, what the windows hand to the shell for their tray icons is kept, and passed on.
-class TraySpy {
-public:
-    TraySpy() : FSaved(TrayIconCalls()) {
-        Calls.clear();
-        TrayIconCalls() = {&Record};
-    }
-    TraySpy(const TraySpy&) = delete;
-    TraySpy& operator=(const TraySpy&) = delete;
-    ~TraySpy() { TrayIconCalls() = FSaved; }
-
-    static inline std::vector<std::pair<DWORD, NOTIFYICONDATAW>> Calls;
-    // The shell refuses every icon it is asked to add (one not running yet, say).
-    static inline bool RefuseAdd = false;
-
-private:
-    static BOOL WINAPI Record(DWORD message, PNOTIFYICONDATAW record) {
-        Calls.emplace_back(message, *record);
-        if (message == NIM_ADD && RefuseAdd) return FALSE;
-        return ::Shell_NotifyIconW(message, record);
-    }
-    TTrayIconCalls FSaved;
-};
 
 class FormBackTest : public ::testing::Test {
 protected:
@@ -84,7 +74,11 @@ protected:
         ASSERT_TRUE(FileExists(GetLoginBackImagePath())) << "skin missing beside the test program";
         FormBack = Application->CreateForm<TFormBack>();
         FormBack->Show();
+        FirstShown.back = WindowRect(FormBack->Handle());
+        if (FormLogin) FirstShown.login = WindowRect(FormLogin->Handle());
     }
+    // Both windows as the first show left them.
+    static inline struct { RECT back, login; } FirstShown{};
     TFormBack& back = *FormBack;
     HWND wnd = FormBack->Handle();
 };
@@ -102,10 +96,11 @@ TEST_F(FormBackTest, IsCreatedAsTheLayeredMainFormWithTheSkinsSize) {
     EXPECT_EQ(ExStyle(wnd) & (WS_EX_LAYERED | WS_EX_APPWINDOW),
               LONG{WS_EX_LAYERED | WS_EX_APPWINDOW});
     const RECT r = WindowRect(wnd);
-    EXPECT_EQ(r.right - r.left, 1024);
-    EXPECT_EQ(r.bottom - r.top, 651);
-    EXPECT_EQ(r.left, (ScreenWidth() - 1024) / 2);
-    EXPECT_EQ(r.top, (ScreenHeight() - 651) / 2);
+    const SIZE skin = SkinSize();
+    EXPECT_EQ(r.right - r.left, skin.cx);
+    EXPECT_EQ(r.bottom - r.top, skin.cy);
+    EXPECT_EQ(r.left, (ScreenWidth() - skin.cx) / 2);
+    EXPECT_EQ(r.top, (ScreenHeight() - skin.cy) / 2);
     EXPECT_TRUE(::IsWindowVisible(wnd));
     EXPECT_TRUE(back.IfFristActive);
     EXPECT_FALSE(back.IsBarIcon());
@@ -150,7 +145,7 @@ TEST_F(FormBackTest, HideToTrayLeavesOnlyTheTrayIconAndALeftClickBringsTheWindow
     EXPECT_FALSE(TrayIconShown(wnd));
     EXPECT_EQ(ExStyle(wnd) & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), LONG{WS_EX_APPWINDOW});
     const RECT r = WindowRect(wnd);
-    EXPECT_EQ(r.right - r.left, 1024);
+    EXPECT_EQ(r.right - r.left, SkinSize().cx);
 }
 
 TEST_F(FormBackTest, TheTrayRecordCarriesTheOldRecordSizeTheCallbackMessageAndTheTip) {
@@ -160,9 +155,9 @@ TEST_F(FormBackTest, TheTrayRecordCarriesTheOldRecordSizeTheCallbackMessageAndTh
         ::SendMessageW(wnd, WM_BARICON, 0, WM_LBUTTONDOWN);
     }
     ASSERT_EQ(TraySpy::Calls.size(), 2u);
-    EXPECT_EQ(TraySpy::Calls[0].first, DWORD{NIM_ADD});
-    EXPECT_EQ(TraySpy::Calls[1].first, DWORD{NIM_DELETE});
-    for (const auto& [message, nid] : TraySpy::Calls) {
+    EXPECT_EQ(TraySpy::Calls[0].message, DWORD{NIM_ADD});
+    EXPECT_EQ(TraySpy::Calls[1].message, DWORD{NIM_DELETE});
+    for (const auto& [message, nid, visible] : TraySpy::Calls) {
         SCOPED_TRACE(message);
         EXPECT_EQ(nid.cbSize, test::RecordSize(88, NOTIFYICONDATAA_V1_SIZE));
         EXPECT_EQ(nid.hWnd, wnd);
@@ -175,9 +170,10 @@ TEST_F(FormBackTest, TheTrayRecordCarriesTheOldRecordSizeTheCallbackMessageAndTh
     EXPECT_FALSE(back.IsBarIcon());
 }
 
-// A shell that starts again makes a new taskbar without the icons of the old one, and says so
-// to every window; one that refused the icon says so once it can take it.
-TEST_F(FormBackTest, ANewTaskbarGetsTheIconOfAWindowInTheTrayAgainAlsoAfterARefusedAdd) {
+// A shell that starts again makes a new taskbar without the icons of the old one, and says so to
+// every window; a shell may also say so while it still holds the icon, or refuse the icon (no
+// taskbar yet at a start at logon) and say nothing later.
+TEST_F(FormBackTest, ATrayIconTheShellLostOrRefusedComesBackAndAnAnnouncementKeepsAShownOne) {
     const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     ASSERT_NE(taskbarCreated, 0u);
     TraySpy spy;
@@ -185,31 +181,39 @@ TEST_F(FormBackTest, ANewTaskbarGetsTheIconOfAWindowInTheTrayAgainAlsoAfterARefu
     EXPECT_TRUE(TraySpy::Calls.empty()) << "a shown window has no icon to add";
 
     ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
-    NOTIFYICONDATAW lost = TraySpy::Calls.at(0).second;
+    NOTIFYICONDATAW lost = TraySpy::Calls.at(0).record;
     ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &lost)); // gone with the old taskbar
     TraySpy::Calls.clear();
     ::SendMessageW(wnd, taskbarCreated, 0, 0);
     ASSERT_EQ(TraySpy::Calls.size(), 1u);
-    EXPECT_EQ(TraySpy::Calls[0].first, DWORD{NIM_ADD});
-    EXPECT_EQ(TraySpy::Calls[0].second.hWnd, wnd);
-    EXPECT_STREQ(TraySpy::Calls[0].second.szTip, L"左键双击弹出或右键");
+    EXPECT_EQ(TraySpy::Calls[0].message, DWORD{NIM_ADD});
+    EXPECT_EQ(TraySpy::Calls[0].record.hWnd, wnd);
+    EXPECT_STREQ(TraySpy::Calls[0].record.szTip, L"左键双击弹出或右键");
     EXPECT_TRUE(back.IsBarIcon());
     EXPECT_TRUE(TrayIconShown(wnd));
-    ::SendMessageW(wnd, WM_BARICON, 0, WM_LBUTTONDOWN);
 
-    // Refused: no icon yet, the window hidden all the same; the next taskbar takes it.
-    TraySpy::RefuseAdd = true;
-    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
-    TraySpy::RefuseAdd = false;
-    EXPECT_FALSE(::IsWindowVisible(wnd));
-    EXPECT_FALSE(back.IsBarIcon());
-    EXPECT_FALSE(TrayIconShown(wnd));
+    // Said while the icon is still there: it stays shown, once.
     ::SendMessageW(wnd, taskbarCreated, 0, 0);
     EXPECT_TRUE(back.IsBarIcon());
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &lost));
+    EXPECT_FALSE(TrayIconShown(wnd));
+    ::SendMessageW(wnd, WM_BARICON, 0, WM_LBUTTONDOWN);
+
+    // Refused: no icon yet, the window hidden all the same; it is added once the shell takes it,
+    // with no new taskbar to say so.
+    TraySpy::RefuseAdd = true;
+    ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+    EXPECT_FALSE(::IsWindowVisible(wnd));
+    EXPECT_FALSE(back.IsBarIcon());
+    EXPECT_TRUE(back.InTray());
+    EXPECT_FALSE(TrayIconShown(wnd));
+    TraySpy::RefuseAdd = false;
+    EXPECT_TRUE(test::LoopUntil([&] { return back.IsBarIcon(); }, 15000));
     EXPECT_TRUE(TrayIconShown(wnd));
     ::SendMessageW(wnd, WM_BARICON, 0, WM_LBUTTONDOWN);
     EXPECT_TRUE(::IsWindowVisible(wnd));
     EXPECT_FALSE(back.IsBarIcon());
+    EXPECT_FALSE(back.InTray());
 
     TraySpy::Calls.clear();
     ::SendMessageW(wnd, taskbarCreated, 0, 0);
@@ -261,22 +265,52 @@ TEST_F(FormBackTest, OtherSystemCommandsAndTheHideTimerBehaveAsTheSystemsAndHide
     back.Show();
 }
 
-TEST_F(FormBackTest, APressOfAnyButtonStartsTheSystemsMoveLoop) {
+// The login window, made at the first show, lies exactly over the skin from then on.
+TEST_F(FormBackTest, TheLoginWindowLiesOverTheSkinFromTheFirstShowAndFollowsEveryMove) {
+    ASSERT_NE(FormLogin, nullptr);
+    const HWND login = FormLogin->Handle();
+    EXPECT_EQ(FirstShown.login.left, FirstShown.back.left);
+    EXPECT_EQ(FirstShown.login.top, FirstShown.back.top);
+    EXPECT_EQ(FirstShown.login.right - FirstShown.login.left, 1024);
+    EXPECT_EQ(FirstShown.login.bottom - FirstShown.login.top, 651);
+    EXPECT_TRUE(::IsWindowVisible(login));
+
+    const RECT home = WindowRect(wnd);
+    const int w = home.right - home.left, h = home.bottom - home.top;
+    for (const POINT to : {POINT{100, 80}, POINT{-30, 200}, POINT{home.left, home.top}}) {
+        back.SetBounds(to.x, to.y, w, h);
+        const RECT r = WindowRect(login);
+        EXPECT_EQ(r.left, to.x);
+        EXPECT_EQ(r.top, to.y);
+        EXPECT_EQ(r.right - r.left, 1024);
+    }
+}
+
+TEST_F(FormBackTest, APressOfAnyButtonBringsTheLoginWindowAlongAndStartsTheSystemsMoveLoop) {
     const test::SysCommandWatch watch;
     ASSERT_TRUE(watch.Hooked());
+    const HWND login = FormLogin->Handle();
+    const RECT home = WindowRect(wnd);
     for (const UINT press : {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN}) {
         watch.sysCommands.clear();
+        // Out of place, as nothing of the program leaves it: the press puts it back.
+        ::SetWindowPos(login, nullptr, 3, 4, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         // The move loop reads the queue; Escape ends it at once.
         ::PostMessageW(wnd, WM_KEYDOWN, VK_ESCAPE, 0);
         ::SendMessageW(wnd, press, 0, MAKELPARAM(200, 200));
         EXPECT_EQ(watch.sysCommands, std::vector<WPARAM>{0xF011}) << "button message " << press;
         EXPECT_EQ(::GetCapture(), nullptr);
+        const RECT r = WindowRect(login);
+        EXPECT_EQ(r.left, home.left) << "button message " << press;
+        EXPECT_EQ(r.top, home.top) << "button message " << press;
     }
 }
 
 // Last: ends the application.
 TEST_F(FormBackTest, ExitFromTheTrayEndsTheProgramAndTakesTheIconAway) {
     ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+    // A taskbar announced while the shell holds the icon leaves it the window's to take away.
+    ::SendMessageW(wnd, ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     ASSERT_TRUE(TrayIconShown(wnd));
     MenuDriver::Choose(1, [&] { ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN); });
     EXPECT_TRUE(Application->Terminated());

@@ -14,10 +14,13 @@
 #include "classlib/Text.h"
 #include "services/PublicUnit.h"
 #include "services/Statistics.h"
+#include "classlib/Handles.h"
+#include "tests/services/InstallerCallsSpy.h"
 #include "tests/support/ComDoubles.h"
 #include "tests/support/Standin.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WindowTestSupport.h"
+#include "tests/windows/TraySpy.h"
 #include "windows/FormBack.h"
 #include "windows/Launcher.h"
 #include "windows/ModuleSteps.h"
@@ -29,8 +32,11 @@
 
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -281,8 +287,7 @@ protected:
         EXPECT_EQ(FormLogin, nullptr);
         standin.Reset();
     }
-    TFormLogin& Make() {
-        TFormLogin::TSeams seams;
+    TFormLogin& Make(TFormLogin::TSeams seams = {}) {
         seams.CreateBrowser = [this](TFormLogin& owner) {
             wb = TComponent::Create<TestBrowser>(owner);
             return wb;
@@ -604,30 +609,283 @@ TEST_F(FormLoginTest, TheUserNameIsTheFirstFilledTextOrHiddenInputNamedUserName)
     EXPECT_EQ(div.Count(), 1u);
 }
 
-// Run twice by CTest: without arguments, and with "/autorun" as the first.
+// Run twice by CTest: without arguments, and with "/autorun" as the first. In the tray counts
+// whether the shell took the icon or refused it (no taskbar yet at logon).
 TEST_F(FormLoginTest, AutorunRestoreNeedsTheTrayAutoRunOneAndTheExactSwitch) {
     const bool autorunStart = ParamStr(1) == L"/autorun";
     TFormLogin& f = Make();
     const HWND back = FormBack->Handle();
-    for (const bool tray : {false, true}) {
+    enum class Tray { none, icon, refusedIcon };
+    for (const Tray tray : {Tray::none, Tray::icon, Tray::refusedIcon}) {
         for (const int autoRun : {0, 1, 2}) {
-            SCOPED_TRACE(::testing::Message() << "tray " << tray << ", AutoRun " << autoRun);
+            SCOPED_TRACE(::testing::Message()
+                         << "tray " << static_cast<int>(tray) << ", AutoRun " << autoRun);
             FormBack->Show();
-            if (tray) ::SendMessageW(back, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
-            ASSERT_EQ(FormBack->IsBarIcon(), tray);
+            test::TraySpy spy;
+            test::TraySpy::RefuseAdd = tray == Tray::refusedIcon;
+            if (tray != Tray::none) ::SendMessageW(back, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+            ASSERT_EQ(FormBack->InTray(), tray != Tray::none);
+            ASSERT_EQ(FormBack->IsBarIcon(), tray == Tray::icon);
             AutoRun = autoRun;
             EXPECT_EQ(RaiseDocumentComplete(*wb, wb->DefaultInterface(), GameLoginUrl), S_OK);
-            const bool restored = WaitUntil([] { return !FormBack->IsBarIcon(); }, 500);
-            if (tray) {
-                EXPECT_EQ(restored, autorunStart && autoRun == 1);
+            // The restore is posted: what is queued now has it.
+            test::Pump();
+            const bool restore = tray != Tray::none && autorunStart && autoRun == 1;
+            EXPECT_EQ(FormBack->InTray(), tray != Tray::none && !restore);
+            // Shown as they were, or back from the tray: both windows with the taskbar button.
+            const bool shown = tray == Tray::none || restore;
+            EXPECT_EQ(::IsWindowVisible(back) != FALSE, shown);
+            EXPECT_EQ(::IsWindowVisible(f.Handle()) != FALSE, shown);
+            if (shown) {
+                EXPECT_FALSE(FormBack->IsBarIcon());
+                EXPECT_FALSE(test::TrayIconShown(back));
+                EXPECT_EQ(test::ExStyle(back) & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW),
+                          LONG{WS_EX_APPWINDOW});
             }
-            if (restored && tray) {
-                EXPECT_TRUE(::IsWindowVisible(back));
-                EXPECT_TRUE(::IsWindowVisible(f.Handle()));
-            }
-            if (FormBack->IsBarIcon()) ::SendMessageW(back, WM_BARICON, 0, WM_LBUTTONDOWN);
+            if (FormBack->InTray()) ::SendMessageW(back, WM_BARICON, 0, WM_LBUTTONDOWN);
         }
     }
+    FormBack->Hide();
+}
+
+// --- the hand-over ---------------------------------------------------------------------------
+
+// The login page's way to a URL as the control reports it before going there; true when it was
+// cancelled. Made here at once, before this thread serves anything queued.
+bool BeforeNavigate(TFormLogin& f, const std::wstring& url) {
+    OleVariant u(url), none;
+    bool cancel = false;
+    f.browserBeforeNavigate2(nullptr, nullptr, *u.ptr(), *none.ptr(), *none.ptr(), *none.ptr(),
+                             *none.ptr(), cancel);
+    return cancel;
+}
+
+// A start at logon whose login page goes on to the play page by itself, the windows in the tray.
+TEST_F(FormLoginTest, AGameWindowOpenedFromTheTrayClosesBackToTheWindowsAsTheTraysOpenBrings) {
+    TFormLogin& f = Make();
+    FormBack->Show();
+    const HWND back = FormBack->Handle();
+    ::SendMessageW(back, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+    ASSERT_TRUE(FormBack->InTray());
+    EXPECT_TRUE(BeforeNavigate(f, standin.Url(L"/tn/wd2/wd_play_1016.php?sid=s2")));
+    ASSERT_NE(FormMain, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(FormMain->Handle()));
+    FormMain->Close();
+    ASSERT_TRUE(WaitUntil([] { return FormMain == nullptr; }));
+
+    EXPECT_TRUE(::IsWindowVisible(back));
+    EXPECT_FALSE(::IsIconic(back));
+    EXPECT_EQ(test::ExStyle(back) & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW), LONG{WS_EX_APPWINDOW});
+    EXPECT_FALSE(FormBack->InTray());
+    EXPECT_FALSE(FormBack->IsBarIcon());
+    EXPECT_FALSE(test::TrayIconShown(back));
+    EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+    FormBack->Hide();
+}
+
+TEST_F(FormLoginTest, APlayPageWhoseGameWindowCannotBeMadeLeavesTheLoginWindowInPlace) {
+    TFormLogin::TSeams seams;
+    seams.ShowGame = [] { throw std::runtime_error("no game window"); };
+    TFormLogin& f = Make(std::move(seams));
+    FormBack->Show();
+    const std::wstring play = standin.Url(L"/tn/wd2/wd_play_1016.php?sid=s9");
+    f.browser->Navigate(play);
+    ASSERT_TRUE(WaitUntil([&] { return GameUrl == play; }, 5000));
+    test::Pump();
+    EXPECT_EQ(FormMain, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(f.Handle()));
+    EXPECT_TRUE(::IsWindowVisible(FormBack->Handle()));
+    EXPECT_EQ(RequestsTo("/tn/wd2/wd_play_1016.php"), 0u); // cancelled all the same
+    FormBack->Hide();
+}
+
+// --- the update road, in this process ----------------------------------------------------------
+
+using Spy = tn::testing::InstallerCallsSpy;
+using BoxSpy = test::DialogCallsSpy;
+
+// The login window's own update thread on its road: a newer version offered by the stand-in, the
+// installer served as a test sets it, the boxes answered by the spy, the installer's start in the
+// test's hands. UpGrade.ini and the addresses are put back afterwards.
+class UpdateRoad {
+public:
+    explicit UpdateRoad(const Standin& standin)
+        : FStandin(standin), FCheck(VersionCheckUrl), FDownload(VersionDownloadUrl) {
+        FHad = FileExists(FUpgrade);
+        if (FHad) FBytes = tn::testing::ReadFileBytes(FUpgrade);
+        ::DeleteFileW(FUpgrade.c_str());
+        standin.Set("/formlogin/upd.ini",
+                    StandinReply{.body = "[version]\r\ncurrentversion=1.0.0.2\r\nupgraderange=\r\n",
+                                 .contentType = "text/plain"});
+        Installer(StandinReply{.body = "MZ: the test's installer"});
+        VersionCheckUrl = standin.Url(L"/formlogin/upd.ini");
+        VersionDownloadUrl = standin.Url(L"/formlogin/Setup.exe");
+    }
+    UpdateRoad(const UpdateRoad&) = delete;
+    UpdateRoad& operator=(const UpdateRoad&) = delete;
+    ~UpdateRoad() {
+        VersionCheckUrl = FCheck;
+        VersionDownloadUrl = FDownload;
+        ::DeleteFileW(FUpgrade.c_str());
+        if (FHad) tn::testing::WriteFileBytes(FUpgrade, FBytes);
+        for (const std::wstring& folder : {ExeFolder(), GetTempDir()})
+            ::DeleteFileW(SavedAs(folder).c_str());
+    }
+    void Installer(const StandinReply& reply) const { FStandin.Set("/formlogin/Setup.exe", reply); }
+    [[nodiscard]] static std::wstring SavedAs(const std::wstring& folder) {
+        return folder + L"Setup_Varkelpfr.exe";
+    }
+    [[nodiscard]] std::wstring Recorded() const {
+        return ReadIniValue260(FUpgrade, L"Common", L"LastTimeUpGradeVersion");
+    }
+
+    BoxSpy boxes;
+    Spy starts;
+
+private:
+    const Standin& FStandin;
+    const std::wstring FCheck, FDownload, FUpgrade = GetIniPath(true);
+    bool FHad = false;
+    std::string FBytes;
+};
+
+constexpr wchar_t kOffer[] = L"检测到最新版本1.0.0.2，确认更新！";
+
+// Wine asks for no rights: the doubles refuse the start as a system with UAC refuses an installer
+// that asks for administrator rights (740), and the user then declines the system's question
+// (1223).
+TEST_F(FormLoginTest, AnInstallerThatNeedsRightsIsStartedByTheShellAndADeclineRecordsNothing) {
+    const struct {
+        const char* name;
+        bool virtualized;
+        std::wstring folder;
+    } cases[] = {
+        {"the program's folder", false, ExeFolder()},
+        {"writes redirected: the temporary folder", true, GetTempDir()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TComponent::Free(FormLogin);
+        UpdateRoad road(standin);
+        Spy::CreateError = 740;
+        Spy::ShellError = ERROR_CANCELLED;
+        Spy::Virtualized = c.virtualized;
+        TFormLogin& f = Make();
+        const std::wstring installer = UpdateRoad::SavedAs(c.folder);
+        // Hidden for the download, shown again after the decline.
+        ASSERT_TRUE(WaitUntil([&] { return !Spy::ShellStarts.empty() && f.Showing(); }, 30000));
+        EXPECT_EQ(Spy::CommandLines, std::vector<std::wstring>{L"\"" + installer + L"\""});
+        ASSERT_EQ(Spy::ShellStarts.size(), 1u);
+        EXPECT_EQ(Spy::ShellStarts[0].file, installer);
+        EXPECT_TRUE(Spy::ShellStarts[0].fileThere);
+        ASSERT_EQ(BoxSpy::Boxes.size(), 1u) << "more than the offer";
+        EXPECT_EQ(BoxSpy::Boxes[0].text, kOffer);
+        EXPECT_TRUE(road.Recorded().empty());
+        EXPECT_FALSE(FileExists(installer));
+    }
+    EXPECT_EQ(RequestsTo("/formlogin/Setup.exe"), std::size(cases));
+}
+
+// The close of the login window is the program's end: a download that finishes after it saves,
+// starts and records nothing.
+TEST_F(FormLoginTest, AnInstallerThatArrivesAfterTheLoginWindowHasGoneIsNeitherStartedNorRecorded) {
+    UpdateRoad road(standin);
+    road.Installer(StandinReply{.body = "MZ: late", .delayMs = 3000});
+    TFormLogin& f = Make();
+    ASSERT_TRUE(WaitUntil([&] { return RequestsTo("/formlogin/Setup.exe") == 1; }, 30000));
+    // It waits for the installer now, so it still lives.
+    const UniqueHandleKernel worker(::OpenThread(SYNCHRONIZE, FALSE, f.UpdataThread->ThreadID()));
+    ASSERT_TRUE(worker);
+    TComponent::Free(FormLogin);
+    ASSERT_TRUE(
+        WaitUntil([&] { return ::WaitForSingleObject(worker.get(), 0) == WAIT_OBJECT_0; }, 30000));
+    EXPECT_TRUE(Spy::CommandLines.empty());
+    EXPECT_TRUE(road.Recorded().empty());
+    EXPECT_FALSE(FileExists(UpdateRoad::SavedAs(ExeFolder())));
+    EXPECT_EQ(BoxSpy::Boxes.size(), 1u); // the offer, nothing after
+}
+
+// Another program's window, made the active one: the user works elsewhere while the check runs.
+class ForeignWindow {
+public:
+    ForeignWindow() {
+        UniqueHandleKernel made(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        FThread = std::thread([this, &made] {
+            FWnd = ::CreateWindowExW(0, L"STATIC", L"elsewhere", WS_POPUP | WS_VISIBLE, 600, 500,
+                                     80, 60, nullptr, nullptr, nullptr, nullptr);
+            FThreadId = ::GetCurrentThreadId();
+            ::SetEvent(made.get());
+            MSG msg;
+            while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
+                ::DispatchMessageW(&msg);
+            ::DestroyWindow(FWnd);
+        });
+        ::WaitForSingleObject(made.get(), 10000);
+        // This thread hears of the change by sent messages only: nothing posted runs meanwhile.
+        for (int i = 0; i < 50 && ::GetActiveWindow(); ++i) {
+            ::SetForegroundWindow(FWnd);
+            MSG msg;
+            ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_SENDMESSAGE);
+        }
+    }
+    ForeignWindow(const ForeignWindow&) = delete;
+    ForeignWindow& operator=(const ForeignWindow&) = delete;
+    ~ForeignWindow() {
+        ::PostThreadMessageW(FThreadId, WM_QUIT, 0, 0);
+        FThread.join();
+    }
+
+private:
+    std::thread FThread;
+    HWND FWnd = nullptr;
+    DWORD FThreadId = 0;
+};
+
+TEST_F(FormLoginTest, TheUpdatesBoxesBelongToAVisibleWindowOfTheProgramAndComeToTheFront) {
+    UpdateRoad road(standin);
+    road.Installer(StandinReply{.status = 404});
+    TFormLogin& f = Make();
+    FormBack->Show();
+    const ForeignWindow elsewhere;
+    ASSERT_EQ(::GetActiveWindow(), nullptr) << "the program is still the active one";
+    ASSERT_TRUE(WaitUntil([&] { return BoxSpy::Boxes.size() == 2 && f.Showing(); }, 30000));
+    const auto& boxes = BoxSpy::Boxes;
+    EXPECT_EQ(boxes[0].text, kOffer);
+    EXPECT_EQ(boxes[0].owner, f.Handle());
+    // The login window is hidden while the installer comes: the background window has the box.
+    EXPECT_EQ(boxes[1].text, L"网络出错");
+    EXPECT_EQ(boxes[1].owner, FormBack->Handle());
+    for (const auto& box : boxes) {
+        EXPECT_EQ(box.caption, L"BrisaTarn");
+        EXPECT_EQ(box.flags, UINT{MB_OK | MB_SETFOREGROUND});
+    }
+    FormBack->Hide();
+}
+
+TEST_F(FormLoginTest, AnUpdateOfferedWhileTheGameIsPlayedBelongsToTheGameWindowAndLeavesItOpen) {
+    UpdateRoad road(standin);
+    road.Installer(StandinReply{.status = 404});
+    TFormLogin& f = Make();
+    FormBack->Show();
+    // The hand-over first: this thread serves the update only once it waits below.
+    EXPECT_TRUE(BeforeNavigate(f, standin.Url(L"/tn/wd2/wd_play_1016.php?sid=s3")));
+    ASSERT_NE(FormMain, nullptr);
+    const HWND game = FormMain->Handle();
+    ASSERT_TRUE(WaitUntil([&] { return BoxSpy::Boxes.size() == 2; }, 30000));
+    const auto& boxes = BoxSpy::Boxes;
+    EXPECT_EQ(boxes[0].text, kOffer);
+    EXPECT_EQ(boxes[1].text, L"网络出错");
+    for (const auto& box : boxes)
+        EXPECT_EQ(box.owner, game);
+    // The hand-over had hidden the login window: it stays hidden, and the game goes on.
+    test::Pump();
+    EXPECT_FALSE(::IsWindowVisible(f.Handle()));
+    EXPECT_FALSE(::IsWindowVisible(FormBack->Handle()));
+    EXPECT_TRUE(::IsWindowVisible(game));
+    FormMain->Close();
+    ASSERT_TRUE(WaitUntil([] { return FormMain == nullptr; }));
+    EXPECT_TRUE(::IsWindowVisible(f.Handle()));
     FormBack->Hide();
 }
 
@@ -638,8 +896,13 @@ TEST_F(FormLoginTest, TheMinimizeButtonMinimizesTheBackgroundAndTheCloseButtonEn
     const HWND back = FormBack->Handle();
     ASSERT_TRUE(::IsWindowVisible(f.Handle()));
     f.imgMin->Click();
-    EXPECT_TRUE(::IsIconic(back)); // the login window, owned by it, goes with it
+    EXPECT_TRUE(::IsIconic(back));
+    // Owned by it, the login window goes with it (the system hides owned windows of a minimized
+    // one; this platform's window manager leaves them) and comes back with it.
+    EXPECT_EQ(::GetWindow(f.Handle(), GW_OWNER), back);
     FormBack->SetWindowState(TWindowState::wsNormal);
+    EXPECT_FALSE(::IsIconic(back));
+    EXPECT_TRUE(::IsWindowVisible(f.Handle()));
 
     f.imgClose->Click();
     EXPECT_TRUE(Application->Terminated());

@@ -12,8 +12,8 @@
 #include "tests/support/Standin.h"
 #include "tests/support/WindowTestSupport.h"
 #include "tests/windows/GamePageDoubles.h"
+#include "tests/windows/TraySpy.h"
 #include "windows/Launcher.h"
-#include "windows/TrayIcon.h"
 
 #include <gtest/gtest.h>
 
@@ -92,9 +92,7 @@ public:
     TestWB& Browser() const { return *static_cast<TestWB*>(NewFrame->hostedwb); }
 
     const TInternetClientCalls* cache = nullptr;
-    bool noTaskbar = false;      // the query fails
-    std::optional<RECT> taskbar; // none: the system's answer
-    std::optional<APPBARDATA> askedTaskbar;
+    std::optional<TMonitorArea> monitor; // none: the system's answer
 
 protected:
     TFrameWeb* MakeFrame(TComponent& owner) override {
@@ -103,38 +101,9 @@ protected:
     const TInternetClientCalls& CacheCalls() const noexcept override {
         return cache ? *cache : TFormMain::CacheCalls();
     }
-    UINT_PTR AppBarMessage(DWORD message, APPBARDATA& data) override {
-        if (noTaskbar) return FALSE;
-        if (!taskbar) return TFormMain::AppBarMessage(message, data);
-        EXPECT_EQ(message, DWORD{ABM_GETTASKBARPOS});
-        askedTaskbar = data;
-        data.rc = *taskbar;
-        return TRUE;
+    TMonitorArea MonitorArea() const noexcept override {
+        return monitor ? *monitor : TFormMain::MonitorArea();
     }
-};
-
-// Records what reaches the shell's tray, and whether the window was showing at that moment.
-struct TrayRecorder {
-    struct Call {
-        DWORD message;
-        HWND wnd;
-        bool visible;
-    };
-    static inline std::vector<Call> calls;
-    static inline NOTIFYICONDATAW last{};
-    static inline bool refuse = false; // every call fails
-    static BOOL WINAPI Record(DWORD message, PNOTIFYICONDATAW data) {
-        calls.push_back({message, data->hWnd, ::IsWindowVisible(data->hWnd) != FALSE});
-        last = *data;
-        return !refuse;
-    }
-    TrayRecorder() : saved(TrayIconCalls()) {
-        calls.clear();
-        refuse = false;
-        TrayIconCalls().ShellNotifyIcon = &Record;
-    }
-    ~TrayRecorder() { TrayIconCalls() = saved; }
-    TTrayIconCalls saved;
 };
 
 // Answers the next message box of this thread from a timer, noting what it said and whether the
@@ -204,12 +173,13 @@ RECT Rect(HWND w) {
     return r;
 }
 
-// This display's taskbar as the shell reports it (here a strip of one pixel at the bottom).
-int SystemTaskbarHeight() {
-    APPBARDATA data{};
-    data.cbSize = sizeof data;
-    if (!::SHAppBarMessage(ABM_GETTASKBARPOS, &data)) return 0;
-    return data.rc.bottom - data.rc.top;
+// The work area of the monitor the window is on, as the system reports it. (Here the whole screen:
+// the shell's taskbar, a strip of one pixel at the bottom, takes none of it.)
+RECT WorkAreaOf(HWND w) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    EXPECT_TRUE(::GetMonitorInfoW(::MonitorFromWindow(w, MONITOR_DEFAULTTONEAREST), &info));
+    return info.rcWork;
 }
 
 TEST_F(GameWindow, OpensMaximizedAboveTheTaskbarWithTheFrameUnderTheTitleBar) {
@@ -226,12 +196,12 @@ TEST_F(GameWindow, OpensMaximizedAboveTheTaskbarWithTheFrameUnderTheTitleBar) {
     EXPECT_EQ(form->Align(), TAlign::alClient);
     EXPECT_EQ(form->lblBackservicelist->Caption(), L"【返回服务器列表】");
 
-    const RECT r = Rect(wnd);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 0);
+    const RECT r = Rect(wnd), work = WorkAreaOf(wnd);
+    EXPECT_EQ(r.left, work.left);
+    EXPECT_EQ(r.top, work.top);
     const int w = r.right - r.left, h = r.bottom - r.top;
-    EXPECT_EQ(w, ScreenWidth());
-    EXPECT_EQ(h, ScreenHeight() - SystemTaskbarHeight());
+    EXPECT_EQ(w, work.right - work.left);
+    EXPECT_EQ(h, work.bottom - work.top);
 
     // The frame overlaps the title bar by 2 pixels and runs past the window's edges.
     EXPECT_EQ(form->pnlTitle->BoundsRect().bottom, 37);
@@ -281,8 +251,9 @@ TEST_F(GameWindow, MaximizeTogglesBetweenTheWorkAreaAndTheCentredDesignedSize) {
     form->lblwebtitle->DblClick();
     EXPECT_TRUE(::IsZoomed(wnd));
     r = Rect(wnd);
-    EXPECT_EQ(r.right - r.left, ScreenWidth());
-    EXPECT_EQ(r.bottom - r.top, ScreenHeight() - SystemTaskbarHeight());
+    const RECT work = WorkAreaOf(wnd);
+    EXPECT_EQ(r.right - r.left, work.right - work.left);
+    EXPECT_EQ(r.bottom - r.top, work.bottom - work.top);
 
     form->imgMin->Click();
     EXPECT_TRUE(::IsIconic(wnd));
@@ -292,7 +263,10 @@ TEST_F(GameWindow, MaximizeTogglesBetweenTheWorkAreaAndTheCentredDesignedSize) {
     EXPECT_TRUE(::IsZoomed(wnd));
 }
 
-TEST_F(GameWindow, TheMaximizedSizeLeavesOutTheTaskbarAtItsEdgeAndKeepsTheSystemsWithoutOne) {
+// The monitor the window is on, whatever its taskbar does: one at any edge, one hidden until the
+// pointer comes (the work area is then the whole monitor), one on another monitor, and a second
+// monitor beside the primary one.
+TEST_F(GameWindow, TheMaximizedWindowFillsTheWorkAreaOfItsMonitorAndRestoresBelowATopTaskbar) {
     const auto ask = [&] {
         MINMAXINFO info{};
         info.ptMaxSize = {111, 222};
@@ -300,48 +274,72 @@ TEST_F(GameWindow, TheMaximizedSizeLeavesOutTheTaskbarAtItsEdgeAndKeepsTheSystem
         ::SendMessageW(wnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
         return info;
     };
-    MINMAXINFO info = ask(); // the shell's own answer
-    EXPECT_EQ(info.ptMaxSize.x, ScreenWidth());
-    EXPECT_EQ(info.ptMaxSize.y, ScreenHeight() - SystemTaskbarHeight());
+    // The system's own monitor.
+    MINMAXINFO info = ask();
+    const RECT work = WorkAreaOf(wnd);
+    EXPECT_EQ(info.ptMaxSize.x, work.right - work.left);
+    EXPECT_EQ(info.ptMaxSize.y, work.bottom - work.top);
     EXPECT_EQ(info.ptMaxPosition.x, 0);
     EXPECT_EQ(info.ptMaxPosition.y, 0);
 
-    // The edge the taskbar is docked at, told by its rectangle: its height is left out for one
-    // at the top or bottom, its width for one at the left or right, and the window starts
-    // beside it.
-    const int w = ScreenWidth(), h = ScreenHeight();
     const struct {
-        const char* edge;
-        RECT taskbar;
-        POINT size, position;
+        const char* name;
+        TMonitorArea monitor;
+        POINT size, position; // the maximized window, the position from the monitor's corner
+        POINT restored;       // the top-left corner of the designed size
     } cases[] = {
-        {"bottom", {0, h - 40, w, h}, {w, h - 40}, {0, 0}},
-        {"top", {0, 0, w, 40}, {w, h - 40}, {0, 40}},
-        {"left", {0, 0, 60, h}, {w - 60, h}, {60, 0}},
-        {"right", {w - 60, 0, w, h}, {w - 60, h}, {0, 0}},
+        {"taskbar at the bottom",
+         {{0, 0, 1024, 768}, {0, 0, 1024, 728}},
+         {1024, 728},
+         {0, 0},
+         {-1, 2}},
+        {"taskbar at the top",
+         {{0, 0, 1024, 768}, {0, 40, 1024, 768}},
+         {1024, 728},
+         {0, 40},
+         {-1, 42}},
+        {"taskbar at the left",
+         {{0, 0, 1024, 768}, {60, 0, 1024, 768}},
+         {964, 768},
+         {60, 0},
+         {-1, 2}},
+        {"taskbar at the right",
+         {{0, 0, 1024, 768}, {0, 0, 964, 768}},
+         {964, 768},
+         {0, 0},
+         {-1, 2}},
+        {"taskbar hidden, or on another monitor",
+         {{0, 0, 1024, 768}, {0, 0, 1024, 768}},
+         {1024, 768},
+         {0, 0},
+         {-1, 2}},
+        {"second monitor with its own taskbar at the top",
+         {{1024, -100, 2304, 924}, {1024, -60, 2304, 924}},
+         {1280, 984},
+         {0, 40},
+         {1151, -58}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.edge);
-        form->taskbar = c.taskbar;
-        form->askedTaskbar.reset();
+        SCOPED_TRACE(c.name);
+        form->monitor = c.monitor;
         info = ask();
-        ASSERT_TRUE(form->askedTaskbar);
-        EXPECT_EQ(form->askedTaskbar->cbSize, test::RecordSize(36, sizeof(APPBARDATA)));
-        EXPECT_EQ(form->askedTaskbar->hWnd, nullptr);
-        EXPECT_EQ(form->askedTaskbar->rc.bottom, 0);
         EXPECT_EQ(info.ptMaxSize.x, c.size.x);
         EXPECT_EQ(info.ptMaxSize.y, c.size.y);
         EXPECT_EQ(info.ptMaxPosition.x, c.position.x);
         EXPECT_EQ(info.ptMaxPosition.y, c.position.y);
-    }
 
-    // No taskbar to ask: the system's values stay.
-    form->noTaskbar = true;
-    info = ask();
-    EXPECT_EQ(info.ptMaxSize.x, 111);
-    EXPECT_EQ(info.ptMaxSize.y, 222);
-    EXPECT_EQ(info.ptMaxPosition.x, 5);
-    EXPECT_EQ(info.ptMaxPosition.y, 6);
+        // Restored from maximized to the designed size on the same monitor, then maximized again
+        // in its work area.
+        ASSERT_EQ(form->WindowState(), TWindowState::wsMaximized);
+        form->imgMax->Click();
+        const RECT r = Rect(wnd);
+        EXPECT_EQ(r.left, c.restored.x);
+        EXPECT_EQ(r.top, c.restored.y);
+        EXPECT_EQ(r.right - r.left, 1026);
+        form->imgMax->Click();
+        EXPECT_TRUE(::IsZoomed(wnd));
+    }
+    form->monitor.reset();
 }
 
 TEST_F(GameWindow, TheLoadGameMarkerReloadsTheRestOfTheUrlThroughABlankPage) {
@@ -606,7 +604,8 @@ TEST_F(PageRouting, ALostReleaseLeavesLaterMovesToThePage) {
 }
 
 TEST_F(GameWindow, TheBossKeyLeavesOnlyTheTrayIconWhichBringsTheWindowBackUnactivated) {
-    TrayRecorder tray;
+    test::TraySpy tray;
+    const auto& calls = test::TraySpy::Calls;
     // Another window is the active one; the game window comes back behind it.
     auto other = TComponent::CreateOwned<TForm>();
     other->SetBounds(10, 10, 200, 100);
@@ -617,20 +616,23 @@ TEST_F(GameWindow, TheBossKeyLeavesOnlyTheTrayIconWhichBringsTheWindowBackUnacti
     form->imgBossKey->Click();
     EXPECT_FALSE(::IsWindowVisible(wnd));
     EXPECT_FALSE(form->Visible());
-    ASSERT_EQ(tray.calls.size(), 1u);
-    EXPECT_EQ(tray.calls[0].message, DWORD{NIM_ADD});
-    EXPECT_EQ(tray.calls[0].wnd, wnd);
-    EXPECT_EQ(tray.last.cbSize, test::RecordSize(88, NOTIFYICONDATAA_V1_SIZE));
-    EXPECT_EQ(tray.last.uFlags, 7u);
-    EXPECT_EQ(tray.last.uCallbackMessage, WM_BARICON);
-    EXPECT_EQ(tray.last.hIcon, Application->Icon());
-    EXPECT_STREQ(tray.last.szTip, L"单击左键或右键");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].message, DWORD{NIM_ADD});
+    const NOTIFYICONDATAW& record = calls[0].record;
+    EXPECT_EQ(record.hWnd, wnd);
+    EXPECT_EQ(record.cbSize, test::RecordSize(88, NOTIFYICONDATAA_V1_SIZE));
+    EXPECT_EQ(record.uFlags, 7u);
+    EXPECT_EQ(record.uCallbackMessage, WM_BARICON);
+    EXPECT_EQ(record.hIcon, Application->Icon());
+    EXPECT_STREQ(record.szTip, L"单击左键或右键");
+    EXPECT_TRUE(test::TrayIconShown(wnd));
 
     // Left button: the icon goes first, then the window shows.
     ::SendMessageW(wnd, WM_BARICON, 0, WM_LBUTTONDOWN);
-    ASSERT_EQ(tray.calls.size(), 2u);
-    EXPECT_EQ(tray.calls[1].message, DWORD{NIM_DELETE});
-    EXPECT_FALSE(tray.calls[1].visible);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].message, DWORD{NIM_DELETE});
+    EXPECT_FALSE(calls[1].visible);
+    EXPECT_FALSE(test::TrayIconShown(wnd));
     EXPECT_TRUE(::IsWindowVisible(wnd));
     EXPECT_TRUE(::IsZoomed(wnd));
     EXPECT_TRUE(form->Visible());
@@ -640,56 +642,72 @@ TEST_F(GameWindow, TheBossKeyLeavesOnlyTheTrayIconWhichBringsTheWindowBackUnacti
     ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
     MenuDriver::Choose(0, [&] { ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN); });
     EXPECT_EQ(MenuDriver::captions, (std::vector<std::wstring>{L"打开", L"退出"}));
-    ASSERT_EQ(tray.calls.size(), 4u);
-    EXPECT_EQ(tray.calls[3].message, DWORD{NIM_DELETE});
-    EXPECT_TRUE(tray.calls[3].visible);
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls[3].message, DWORD{NIM_DELETE});
+    EXPECT_TRUE(calls[3].visible);
     EXPECT_TRUE(form->Visible());
 
     // "退出": the icon goes, then the window closes and is freed.
     ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
     MenuDriver::Choose(1, [&] { ::SendMessageW(wnd, WM_BARICON, 0, WM_RBUTTONDOWN); });
     EXPECT_EQ(MenuDriver::captions, (std::vector<std::wstring>{L"打开", L"退出"}));
-    ASSERT_GE(tray.calls.size(), 6u);
-    EXPECT_EQ(tray.calls[5].message, DWORD{NIM_DELETE});
-    EXPECT_FALSE(tray.calls[5].visible);
+    ASSERT_GE(calls.size(), 6u);
+    EXPECT_EQ(calls[5].message, DWORD{NIM_DELETE});
+    EXPECT_FALSE(calls[5].visible);
     ASSERT_TRUE(LoopUntil([&] { return !::IsWindow(wnd); }));
     EXPECT_EQ(FormMain, nullptr);
+    EXPECT_FALSE(test::TrayIconShown(wnd));
 }
 
-// The shell made its taskbar again (without the old icons), or refused the icon before.
-TEST_F(GameWindow, ANewTaskbarGetsTheIconOfTheWindowInTheTrayAgain) {
+// The shell refused the icon (no taskbar yet, a busy shell), made its taskbar again without the
+// old icons, or announced a taskbar while it still holds the icon.
+TEST_F(GameWindow, ARefusedTrayIconIsAddedLaterAndEachNewTaskbarShowsItOnce) {
     const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     ASSERT_NE(taskbarCreated, 0u);
-    TrayRecorder tray;
+    test::TraySpy tray;
     ::SendMessageW(wnd, taskbarCreated, 0, 0);
-    EXPECT_TRUE(tray.calls.empty()) << "a shown window has no icon to add";
+    EXPECT_TRUE(test::TraySpy::Calls.empty()) << "a shown window has no icon to add";
 
-    TrayRecorder::refuse = true;
+    test::TraySpy::RefuseAll = true;
     form->imgBossKey->Click();
-    TrayRecorder::refuse = false;
     EXPECT_FALSE(::IsWindowVisible(wnd));
+    EXPECT_FALSE(test::TrayIconShown(wnd));
+    // The shell takes icons again: without a new taskbar, the window tries again by itself.
+    test::TraySpy::RefuseAll = false;
+    EXPECT_TRUE(LoopUntil([&] { return test::TrayIconShown(wnd); }, 15000));
+
+    // Announced while the shell still holds the icon: it stays, once.
     ::SendMessageW(wnd, taskbarCreated, 0, 0);
-    ASSERT_EQ(tray.calls.size(), 2u);
-    EXPECT_EQ(tray.calls[1].message, DWORD{NIM_ADD});
-    EXPECT_EQ(tray.calls[1].wnd, wnd);
-    EXPECT_STREQ(tray.last.szTip, L"单击左键或右键");
-    EXPECT_EQ(tray.last.uCallbackMessage, WM_BARICON);
+    NOTIFYICONDATAW once = test::TraySpy::Calls.back().record;
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &once));
+    EXPECT_FALSE(test::TrayIconShown(wnd));
+
+    // A new taskbar without it.
+    test::TraySpy::Calls.clear();
+    ::SendMessageW(wnd, taskbarCreated, 0, 0);
+    ASSERT_EQ(test::TraySpy::Count(NIM_ADD), 1u);
+    EXPECT_STREQ(test::TraySpy::Calls[0].record.szTip, L"单击左键或右键");
+    EXPECT_EQ(test::TraySpy::Calls[0].record.uCallbackMessage, WM_BARICON);
+    EXPECT_TRUE(test::TrayIconShown(wnd));
 
     ::SendMessageW(wnd, WM_BARICON, 0, WM_LBUTTONDOWN);
     EXPECT_TRUE(::IsWindowVisible(wnd));
-    tray.calls.clear();
+    test::TraySpy::Calls.clear();
     ::SendMessageW(wnd, taskbarCreated, 0, 0);
-    EXPECT_TRUE(tray.calls.empty()) << "back from the tray";
+    EXPECT_TRUE(test::TraySpy::Calls.empty()) << "back from the tray";
 }
 
 TEST_F(GameWindow, TheTrayIconGoesWithTheWindow) {
-    TrayRecorder tray;
+    test::TraySpy tray;
     ::SendMessageW(wnd, WM_SYSCOMMAND, SC_HIDETOTRAY, 0);
+    ASSERT_TRUE(test::TrayIconShown(wnd));
     TComponent::Free(form);
-    ASSERT_EQ(tray.calls.size(), 2u);
-    EXPECT_EQ(tray.calls[1].message, DWORD{NIM_DELETE});
-    EXPECT_EQ(tray.calls[1].wnd, wnd);
+    const auto& calls = test::TraySpy::Calls;
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].message, DWORD{NIM_DELETE});
+    EXPECT_EQ(calls[1].record.hWnd, wnd);
     EXPECT_FALSE(::IsWindow(wnd));
+    EXPECT_FALSE(test::TrayIconShown(wnd));
     EXPECT_EQ(FormMain, nullptr);
 }
 
@@ -772,9 +790,20 @@ TEST_F(GameWindow, StartAtLogonIsShownCheckedAndSwitchedBothWaysNotingTheUsersCh
     RemoveAutoRun(L"BrisaTarn");
 }
 
-TEST_F(GameWindow, RefreshSwallowsTheBrowsersFailure) {
-    // This platform's control refuses to refresh.
-    EXPECT_NO_THROW(form->mitemFresh->Click());
+TEST_F(GameWindow, ARefreshTheControlRefusesLeavesTheWindowAndItsPageAsTheyAre) {
+    // The failure the menu item meets: this platform's control refuses to reload.
+    EXPECT_THROW(form->Browser().Refresh(), EOleSysError);
+    TFrameWeb* const frame = form->NewFrame;
+    MenuDriver::Choose(0, [&] { form->imgSetting->Click(); });
+    ASSERT_FALSE(MenuDriver::captions.empty());
+    EXPECT_EQ(MenuDriver::captions[0], L"刷新");
+    test::Pump();
+    // Nothing said, nothing closed: the same frame in the same maximized window.
+    EXPECT_EQ(test::ThreadBoxWindow(), nullptr);
+    EXPECT_TRUE(::IsWindowVisible(wnd));
+    EXPECT_TRUE(::IsZoomed(wnd));
+    EXPECT_EQ(form->NewFrame, frame);
+    EXPECT_EQ(FormMain, form);
 }
 
 TEST_F(GameWindow, ClearingTheCacheSaysDoneAtOnceAndTheWindowMayCloseMidWalk) {
@@ -800,6 +829,53 @@ TEST_F(GameWindow, TheBackToServerListLinkClosesAndFreesTheWindow) {
     // say so from its queue, after the frame is gone.)
     CloseAndWait([&] { form->lblBackservicelist->Click(); });
     EXPECT_EQ(FormMain, nullptr);
+}
+
+// A cache that never runs out of entries, each deleted as it comes.
+class EndlessCache : public test::InternetClientStub {
+public:
+    HANDLE FindFirstUrlCacheEntryEx(LPCWSTR, DWORD, DWORD, GROUPID,
+                                    INTERNET_CACHE_ENTRY_INFOW* entry,
+                                    DWORD* size) const noexcept override {
+        return Give(entry, size) ? reinterpret_cast<HANDLE>(0x51) : nullptr;
+    }
+    BOOL FindNextUrlCacheEntryEx(HANDLE, INTERNET_CACHE_ENTRY_INFOW* entry,
+                                 DWORD* size) const noexcept override {
+        return Give(entry, size);
+    }
+    BOOL DeleteUrlCacheEntry(LPCWSTR) const noexcept override {
+        ++deleted;
+        return TRUE;
+    }
+    BOOL FindCloseUrlCache(HANDLE) const noexcept override {
+        closed = true;
+        return TRUE;
+    }
+    mutable std::atomic<int> deleted{0};
+    mutable std::atomic<bool> closed{false};
+
+private:
+    static BOOL Give(INTERNET_CACHE_ENTRY_INFOW* entry, DWORD* size) noexcept {
+        if (!entry || *size < sizeof *entry) {
+            *size = sizeof *entry;
+            ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return FALSE;
+        }
+        *entry = {};
+        entry->dwStructSize = sizeof *entry;
+        entry->lpszSourceUrlName = const_cast<LPWSTR>(L"http://cached.example/");
+        return TRUE;
+    }
+};
+
+// The program's end, before its static objects go, stops every walk: none calls into them later.
+TEST(CacheWalk, TheProgramsEndStopsAWalkUnderWayAndWaitsForIt) {
+    TClearCacheThread::StopAll(); // none running: at once
+    static EndlessCache cache;
+    TThread::StartFreeOnTerminate<TClearCacheThread>(cache);
+    ASSERT_TRUE(LoopUntil([&] { return cache.deleted >= 10; }, 15000));
+    TClearCacheThread::StopAll();
+    EXPECT_TRUE(cache.closed) << "the walk goes on after the program's end";
 }
 
 // --- the hand-over, with the launcher's own windows ---------------------------------------------

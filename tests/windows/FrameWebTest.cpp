@@ -2,6 +2,9 @@
 // the test's hands (this platform's control never loads a page nor fires those events).
 #include "windows/FrameWeb.h"
 
+#include "windows/FormMain.h"
+#include "windows/Launcher.h"
+
 #include "classlib/Fpu.h"
 #include "services/PublicUnit.h"
 #include "tests/windows/GamePageDoubles.h"
@@ -113,11 +116,22 @@ TEST(FrameWeb, RefusesOnlyNewWindowsThatCarryTheClientCommandMarker) {
     EXPECT_FALSE(test::RaiseNewWindow3(*f.wb, L"http://s1.example/pay.html"));
 }
 
-TEST(FrameWeb, ATitleOutsideAGameWindowChangesNothing) {
-    FrameInForm f;
-    const std::wstring caption = f.form->Caption();
-    test::RaiseTitleChange(*f.wb, L"page title");
-    EXPECT_EQ(f.form->Caption(), caption);
+// The title goes to the frame's own game window, never to the one FormMain names.
+TEST(FrameWeb, ATitleOutsideAGameWindowLeavesTheGameWindowsTitleAlone) {
+    GameUrl = L"about:blank";
+    TFormMain* game = ShowGameWindow();
+    ASSERT_EQ(FormMain, game);
+    {
+        FrameInForm f;
+        const std::wstring caption = f.form->Caption();
+        test::RaiseTitleChange(*f.wb, L"page title");
+        EXPECT_EQ(game->lblwebtitle->Caption(), L"");
+        EXPECT_EQ(game->lblBackservicelist->Left(), 159);
+        EXPECT_EQ(f.form->Caption(), caption);
+    }
+    TComponent::Free(game);
+    EXPECT_EQ(FormMain, nullptr);
+    GameUrl.clear();
 }
 
 } // namespace
