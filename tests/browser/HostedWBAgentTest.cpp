@@ -32,8 +32,9 @@ class ModuleSetUp : public ::testing::Environment {
 public:
     void SetUp() override { BrowserModuleStartup(); }
     void TearDown() override {
-        static constexpr BrowserShutdownCalls kNoSystemCalls{[](bool) noexcept { return true; },
-                                                             [](bool) noexcept {}};
+        static constexpr BrowserShutdownCalls kNoSystemCalls{
+            [](const TProxyConnectionSettings&, bool) noexcept { return true; },
+            [](bool) noexcept {}};
         BrowserModuleShutdown(kNoSystemCalls);
     }
 };

@@ -19,9 +19,24 @@
 #include <commctrl.h>
 #include <mshtmhst.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace tn {
+// Readable in a failure's message.
+void PrintTo(const TProxyConnectionSettings& s, std::ostream* out) {
+    const auto text = [](const std::optional<std::wstring>& t) {
+        return t ? ::testing::PrintToString(*t) : std::string("(none)");
+    };
+    *out << "{flags " << s.Flags << ", server " << text(s.Server) << ", bypass " << text(s.Bypass)
+         << ", script " << text(s.AutoConfigUrl) << "}";
+}
+} // namespace tn
 
 namespace {
 
@@ -601,9 +616,11 @@ struct ProxyRecorder {
     };
     static inline std::vector<Write> writes;
     static inline std::vector<std::wstring> shown, agents;
+    static inline std::vector<HINTERNET> queried;
     static inline bool openFails = false, connectFails = false, writeFails = false,
-                       reloadFails = false;
+                       reloadFails = false, queryFails = false;
     static inline int closed = 0;
+    static inline TProxyConnectionSettings connection;
     static HINTERNET WINAPI Open(LPCWSTR agent, DWORD, LPCWSTR, LPCWSTR, DWORD) {
         agents.emplace_back(agent ? agent : L"");
         return openFails ? nullptr : reinterpret_cast<HINTERNET>(0x1000);
@@ -612,21 +629,60 @@ struct ProxyRecorder {
                                     DWORD, DWORD_PTR) {
         return connectFails ? nullptr : reinterpret_cast<HINTERNET>(0x2000);
     }
+    static std::optional<std::wstring>* Text(DWORD option) {
+        switch (option) {
+        case INTERNET_PER_CONN_PROXY_SERVER:
+            return &connection.Server;
+        case INTERNET_PER_CONN_PROXY_BYPASS:
+            return &connection.Bypass;
+        case INTERNET_PER_CONN_AUTOCONFIG_URL:
+            return &connection.AutoConfigUrl;
+        default:
+            return nullptr;
+        }
+    }
     static BOOL WINAPI SetOption(HINTERNET h, DWORD option, LPVOID buffer, DWORD length) {
         Write w{h, option, {}};
+        const bool fails = option == INTERNET_OPTION_REFRESH ? reloadFails : writeFails;
         if (option == INTERNET_OPTION_PER_CONNECTION_OPTION) {
             EXPECT_EQ(length, test::RecordSize(20, sizeof(INTERNET_PER_CONN_OPTION_LISTW)));
             const auto* list = static_cast<INTERNET_PER_CONN_OPTION_LISTW*>(buffer);
             EXPECT_EQ(list->pszConnection, nullptr);
             for (DWORD i = 0; i < list->dwOptionCount; ++i) {
                 const auto& o = list->pOptions[i];
-                const bool isFlags = o.dwOption == INTERNET_PER_CONN_FLAGS;
-                w.values.push_back({o.dwOption, isFlags ? std::to_wstring(o.Value.dwValue)
-                                                        : std::wstring(o.Value.pszValue)});
+                if (o.dwOption == INTERNET_PER_CONN_FLAGS) {
+                    w.values.push_back({o.dwOption, std::to_wstring(o.Value.dwValue)});
+                    if (!fails) connection.Flags = o.Value.dwValue;
+                    continue;
+                }
+                w.values.push_back({o.dwOption, o.Value.pszValue ? o.Value.pszValue : L"(none)"});
+                if (std::optional<std::wstring>* text = Text(o.dwOption); text && !fails)
+                    *text = o.Value.pszValue ? std::optional<std::wstring>(o.Value.pszValue)
+                                             : std::nullopt;
             }
         }
         writes.push_back(w);
-        return option == INTERNET_OPTION_REFRESH ? !reloadFails : !writeFails;
+        return !fails;
+    }
+    static BOOL WINAPI QueryOption(HINTERNET h, DWORD option, LPVOID buffer, LPDWORD length) {
+        queried.push_back(h);
+        if (queryFails || option != INTERNET_OPTION_PER_CONNECTION_OPTION) return FALSE;
+        EXPECT_EQ(*length, test::RecordSize(20, sizeof(INTERNET_PER_CONN_OPTION_LISTW)));
+        auto* list = static_cast<INTERNET_PER_CONN_OPTION_LISTW*>(buffer);
+        for (DWORD i = 0; i < list->dwOptionCount; ++i) {
+            auto& o = list->pOptions[i];
+            if (o.dwOption == INTERNET_PER_CONN_FLAGS) {
+                o.Value.dwValue = connection.Flags;
+            } else if (const std::optional<std::wstring>* text = Text(o.dwOption); text && *text) {
+                // As the library hands texts out: the caller frees them with GlobalFree.
+                const std::size_t bytes = ((*text)->size() + 1) * sizeof(wchar_t);
+                o.Value.pszValue = static_cast<wchar_t*>(::GlobalAlloc(GMEM_FIXED, bytes));
+                std::memcpy(o.Value.pszValue, (*text)->c_str(), bytes);
+            } else {
+                o.Value.pszValue = nullptr;
+            }
+        }
+        return TRUE;
     }
     static BOOL WINAPI Close(HINTERNET) {
         ++closed;
@@ -637,13 +693,15 @@ struct ProxyRecorder {
         writes.clear();
         shown.clear();
         agents.clear();
-        openFails = connectFails = writeFails = reloadFails = false;
+        queried.clear();
+        openFails = connectFails = writeFails = reloadFails = queryFails = false;
         closed = 0;
+        connection = {};
     }
 };
-const TProxyCalls kProxyDouble{&ProxyRecorder::Open, &ProxyRecorder::Connect,
-                               &ProxyRecorder::SetOption, &ProxyRecorder::Close,
-                               &ProxyRecorder::Show};
+const TProxyCalls kProxyDouble{&ProxyRecorder::Open,      &ProxyRecorder::Connect,
+                               &ProxyRecorder::SetOption, &ProxyRecorder::QueryOption,
+                               &ProxyRecorder::Close,     &ProxyRecorder::Show};
 
 using Values = std::vector<std::pair<DWORD, std::wstring>>;
 constexpr DWORD kFlags = INTERNET_PER_CONN_FLAGS, kServer = INTERNET_PER_CONN_PROXY_SERVER,
@@ -683,19 +741,74 @@ TEST(ProxyOptions, EachRoutineWritesItsOptionsInOrderThenReloads) {
     ProxyRecorder::writeFails = true;
     EXPECT_FALSE(ApplyProxyServer(L"a", L"p", L"b", kProxyDouble));
     EXPECT_EQ(ProxyRecorder::writes.size(), 1u) << "no reload after a failed write";
-    EXPECT_TRUE(ResetProxyServer(true, kProxyDouble)) << "the reset ignores the writes' results";
+    const TProxyConnectionSettings before{13, std::nullopt, L"*.corp", L"http://wpad/x.pac"};
+    EXPECT_TRUE(ResetProxyServer(before, true, kProxyDouble))
+        << "the reset ignores the writes' results";
     EXPECT_EQ(ProxyRecorder::writes[1].handle, nullptr);
-    EXPECT_EQ(ProxyRecorder::writes[1].values,
-              (Values{{kFlags, L"3"}, {kServer, L""}, {kBypass, L"<local>"}}));
+    EXPECT_EQ(ProxyRecorder::writes[1].values, (Values{{kFlags, L"13"},
+                                                       {kServer, L"(none)"},
+                                                       {kBypass, L"*.corp"},
+                                                       {kPac, L"http://wpad/x.pac"}}));
     EXPECT_EQ(ProxyRecorder::agents.back(), L"");
-    EXPECT_TRUE(ResetProxyServer(false, kProxyDouble));
+    EXPECT_TRUE(ResetProxyServer(before, false, kProxyDouble));
     EXPECT_EQ(ProxyRecorder::writes.back().handle, kSession);
+    EXPECT_TRUE(ProxyRecorder::queried.empty()) << "nothing is read unless asked";
 
     ProxyRecorder::Reset();
     ProxyRecorder::openFails = true;
     EXPECT_FALSE(ApplyProxyServer(L"a", L"p", L"b", kProxyDouble));
-    EXPECT_FALSE(ResetProxyServer(true, kProxyDouble));
+    EXPECT_FALSE(ResetProxyServer(before, true, kProxyDouble));
     EXPECT_TRUE(ProxyRecorder::writes.empty());
+}
+
+// What the connection held is read on the handle the write goes to, before it; when it cannot be
+// read, the user's settings could not be put back, so nothing is written.
+TEST(ProxyOptions, EachRoutineReadsWhatTheConnectionHeldBeforeItWritesOrWritesNothing) {
+    const TProxyConnectionSettings users{PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_PROXY_URL |
+                                             PROXY_TYPE_AUTO_DETECT,
+                                         std::nullopt, std::nullopt, L"http://wpad/proxy.pac"};
+    const struct {
+        const char* name;
+        std::function<bool(bool*, TProxyConnectionSettings*)> apply;
+        HINTERNET handle;
+    } cases[] = {
+        {"proxy",
+         [](bool* w, TProxyConnectionSettings* b) {
+             return ApplyProxyServer(L"", L"p:81", L"", kProxyDouble, w, b);
+         },
+         nullptr},
+        {"proxy with login",
+         [](bool* w, TProxyConnectionSettings* b) {
+             return ApplyProxyServerWithLogin(L"", L"p", L"u", L"w", 81, kProxyDouble, w, b);
+         },
+         kSession},
+        {"script",
+         [](bool* w, TProxyConnectionSettings* b) {
+             return ApplyProxyAutoConfig(L"", L"http://pac/x.pac", kProxyDouble, w, b);
+         },
+         kSession},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProxyRecorder::Reset();
+        ProxyRecorder::connection = users;
+        TProxyConnectionSettings read;
+        bool written = false;
+        EXPECT_TRUE(c.apply(&written, &read));
+        EXPECT_TRUE(written);
+        EXPECT_EQ(read, users);
+        EXPECT_EQ(ProxyRecorder::queried, std::vector<HINTERNET>{c.handle});
+        EXPECT_NE(ProxyRecorder::connection, users);
+
+        ProxyRecorder::Reset();
+        ProxyRecorder::connection = users;
+        ProxyRecorder::queryFails = true;
+        EXPECT_FALSE(c.apply(&written, &read));
+        EXPECT_FALSE(written);
+        EXPECT_TRUE(ProxyRecorder::writes.empty());
+        EXPECT_EQ(ProxyRecorder::connection, users);
+        EXPECT_EQ(ProxyRecorder::closed, 1);
+    }
 }
 
 TEST(ProxyOptions, RefreshProxyAndTheShutdownResetEveryScopeAWriteReached) {
@@ -824,9 +937,13 @@ TEST(StoredSettings, DisableNavSoundFromVersionSevenOnSwitchesTheFeatureForThePr
 // --- module shutdown ----------------------------------------------------------------------------
 
 std::vector<std::string> ShutdownCalls;
-bool ResetDouble(bool processWide) noexcept {
+bool ResetDouble(const TProxyConnectionSettings&, bool processWide) noexcept {
     ShutdownCalls.push_back(processWide ? "proxy: user" : "proxy: session");
     return true;
+}
+// The system's reset, made through the recorder's connection.
+bool ResetThroughRecorder(const TProxyConnectionSettings& before, bool processWide) noexcept {
+    return ResetProxyServer(before, processWide, kProxyDouble);
 }
 void SoundDouble(bool disable) noexcept {
     ShutdownCalls.push_back(disable ? "sound off" : "sound on");
@@ -864,6 +981,49 @@ TEST(ZModule, ShutdownPutsBackWhatTheComponentChangedThenTheControlWord) {
               (Values{{kFlags, L"3"}, {kServer, L"proxy:8080"}, {kBypass, L"<local>"}}));
     BrowserModuleShutdown({&ResetDouble, &SoundDouble});
     EXPECT_EQ(ShutdownCalls, std::vector<std::string>{"proxy: session"});
+    BrowserModuleStartup(); // for the application's teardown
+}
+
+// The user's own connection (an automatic configuration script found by auto-detection) comes
+// back at the end exactly as it was before the program's first write, however many followed.
+TEST(ZModule, TheUsersOwnProxySettingsComeBackAtShutdownAsTheyWereBeforeTheFirstWrite) {
+    const TProxyConnectionSettings users{PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_PROXY_URL |
+                                             PROXY_TYPE_AUTO_DETECT,
+                                         std::nullopt, L"*.corp", L"http://wpad/proxy.pac"};
+    for (const bool processWide : {true, false}) {
+        SCOPED_TRACE(processWide ? "the user's settings" : "a session's");
+        BrowserModuleStartup();
+        ProxyRecorder::Reset();
+        ProxyRecorder::connection = users;
+        TProxySettings proxy;
+        proxy.Calls = &kProxyDouble;
+        if (processWide) {
+            EXPECT_TRUE(proxy.SetProxy(L"", L"10.0.0.1:8080", L"*.local"));
+            EXPECT_TRUE(proxy.SetProxy(L"", L"10.0.0.2:8080", L""));
+        } else {
+            EXPECT_TRUE(proxy.SetProxyFromPAC(L"", L"http://pac/x.pac"));
+            EXPECT_TRUE(proxy.SetProxy(L"", L"10.0.0.1", L"user", L"word", 8080));
+        }
+        EXPECT_EQ(ProxyRecorder::queried.size(), 1u) << "only the first write reads";
+        ASSERT_NE(ProxyRecorder::connection, users);
+        BrowserModuleShutdown({&ResetThroughRecorder, &SoundDouble});
+        EXPECT_EQ(ProxyRecorder::connection, users);
+        EXPECT_EQ(ProxyRecorder::writes.back().handle, processWide ? nullptr : kSession);
+    }
+    // A scope whose settings cannot be read is left as it was, and owes nothing.
+    BrowserModuleStartup();
+    ProxyRecorder::Reset();
+    ProxyRecorder::connection = users;
+    ProxyRecorder::queryFails = true;
+    TProxySettings proxy;
+    proxy.Calls = &kProxyDouble;
+    EXPECT_FALSE(proxy.SetProxy(L"", L"10.0.0.1:8080", L""));
+    EXPECT_FALSE(BrowserModuleFlags().ProxyChangedProcessWide);
+    EXPECT_TRUE(ProxyRecorder::writes.empty());
+    ShutdownCalls.clear();
+    BrowserModuleShutdown({&ResetDouble, &SoundDouble});
+    EXPECT_TRUE(ShutdownCalls.empty());
+    EXPECT_EQ(ProxyRecorder::connection, users);
     BrowserModuleStartup(); // for the application's teardown
 }
 
