@@ -301,6 +301,7 @@ public:
     [[nodiscard]] TVisualEffects& VisualEffects() noexcept { return FVisualEffects; }
     [[nodiscard]] const std::vector<std::wstring>& HTMLCode() const noexcept { return FHTMLCode; }
     void SetHTMLCode(const std::vector<std::wstring>& value);
+    // The setters apply the mode; a registry that refuses the token leaves it unwritten.
     [[nodiscard]] const std::wstring& UserAgent() const noexcept { return FUserAgent; }
     void SetUserAgent(const std::wstring& value);
     [[nodiscard]] TUserAgentMode UserAgentMode() const noexcept { return FUserAgentMode; }
@@ -434,6 +435,7 @@ protected:
     void ActivateBrowser(TForm* form);
     // User agent and HTML code.
     void ApplyUserAgentMode();
+    void WriteUserAgentToken() noexcept;
     void RemoveUserAgentToken() noexcept;
     HRESULT SupplyUserAgent(std::wstring& agent);
     void ApplyHTMLCode();
