@@ -4,6 +4,7 @@
 #include "browser/tools/BrowserCommands.h"
 #include "browser/tools/Content.h"
 #include "browser/tools/Printing.h"
+#include "classlib/Forms.h"
 
 namespace tn {
 
@@ -111,12 +112,16 @@ bool THostedWB::ViewPageSourceHtml() noexcept {
 }
 
 void THostedWB::SaveImagesDialog() noexcept {
-    (void)Quietly([this] { SaveDocumentImages(Application().get(), Document().get()); });
+    (void)Quietly([this] {
+        const TForm* form = GetParentForm(this);
+        SaveDocumentImages(form ? form->HandleIfAllocated() : nullptr, Application().get(),
+                           Document().get());
+    });
 }
 
 void THostedWB::SavePageTextDialog() noexcept {
     (void)Quietly([this] {
-        (void)Wait(0);
+        if (!LivesAfterWait()) return;
         SaveDocumentTextDialog(*this, Application().get(), Document().get());
     });
 }
