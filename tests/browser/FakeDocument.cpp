@@ -521,12 +521,18 @@ HRESULT FakeWindow::get_document(IHTMLDocument2** p) {
     return bag.GetObject(L"document", p);
 }
 HRESULT FakeWindow::scrollTo(LONG x, LONG y) {
-    if (const HRESULT hr = bag.Get(L"scrollTo", nullptr); FAILED(hr)) return hr;
+    if (FAILED(scrollResult)) {
+        refused.push_back({L"scrollTo", x, y});
+        return scrollResult;
+    }
     scrolls.push_back({L"scrollTo", x, y});
     return S_OK;
 }
 HRESULT FakeWindow::scrollBy(LONG x, LONG y) {
-    if (const HRESULT hr = bag.Get(L"scrollBy", nullptr); FAILED(hr)) return hr;
+    if (FAILED(scrollResult)) {
+        refused.push_back({L"scrollBy", x, y});
+        return scrollResult;
+    }
     scrolls.push_back({L"scrollBy", x, y});
     return S_OK;
 }

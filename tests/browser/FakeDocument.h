@@ -177,8 +177,8 @@ private:
 };
 
 // The page's window. scrollTo, scrollBy and execScript are recorded, early- and late-bound alike
-// (execScript answers execResult); its frames are windows of their own ("length", "item"), and
-// "document" is the window's document.
+// (execScript answers execResult), a scroll that fails (scrollResult) among the refused ones; its
+// frames are windows of their own ("length", "item"), and "document" is the window's document.
 class FakeWindow : public FakeDispatchObject<IHTMLWindow2> {
 public:
     FakeWindow();
@@ -192,6 +192,8 @@ public:
         bool operator==(const Script&) const = default;
     };
     std::vector<Scroll> scrolls;
+    std::vector<Scroll> refused;
+    HRESULT scrollResult = S_OK;
     std::vector<Script> scripts;
     HRESULT execResult = S_OK;
     std::vector<FakeWindow*> frames;

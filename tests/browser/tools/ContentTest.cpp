@@ -177,12 +177,32 @@ TEST(Content, FramesNestToAnyDepthAndTheTopDocumentsErrorsRaise) {
 
 // --- saving the text and the pictures -----------------------------------------------------------
 
+// While it lives, the current folder is the one given: a file saved under a bare name lands there.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::wstring& folder) {
+        wchar_t saved[MAX_PATH] = {};
+        ::GetCurrentDirectoryW(MAX_PATH, saved);
+        FSaved = saved;
+        EXPECT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
+    }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+    ~CurrentFolder() { ::SetCurrentDirectoryW(FSaved.c_str()); }
+
+private:
+    std::wstring FSaved;
+};
+
 TEST(Content, TheTextIsSavedWhereTheUserChoseAndNotWhenCancelled) {
     Page page;
     FakeToolHost owner;
     owner.window = reinterpret_cast<HWND>(0x1234);
     const TempDir dir;
     const DialogCallsSpy spy;
+    // A save of the proposed name despite the cancel would land here.
+    const TempDir current;
+    const CurrentFolder inCurrent(current.Path());
 
     SaveDocumentTextDialog(owner, page.App(), page.Doc());
     ASSERT_EQ(DialogCallsSpy::Saves.size(), 1u);
@@ -193,7 +213,7 @@ TEST(Content, TheTextIsSavedWhereTheUserChoseAndNotWhenCancelled) {
     EXPECT_EQ(r.DefaultExt, L"txt");
     EXPECT_EQ(r.FilterIndex, 1u);
     EXPECT_EQ(r.FileName, L"WebSiteText.txt");
-    EXPECT_FALSE(Exists(L"WebSiteText.txt")) << "cancelled: nothing saved";
+    EXPECT_FALSE(Exists(current.File(L"WebSiteText.txt"))) << "cancelled: nothing saved";
 
     DialogCallsSpy::FileAnswer = dir.File(L"page.txt");
     SaveDocumentTextDialog(owner, page.App(), page.Doc());
