@@ -58,6 +58,7 @@ public:
     [[nodiscard]] HWND HostWindow() const override { return HandleIfAllocated(); }
     [[nodiscard]] int HostWidth() const override { return Width(); }
     [[nodiscard]] int HostHeight() const override { return Height(); }
+    [[nodiscard]] TLifeToken Life() const noexcept override { return TCustomHostedWB::Life(); }
 
     // Applies the option objects and installs the hooks; the window calls it once its window
     // and layout values exist (there is no load-complete notification here).
@@ -120,7 +121,8 @@ public:
     void Stop() noexcept;
     // Empties the WinINet URL cache; touches no field, so any thread may call it.
     static void ClearCache() noexcept;
-    // Pump until the page is complete; false when stopped, cancelled or timed out (0: no limit).
+    // Pump until the page is complete; false when stopped, cancelled or timed out (0: no limit),
+    // and when a message it pumped (or the busy-wait handler) freed this instance.
     bool Wait(DWORD TimeOut) override;
     // Pump while the control is busy; the same endings.
     bool WaitWhileBusy(DWORD TimeOut);
@@ -506,8 +508,6 @@ private:
     UINT FEncoding = CP_ACP;
     ComPtr<IInternetSecurityManager> SecurityManager;
     ComPtr<IInternetZoneManager> ZoneManager;
-    // Tells a running wait loop that this instance is gone without reading it.
-    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 } // namespace tn

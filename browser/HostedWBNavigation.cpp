@@ -344,7 +344,7 @@ void THostedWB::SearchAndHighlight(const std::wstring& AText, const std::wstring
                                    const std::wstring& cbackColor, const std::wstring& cForeColor,
                                    TScrollIntoView ScrollIntoView) {
     Swallowing([&] {
-        (void)WaitForDocument(*this);
+        if (!LivesAfterWait()) return;
         HighlightTextInFrames(Document().get(), AText, ACaption, APrompt, Flags, cbackColor,
                               cForeColor, ScrollIntoView, true);
     });
@@ -354,7 +354,7 @@ void THostedWB::SearchAndHighlight(const std::wstring& aText, TSearchFlags Flags
                                    const std::wstring& cbackColor, const std::wstring& cForeColor,
                                    TScrollIntoView ScrollIntoView) {
     Swallowing([&] {
-        (void)WaitForDocument(*this);
+        if (!LivesAfterWait()) return;
         HighlightTextInFrames(Document().get(), aText, {}, {}, Flags, cbackColor, cForeColor,
                               ScrollIntoView, false);
     });
@@ -372,22 +372,19 @@ void THostedWB::ScrollToIDEx(const std::wstring& ID) {
 
 void THostedWB::ScrollToTop() {
     Swallowing([this] {
-        (void)Wait(0);
-        ScrollDocumentToTop(Application().get());
+        if (LivesAfterWait()) ScrollDocumentToTop(Application().get());
     });
 }
 
 void THostedWB::ScrollToBottom() {
     Swallowing([this] {
-        (void)Wait(0);
-        ScrollDocumentToBottom(Document().get());
+        if (LivesAfterWait()) ScrollDocumentToBottom(Document().get());
     });
 }
 
 void THostedWB::ScrollToPosition(int X, int Y) {
     Swallowing([&] {
-        (void)Wait(0);
-        ScrollDocumentTo(Application().get(), X, Y);
+        if (LivesAfterWait()) ScrollDocumentTo(Application().get(), X, Y);
     });
 }
 

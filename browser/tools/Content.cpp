@@ -1,7 +1,6 @@
 #include "browser/tools/Content.h"
 
 #include "browser/tools/Downloads.h"
-#include "browser/tools/ScriptTools.h"
 #include "browser/tools/ToolBasics.h"
 #include "classlib/Application.h"
 #include "classlib/Dialogs.h"
@@ -197,7 +196,7 @@ bool SetDocumentCharset(TBrowserToolHost& Host, IUnknown* Document,
                         const std::wstring& ACharactersSet, bool Refresh) noexcept {
     bool result = false;
     try {
-        (void)WaitForDocument(Host);
+        if (!Host.LivesAfterWait()) return false;
         ComPtr<IHTMLDocument2> document;
         if (!IsHtmlDocument(Document) || !Host.DocumentLoaded(document)) return false;
         OleCheck(document->put_charset(Bstr(ACharactersSet).get()));

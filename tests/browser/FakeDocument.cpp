@@ -610,6 +610,13 @@ HRESULT FakeDocument::put_designMode(BSTR v) {
 HRESULT FakeDocument::get_designMode(BSTR* p) {
     return bag.GetText(L"designMode", p);
 }
+HRESULT FakeDocument::queryCommandEnabled(BSTR cmdID, VARIANT_BOOL* pfRet) {
+    if (!pfRet) return E_POINTER;
+    const bool enabled = std::find(enabledCommands.begin(), enabledCommands.end(),
+                                   FromBstr(cmdID)) != enabledCommands.end();
+    *pfRet = enabled ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
 HRESULT FakeDocument::get_selection(IHTMLSelectionObject** p) {
     return bag.GetObject(L"selection", p);
 }

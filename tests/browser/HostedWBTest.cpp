@@ -9,10 +9,14 @@
 #include "browser/tools/StoredSettings.h"
 
 #include "classlib/Fpu.h"
+#include "classlib/MemoryStream.h"
 #include "classlib/Registry.h"
 #include "tests/browser/BrowserTestSupport.h"
+#include "tests/browser/FakeDocument.h"
+#include "tests/browser/MapiCallsSpy.h"
 #include "tests/support/ComDoubles.h"
 #include "tests/support/RecordSizes.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +70,11 @@ public:
     long readyState = 1;
     int busyPasses = 0;                           // Busy answers true this many times
     IOleInPlaceActiveObject* ownObject = nullptr; // null: the control's own
+    IDispatch* document = nullptr;                // borrowed; null: the control's (none here)
+    test::FakeCommands* commandTarget = nullptr;  // null: the document's
+    [[nodiscard]] ComPtr<IDispatch> Document() const override {
+        return document ? ComPtr(document) : THostedWB::Document();
+    }
     void SetProperty(DISPID id, const VARIANT& value) override {
         writes.push_back(id);
         THostedWB::SetProperty(id, value);
@@ -83,6 +92,10 @@ protected:
     }
     [[nodiscard]] long ReadyState() const override { return readyState; }
     [[nodiscard]] bool VersionIsXPSP2OrLater() const noexcept override { return !oldSystem; }
+    [[nodiscard]] ComPtr<IOleCommandTarget> DocumentCommandTarget() const override {
+        return commandTarget ? ComPtr<IOleCommandTarget>(commandTarget)
+                             : THostedWB::DocumentCommandTarget();
+    }
 };
 
 class OldSystemWB : public WB {
@@ -145,9 +158,12 @@ TEST(HostedWB, CreationWritesNoPropertyAndLoadingWritesOnlyWhatTheLayoutChanged)
     {
         Layout l; // the game frame's settings: Silent left at its default
         EXPECT_TRUE(l.wb->writes.empty());
+        // The control's own setting, made behind the component's back (not recorded).
+        l.wb->THostedWB::SetProperty(kSilent, OleVariant(false).get());
         l.wb->DisableCtrlShortcuts = L"N";
         l.wb->LoadSettings();
         EXPECT_TRUE(l.wb->writes.empty());
+        EXPECT_FALSE(l.wb->Silent()) << "the control keeps its own setting";
     }
     Layout l; // the announcement popup's: Silent False
     l.wb->SetSilent(false);
@@ -592,22 +608,210 @@ TEST(HostedWB, WaitWhileBusyRunsWhileTheControlIsBusy) {
     EXPECT_FALSE(wb.WaitWhileBusy(30));
 }
 
-TEST(HostedWB, AWaitLoopWhoseComponentIsFreedWhileItPumpsEndsWithoutTouchingIt) {
-    TForm* form = TComponent::Create<TForm>(*Application);
-    auto* wb = TComponent::Create<WB>(*form);
-    wb->SetParent(form);
-    form->Show();
-    (void)wb->Handle();
+// A shown form with a browser whose freed block is kept and poisoned. The form frees the browser
+// with itself, on the second pass of a wait: through a message the wait pumps, or at once from the
+// busy-wait handler.
+struct FreedInWait {
+    enum How { byMessage, byHandler };
+    explicit FreedInWait(How how) {
+        form = TComponent::Create<TForm>(*Application);
+        wb = TComponent::Create<test::Poisoned<WB>>(*form);
+        wb->SetParent(form);
+        form->Show();
+        (void)wb->Handle();
+        life = wb->Life();
+        TForm* const owner = form;
+        // The count lives here: the wait calls a copy of the handler.
+        wb->OnBusyWait = [owner, how, passes = &passes](TObject*, DWORD, DWORD&, bool&) {
+            if (++*passes != 2) return;
+            if (how == byMessage)
+                owner->Release();
+            else
+                TComponent::Free(owner);
+        };
+    }
+    FreedInWait(const FreedInWait&) = delete;
+    FreedInWait& operator=(const FreedInWait&) = delete;
+    TForm* form;
+    WB* wb;
+    TLifeToken life;
     int passes = 0;
-    wb->OnBusyWait = [&](TObject*, DWORD, DWORD&, bool&) {
-        if (++passes == 2) form->Release(); // freed by a message the loop pumps
+};
+
+// Every operation that waits first: freed meanwhile, it gives its empty answer and touches
+// nothing of the component after the wait (a read of a freed pointer would fault, a write would
+// show in the poisoned block).
+TEST(HostedWB, AnOperationWhoseWaitFreesTheComponentGivesItsEmptyAnswerAndTouchesNothing) {
+    const test::DialogCallsSpy dialogs;
+    const test::MapiCallsSpy mail;
+    const tn::testing::TempDir dir;
+    const std::wstring file = dir.File(L"page.htm");
+    using Results = THostedWB::TSearchResults;
+    const struct {
+        const char* name;
+        std::function<void(WB&)> run;
+    } cases[] = {
+        {"Wait", [](WB& wb) { EXPECT_FALSE(wb.Wait(0)); }},
+        {"WaitWhileBusy",
+         [](WB& wb) {
+             wb.busyPasses = 1000000;
+             EXPECT_FALSE(wb.WaitWhileBusy(0));
+         }},
+        {"GetDocument", [](WB& wb) { EXPECT_FALSE(wb.GetDocument()); }},
+        {"SaveToFile", [&](WB& wb) { EXPECT_EQ(wb.SaveToFile(file), E_ABORT); }},
+        {"RefreshFrame", [](WB& wb) { wb.RefreshFrame(0); }},
+        {"FrameCount", [](WB& wb) { EXPECT_EQ(wb.FrameCount(), 0); }},
+        {"FrameCountFromDocument",
+         [](WB& wb) { EXPECT_EQ(wb.FrameCountFromDocument(nullptr), 0); }},
+        {"SaveToStream",
+         [](WB& wb) {
+             TMemoryStream stream;
+             EXPECT_EQ(wb.SaveToStream(stream), E_ABORT);
+         }},
+        {"SaveToStrings",
+         [](WB& wb) {
+             std::vector<std::wstring> lines{L"kept"};
+             EXPECT_EQ(wb.SaveToStrings(lines), S_FALSE);
+         }},
+        {"Print", [](WB& wb) { wb.Print(); }},
+        {"PrintWithOptions", [](WB& wb) { wb.PrintWithOptions(); }},
+        {"PageSetup", [](WB& wb) { EXPECT_FALSE(wb.PageSetup(true)); }},
+        {"PrintSetup", [](WB& wb) { wb.PrintSetup(); }},
+        {"SavePageTextDialog", [](WB& wb) { wb.SavePageTextDialog(); }},
+        {"ViewPageSourceTextToStrings",
+         [](WB& wb) {
+             std::vector<std::wstring> lines{L"old"};
+             wb.ViewPageSourceTextToStrings(lines);
+             EXPECT_TRUE(lines.empty());
+         }},
+        {"ViewPageSourceHtmlToStrings",
+         [](WB& wb) {
+             std::vector<std::wstring> lines{L"old"};
+             wb.ViewPageSourceHtmlToStrings(lines);
+             EXPECT_TRUE(lines.empty());
+         }},
+        {"ScrollToTop", [](WB& wb) { wb.ScrollToTop(); }},
+        {"ScrollToBottom", [](WB& wb) { wb.ScrollToBottom(); }},
+        {"ScrollToPosition", [](WB& wb) { wb.ScrollToPosition(10, 20); }},
+        {"SearchAndHighlight, asking",
+         [](WB& wb) {
+             wb.SearchAndHighlight(L"a", L"Find", L"Text:", {}, L"yellow", L"black", sivFirstMatch);
+         }},
+        {"SearchAndHighlight",
+         [](WB& wb) { wb.SearchAndHighlight(L"a", {}, L"yellow", L"black", sivFirstMatch); }},
+        {"SearchNextText",
+         [](WB& wb) {
+             EXPECT_EQ(wb.SearchNextText(L"a", THostedWB::sdDown, true),
+                       Results{THostedWB::srNotFound});
+         }},
+        {"SearchString", [](WB& wb) { EXPECT_FALSE(wb.SearchString(L"a")); }},
+        {"SetCharartersSet", [](WB& wb) { EXPECT_FALSE(wb.SetCharartersSet(L"utf-8", true)); }},
+        {"SendPageInMailAsAttachment",
+         [&](WB& wb) { wb.SendPageInMailAsAttachment(nullptr, file, L"Subject", L"Body"); }},
     };
-    EXPECT_TRUE(wb->Wait(0));
-    EXPECT_EQ(passes, 2);
+    for (const auto how : {FreedInWait::byMessage, FreedInWait::byHandler}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) +
+                         (how == FreedInWait::byMessage ? ", by a message" : ", by the handler"));
+            FreedInWait f(how);
+            const test::FaultCount faults;
+            c.run(*f.wb);
+            EXPECT_EQ(faults.Value(), 0) << "the freed component was read";
+            EXPECT_FALSE(f.life.Alive()) << "freed during the wait";
+            EXPECT_TRUE(test::Poisoned<WB>::FreedUntouched());
+        }
+    }
+    EXPECT_TRUE(test::DialogCallsSpy::Saves.empty());
+    EXPECT_TRUE(test::DialogCallsSpy::Inputs.empty());
+    EXPECT_TRUE(test::MapiCallsSpy::Sends.empty()) << "nothing was saved, so nothing goes";
+}
+
+// --- destruction, visibility and the document's state -------------------------------------------
+
+TEST(HostedWB, DestructionPutsTheTextSizeBackOnlyWhenItIsNotTheDefault) {
+    test::FakeCommands commands;
+    for (const int textSize : {3, 2, 0}) {
+        SCOPED_TRACE(textSize);
+        commands.calls.clear();
+        auto wb = TComponent::CreateOwned<WB>();
+        wb->commandTarget = &commands;
+        wb->VisualEffects().TextSize = textSize;
+        wb.reset();
+        const auto zoom = std::find_if(commands.calls.begin(), commands.calls.end(),
+                                       [](const auto& call) { return call.cmd == OLECMDID_ZOOM; });
+        if (textSize == 2) {
+            EXPECT_TRUE(commands.calls.empty()) << "the text size is left alone";
+            continue;
+        }
+        ASSERT_NE(zoom, commands.calls.end());
+        EXPECT_EQ(zoom->inType, VT_I4);
+        EXPECT_EQ(zoom->in, 2);
+    }
+}
+
+TEST(HostedWB, OnVisibleTellsEachChangeOfVisibilityAndNothingElse) {
+    Layout l;
+    std::vector<bool> told;
+    l.wb->OnVisible = [&](TObject* sender, bool visible) {
+        EXPECT_EQ(sender, l.wb);
+        told.push_back(visible);
+    };
+    l.wb->SetVisible(false);
+    EXPECT_FALSE(::IsWindowVisible(l.wb->Handle()));
+    l.wb->SetVisible(false); // unchanged: nothing
+    l.wb->SetVisible(true);
+    EXPECT_TRUE(::IsWindowVisible(l.wb->Handle()));
+    EXPECT_EQ(told, (std::vector<bool>{false, true}));
+}
+
+TEST(HostedWB, ModifiedIsSetOnceThePageIsCompleteAndCanUndoAndNeverCleared) {
+    test::FakeDocument doc;
+    auto wb = TComponent::CreateOwned<WB>();
+    const struct {
+        const char* name;
+        long readyState;
+        IDispatch* document;
+        bool undo;
+        bool modified;
+    } steps[] = {
+        {"no document", 4, nullptr, true, false},
+        {"still loading", 3, doc.Dispatch(), true, false},
+        {"nothing to undo", 4, doc.Dispatch(), false, false},
+        {"complete with something to undo", 4, doc.Dispatch(), true, true},
+        {"once set, it stays", 1, nullptr, false, true},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        wb->readyState = step.readyState;
+        wb->document = step.document;
+        doc.enabledCommands =
+            step.undo ? std::vector<std::wstring>{L"Undo"} : std::vector<std::wstring>{L"Copy"};
+        wb->SetModified(false); // the value is not used
+        EXPECT_EQ(wb->Modified(), step.modified);
+    }
+}
+
+TEST(HostedWB, TheDocumentsDesignModeIsReadAndWrittenAsOnAndOff) {
+    auto wb = TComponent::CreateOwned<WB>();
+    wb->SetDocumentDesignMode(true); // no document: nothing to set
+    EXPECT_FALSE(wb->DocumentDesignMode());
+    test::FakeDocument doc;
+    wb->document = doc.Dispatch();
+    doc.bag.Set(L"designMode", L"Inherit");
+    EXPECT_FALSE(wb->DocumentDesignMode());
+    wb->SetDocumentDesignMode(true);
+    EXPECT_EQ(doc.bag.Text(L"designMode"), L"On");
+    EXPECT_TRUE(wb->DocumentDesignMode());
+    wb->SetDocumentDesignMode(false);
+    EXPECT_EQ(doc.bag.Text(L"designMode"), L"Off");
+    EXPECT_FALSE(wb->DocumentDesignMode());
 }
 
 // --- option objects and the proxy ---------------------------------------------------------------
 
+// The WinINet calls over a connection of the recorder's own: each per-connection write is kept
+// as it came and applied to the connection, whatever the handle (as this platform does), and a
+// per-connection query reads it.
 struct ProxyRecorder {
     struct Write {
         HINTERNET handle;
@@ -920,7 +1124,8 @@ TEST(StoredSettings, MajorVersionIsTheTextUpToItsFirstDot) {
                        {L"x.1", -1},
                        {L".5", -1}};
     for (const Case& c : cases)
-        EXPECT_EQ(MajorVersionOf(c.text), c.major) << testing::PrintToString(std::wstring(c.text));
+        EXPECT_EQ(MajorVersionOf(c.text), c.major)
+            << ::testing::PrintToString(std::wstring(c.text));
     EXPECT_EQ(GetBrowserMajorVersion(), 8); // this platform's browser library
 }
 

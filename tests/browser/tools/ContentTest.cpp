@@ -301,6 +301,13 @@ TEST(Content, TheCharacterSetIsSetAfterTheWaitAndReloadedOnlyWhenAsked) {
     page.doc.bag.Fail(L"charset", E_INVALIDARG);
     EXPECT_FALSE(SetDocumentCharset(host, page.Doc(), L"no-such-set", true));
     EXPECT_EQ(page.browser.refreshLevels.size(), 1u);
+
+    // A wait that frees the host: false, and the host is not asked for anything more.
+    page.doc.bag.Fail(L"charset", S_OK);
+    host.waitEndsLife = true;
+    EXPECT_FALSE(SetDocumentCharset(host, page.Doc(), L"koi8-r", true));
+    EXPECT_EQ(host.touchedAfterEnd, 0);
+    EXPECT_EQ(page.doc.bag.Text(L"charset"), L"big5");
 }
 
 // --- pictures of the page -----------------------------------------------------------------------
