@@ -344,6 +344,13 @@ bool THostedWB::WaitWhileBusy(DWORD TimeOut) {
     return RunWaitLoop(TimeOut, [this] { return Busy(); });
 }
 
+HWND THostedWB::ControlWindow() const noexcept {
+    const auto inPlace = ComPtr<IOleObject>(OleObject()).as<IOleInPlaceObject>();
+    HWND wnd = nullptr;
+    if (!inPlace || FAILED(inPlace->GetWindow(&wnd))) return nullptr;
+    return wnd;
+}
+
 // --- document -----------------------------------------------------------------------------------
 
 ComPtr<IHTMLDocument2> THostedWB::GetDocument() {

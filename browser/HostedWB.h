@@ -182,7 +182,7 @@ public:
     bool Delete();
     // A document command, in the browser's command group with InvokeIE, else in none.
     HRESULT InvokeCMD(bool InvokeIE, int Value1, int Value2, VARIANT& vaIn, VARIANT& vaOut);
-    // WM_COMMAND Cmd to the component's window.
+    // WM_COMMAND Cmd to the control's window, which acts on the browser's window commands.
     void InvokeIEServerCommand(int Cmd);
     void ShowImportExportFavoritesAndCookies();
     // False, and the variant false, without a document or when it cannot answer.
@@ -350,7 +350,7 @@ public:
     // Favourites, shortcuts, home page and window size.
     static void AddToFavorites(const std::wstring& URL, const std::wstring& Title) noexcept;
     bool ShowOrganizeFavorites() noexcept;
-    // Commands of the component's own window: a desktop shortcut of the page, the version dialog.
+    // Commands of the control's window: a desktop shortcut of the page, the version dialog.
     void CreateDesktopShortcut() noexcept;
     void ShowIEVersionInfo() noexcept;
     static void SetNewHomePage(const std::wstring& HomePage) noexcept;
@@ -460,6 +460,8 @@ private:
     HRESULT STDMETHODCALLTYPE UnlockRequest() override;
 
     bool RunWaitLoop(DWORD TimeOut, const std::function<bool()>& waiting);
+    // The browser's in-place window (the control's own, below this one); null while it has none.
+    [[nodiscard]] HWND ControlWindow() const noexcept;
     // The child windows' subclass procedure (reference data: the instance).
     static LRESULT CALLBACK ChildSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                               UINT_PTR id, DWORD_PTR refData) noexcept;

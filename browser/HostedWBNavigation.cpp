@@ -159,7 +159,7 @@ void THostedWB::ExploreFolder(const std::wstring& Path) {
 }
 
 void THostedWB::OpenIEBrowserWithAddress() {
-    Swallowing([this] { (void)SendNewWindowCommand(HostWindow()); });
+    if (const HWND wnd = ControlWindow()) (void)SendNewWindowCommand(wnd);
 }
 
 std::wstring THostedWB::GetIEHomePage() {
@@ -230,7 +230,8 @@ bool THostedWB::Delete() {
 }
 
 void THostedWB::InvokeIEServerCommand(int Cmd) {
-    if (const HWND wnd = HostWindow()) ::SendMessageW(wnd, WM_COMMAND, static_cast<WPARAM>(Cmd), 0);
+    if (const HWND wnd = ControlWindow())
+        ::SendMessageW(wnd, WM_COMMAND, static_cast<WPARAM>(Cmd), 0);
 }
 
 void THostedWB::ShowImportExportFavoritesAndCookies() {

@@ -442,14 +442,17 @@ TEST_F(HostedWBServices, SendURLInMailHandsThePagesNameAndAddressToTheMailForEdi
     EXPECT_NE(MapiCallsSpy::Sends[0].flags & MAPI_DIALOG, 0u);
 }
 
-TEST_F(HostedWBServices, TheOwnWindowGetsTheShortcutAndVersionCommandsAndHandsOutItsChildren) {
+TEST_F(HostedWBServices, TheControlsWindowGetsTheShortcutAndVersionCommandsAndHandsOutItsChildren) {
     test::BrowserLayout<PageWB> l;
     const HWND embedding = THostedWB::GetIEHandle(l.wb, L"Shell Embedding");
     EXPECT_NE(embedding, nullptr);
     EXPECT_EQ(embedding, ::GetWindow(l.wb->Handle(), GW_CHILD));
+    const test::WindowCommands commands(embedding);
     l.wb->CreateDesktopShortcut();
     l.wb->ShowIEVersionInfo();
-    EXPECT_EQ(l.wb->commands, (std::vector<std::pair<WPARAM, LPARAM>>{{284, 0}, {336, 0}}));
+    using Commands = std::vector<std::pair<WPARAM, LPARAM>>;
+    EXPECT_EQ(test::WindowCommands::Received, (Commands{{284, 0}, {336, 0}}));
+    EXPECT_TRUE(l.wb->commands.empty()) << "none reached the component's own window";
 }
 
 // --- the navigation sound -----------------------------------------------------------------------
