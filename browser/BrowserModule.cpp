@@ -22,9 +22,9 @@ TBrowserModuleFlags Flags;
 // The process's focus and mouse-wheel hooks.
 TComponent::Owned<THwbControl> HwbControl;
 
-bool ResetProxy(bool processWide) noexcept {
+bool ResetProxy(const TProxyConnectionSettings& before, bool processWide) noexcept {
     try {
-        return ResetProxyServer(processWide);
+        return ResetProxyServer(before, processWide);
     } catch (...) {
         return false; // no memory for the option list: nothing was written
     }
@@ -58,9 +58,10 @@ void BrowserModuleStartup() {
 }
 
 void BrowserModuleShutdown(const BrowserShutdownCalls& calls) noexcept {
-    // Each scope that a proxy write reached goes back to a direct connection.
-    if (Flags.ProxyChangedProcessWide) (void)calls.resetProxyServer(true);
-    if (Flags.ProxyChangedOnHandle) (void)calls.resetProxyServer(false);
+    // Each scope that a proxy write reached goes back to what it held before.
+    if (Flags.ProxyChangedProcessWide)
+        (void)calls.resetProxyServer(Flags.ProxyBeforeProcessWide, true);
+    if (Flags.ProxyChangedOnHandle) (void)calls.resetProxyServer(Flags.ProxyBeforeOnHandle, false);
     if (Flags.NavSoundOff) calls.setNavigationSoundScheme(false);
     Flags = {};
     // The help and moniker libraries loaded on demand go before OLE does.

@@ -2,6 +2,8 @@
 // the focus and mouse-wheel hooks, and the process-wide state the component's instances share.
 #pragma once
 
+#include "browser/tools/ProxyOptions.h"
+
 #include <cstdint>
 
 namespace tn {
@@ -13,15 +15,16 @@ void BrowserModuleStartup();
 // The platform calls of the shutdown that reach beyond the process (the user's proxy and sound
 // settings); a test puts doubles in their place.
 struct BrowserShutdownCalls {
-    // Back to a direct connection, in the scope given (true: the user's settings, false: a
-    // session handle of its own).
-    bool (*resetProxyServer)(bool processWide) noexcept;
+    // Back to what the connection held before, in the scope given (true: the user's settings,
+    // false: a session handle of its own).
+    bool (*resetProxyServer)(const TProxyConnectionSettings& before, bool processWide) noexcept;
     void (*setNavigationSoundScheme)(bool disable) noexcept;
 };
 [[nodiscard]] const BrowserShutdownCalls& SystemBrowserShutdownCalls() noexcept;
 
-// Puts the proxy and the navigation sound back when the component changed them, restores the
-// control word, uninitialises OLE (only after a successful initialisation) and frees the hooks.
+// Puts the proxy and the navigation sound back as they were when the component changed them,
+// restores the control word, uninitialises OLE (only after a successful initialisation) and frees
+// the hooks.
 void BrowserModuleShutdown(const BrowserShutdownCalls& calls) noexcept;
 inline void BrowserModuleShutdown() noexcept {
     BrowserModuleShutdown(SystemBrowserShutdownCalls());
@@ -32,9 +35,12 @@ inline void BrowserModuleShutdown() noexcept {
 
 // Process-wide flags of the component (GUI thread only).
 struct TBrowserModuleFlags {
-    // A proxy write succeeded in that scope since start-up; the shutdown resets that scope.
+    // A proxy write succeeded in that scope since start-up; the shutdown resets that scope to
+    // what it held before the first of them.
     bool ProxyChangedProcessWide = false;
     bool ProxyChangedOnHandle = false;
+    TProxyConnectionSettings ProxyBeforeProcessWide;
+    TProxyConnectionSettings ProxyBeforeOnHandle;
     // LoadSettings switched the navigation sound off; the shutdown switches it on again.
     bool NavSoundOff = false;
     // An instance hooks its owner's window procedure; at most one does.

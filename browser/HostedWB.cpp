@@ -60,7 +60,7 @@ void THostedWB::AfterConstruction() {
 
 void THostedWB::BeforeDestruction() noexcept {
     FDestroying = true;
-    *FAlive = false;
+    FLiveness.End();
     // The hooks go before anything else: an owner message arriving while the rest is taken
     // down must find neither this instance's procedures nor half-released state.
     RemoveOwnerHook();
@@ -168,8 +168,13 @@ void THostedWB::VisibleChanged() {
 // --- window procedure ---------------------------------------------------------------------------
 
 void THostedWB::WndProc(TMessage& m) {
+    // The handlers and the base procedure may free this instance: nothing of it is read then.
+    const TLifeToken life = Life();
     bool passOn = true;
-    if (m.Msg == WM_CLOSE && OnCloseQuery) OnCloseQuery(this, passOn);
+    if (m.Msg == WM_CLOSE && OnCloseQuery) {
+        OnCloseQuery(this, passOn);
+        if (!life.Alive()) return;
+    }
     if (m.Msg == CN_KEYDOWN || m.Msg == CN_SYSKEYDOWN || m.Msg == CN_KEYUP ||
         m.Msg == CN_SYSKEYUP) {
         const bool down = m.Msg == CN_KEYDOWN || m.Msg == CN_SYSKEYDOWN;
@@ -182,18 +187,23 @@ void THostedWB::WndProc(TMessage& m) {
         const TKeyEventEx& event = down ? OnKeyDown : OnKeyUp;
         if (event) {
             event(this, key, static_cast<WORD>((m.LParam >> 16) & 0xFF), shift);
+            if (!life.Alive()) return;
             if (key == 0) {
                 passOn = false;
                 m.Result = 1;
             }
         }
     }
-    if (passOn) TCustomHostedWB::WndProc(m);
+    if (passOn) {
+        TCustomHostedWB::WndProc(m);
+        if (!life.Alive()) return;
+    }
     // Enter goes on to the page as well, after the control's accelerators have seen it.
     if (EnableMessageHandler && m.Msg == CN_KEYDOWN && m.WParam == VK_RETURN) m.Result = 0;
     if (OnMessage) {
         bool handled = false;
         OnMessage(this, m, handled);
+        if (!life.Alive()) return;
     }
     // A button pressed in a child window (the page) is reported to this window as a parent
     // notification; any other message whose wParam happens to be 513 or 516 is no click.
@@ -203,6 +213,7 @@ void THostedWB::WndProc(TMessage& m) {
             const POINT p = PointFromLParam(m.LParam);
             OnClick(this, event == WM_LBUTTONDOWN ? TMouseButton::mbLeft : TMouseButton::mbRight,
                     KeysToShift(LOWORD(m.WParam)), p.x, p.y);
+            if (!life.Alive()) return;
         }
     }
     switch (m.Msg) {
@@ -296,26 +307,31 @@ int THostedWB::BrowserMajorVersion() const noexcept {
 }
 
 bool THostedWB::RunWaitLoop(DWORD TimeOut, const std::function<bool()>& waiting) {
-    // The loop pumps messages, which may free this instance: from then on only the shared flag
-    // is read.
-    const std::shared_ptr<bool> alive = FAlive;
+    // The handler and the messages the loop pumps may free this instance: from then on only the
+    // token is read, and the wait fails, for there is nothing left to go on with.
+    const TLifeToken life = Life();
     const DWORD start = ::GetTickCount();
     bool failed = false;
-    while (*alive && !FDestroying && waiting()) {
+    while (!FDestroying && waiting()) {
         bool cancel = false;
-        if (OnBusyWait) OnBusyWait(this, start, TimeOut, cancel);
-        if (!*alive) break;
+        if (OnBusyWait) {
+            // A copy: the member goes with the instance the handler may free.
+            const TOnBusyWait handler = OnBusyWait;
+            handler(this, start, TimeOut, cancel);
+            if (!life.Alive()) return false;
+        }
         if (FStopped || cancel || (TimeOut > 0 && ::GetTickCount() - start > TimeOut)) {
             failed = true;
             break;
         }
         if (tn::Application->Terminated()) break;
         tn::Application->ProcessMessages();
-        if (!*alive || tn::Application->Terminated()) break;
+        if (!life.Alive()) return false;
+        if (tn::Application->Terminated()) break;
         // At most a millisecond, sooner when input arrives.
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
     }
-    if (*alive) FStopped = false;
+    FStopped = false;
     return !failed;
 }
 
@@ -328,17 +344,25 @@ bool THostedWB::WaitWhileBusy(DWORD TimeOut) {
     return RunWaitLoop(TimeOut, [this] { return Busy(); });
 }
 
+HWND THostedWB::ControlWindow() const noexcept {
+    const auto inPlace = ComPtr<IOleObject>(OleObject()).as<IOleInPlaceObject>();
+    HWND wnd = nullptr;
+    if (!inPlace || FAILED(inPlace->GetWindow(&wnd))) return nullptr;
+    return wnd;
+}
+
 // --- document -----------------------------------------------------------------------------------
 
 ComPtr<IHTMLDocument2> THostedWB::GetDocument() {
-    (void)Wait(0);
+    if (!LivesAfterWait()) return nullptr;
     ComPtr<IHTMLDocument2> doc;
     return DocumentLoaded(doc) ? doc : nullptr;
 }
 
 HRESULT THostedWB::SaveToFile(const std::wstring& FileName) {
     try {
-        (void)Wait(0);
+        // Nothing was saved by an instance the wait freed.
+        if (!LivesAfterWait()) return E_ABORT;
         const auto persist = Document().as<IPersistFile>();
         if (!persist) return S_FALSE;
         return persist->Save(FileName.c_str(), FALSE);

@@ -58,6 +58,7 @@ public:
     [[nodiscard]] HWND HostWindow() const override { return HandleIfAllocated(); }
     [[nodiscard]] int HostWidth() const override { return Width(); }
     [[nodiscard]] int HostHeight() const override { return Height(); }
+    [[nodiscard]] TLifeToken Life() const noexcept override { return TCustomHostedWB::Life(); }
 
     // Applies the option objects and installs the hooks; the window calls it once its window
     // and layout values exist (there is no load-complete notification here).
@@ -120,7 +121,8 @@ public:
     void Stop() noexcept;
     // Empties the WinINet URL cache; touches no field, so any thread may call it.
     static void ClearCache() noexcept;
-    // Pump until the page is complete; false when stopped, cancelled or timed out (0: no limit).
+    // Pump until the page is complete; false when stopped, cancelled or timed out (0: no limit),
+    // and when a message it pumped (or the busy-wait handler) freed this instance.
     bool Wait(DWORD TimeOut) override;
     // Pump while the control is busy; the same endings.
     bool WaitWhileBusy(DWORD TimeOut);
@@ -180,7 +182,7 @@ public:
     bool Delete();
     // A document command, in the browser's command group with InvokeIE, else in none.
     HRESULT InvokeCMD(bool InvokeIE, int Value1, int Value2, VARIANT& vaIn, VARIANT& vaOut);
-    // WM_COMMAND Cmd to the component's window.
+    // WM_COMMAND Cmd to the control's window, which acts on the browser's window commands.
     void InvokeIEServerCommand(int Cmd);
     void ShowImportExportFavoritesAndCookies();
     // False, and the variant false, without a document or when it cannot answer.
@@ -301,6 +303,7 @@ public:
     [[nodiscard]] TVisualEffects& VisualEffects() noexcept { return FVisualEffects; }
     [[nodiscard]] const std::vector<std::wstring>& HTMLCode() const noexcept { return FHTMLCode; }
     void SetHTMLCode(const std::vector<std::wstring>& value);
+    // The setters apply the mode; a registry that refuses the token leaves it unwritten.
     [[nodiscard]] const std::wstring& UserAgent() const noexcept { return FUserAgent; }
     void SetUserAgent(const std::wstring& value);
     [[nodiscard]] TUserAgentMode UserAgentMode() const noexcept { return FUserAgentMode; }
@@ -347,7 +350,7 @@ public:
     // Favourites, shortcuts, home page and window size.
     static void AddToFavorites(const std::wstring& URL, const std::wstring& Title) noexcept;
     bool ShowOrganizeFavorites() noexcept;
-    // Commands of the component's own window: a desktop shortcut of the page, the version dialog.
+    // Commands of the control's window: a desktop shortcut of the page, the version dialog.
     void CreateDesktopShortcut() noexcept;
     void ShowIEVersionInfo() noexcept;
     static void SetNewHomePage(const std::wstring& HomePage) noexcept;
@@ -434,6 +437,7 @@ protected:
     void ActivateBrowser(TForm* form);
     // User agent and HTML code.
     void ApplyUserAgentMode();
+    void WriteUserAgentToken() noexcept;
     void RemoveUserAgentToken() noexcept;
     HRESULT SupplyUserAgent(std::wstring& agent);
     void ApplyHTMLCode();
@@ -456,6 +460,8 @@ private:
     HRESULT STDMETHODCALLTYPE UnlockRequest() override;
 
     bool RunWaitLoop(DWORD TimeOut, const std::function<bool()>& waiting);
+    // The browser's in-place window (the control's own, below this one); null while it has none.
+    [[nodiscard]] HWND ControlWindow() const noexcept;
     // The child windows' subclass procedure (reference data: the instance).
     static LRESULT CALLBACK ChildSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                               UINT_PTR id, DWORD_PTR refData) noexcept;
@@ -504,8 +510,6 @@ private:
     UINT FEncoding = CP_ACP;
     ComPtr<IInternetSecurityManager> SecurityManager;
     ComPtr<IInternetZoneManager> ZoneManager;
-    // Tells a running wait loop that this instance is gone without reading it.
-    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 } // namespace tn

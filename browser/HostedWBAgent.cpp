@@ -129,15 +129,21 @@ void THostedWB::ApplyUserAgentMode() {
         if (FUserAgent != FUserAgentReg) {
             RemoveUserAgentToken();
             FUserAgentReg = std::wstring(kRegistryTokenHead) + FUserAgent + L")";
-            if (!Designing()) {
-                TRegistry reg(HKEY_CURRENT_USER);
-                if (!reg.OpenKey(kPostPlatformKey, true))
-                    throw ERegistryException("the user-agent key cannot be opened");
-                reg.WriteString(FUserAgentReg, L"");
-                FUserAgentRegSet = true;
-            }
+            if (!Designing()) WriteUserAgentToken();
         }
         break;
+    }
+}
+
+void THostedWB::WriteUserAgentToken() noexcept {
+    try {
+        TRegistry reg(HKEY_CURRENT_USER);
+        if (!reg.OpenKey(kPostPlatformKey, true)) return;
+        reg.WriteString(FUserAgentReg, L"");
+        FUserAgentRegSet = true;
+    } catch (...) {
+        // A key or value the registry refuses leaves the browser's own user agent in force; the
+        // setters never raise.
     }
 }
 

@@ -163,7 +163,7 @@ ComPtr<IWebBrowser2> THostedWB::GetFrameFromDocument(IHTMLDocument2* SourceDoc, 
 }
 
 void THostedWB::RefreshFrame(WORD FrameNo) {
-    (void)Wait(0);
+    if (!LivesAfterWait()) return;
     // The frame's own reload reports nothing to the caller.
     if (const auto frame = GetFrame(FrameNo)) (void)frame->Refresh();
 }
@@ -182,12 +182,12 @@ ComPtr<IHTMLDocument2> THostedWB::NavigateToFrame(const std::wstring& FrameList)
 }
 
 int THostedWB::FrameCount() {
-    (void)Wait(0);
+    if (!LivesAfterWait()) return 0;
     return EmptyOnOleError<int>([&] { return CountFrameBrowsers(Document().get()); });
 }
 
 int THostedWB::FrameCountFromDocument(IHTMLDocument2* SourceDoc) {
-    (void)Wait(0);
+    if (!LivesAfterWait()) return 0;
     return CountEmbeddedObjects(SourceDoc);
 }
 
@@ -320,14 +320,14 @@ HRESULT THostedWB::LoadFrameFromStream(int FrameNo, TMemoryStream& AStream) {
 
 HRESULT THostedWB::SaveToStream(TMemoryStream& AStream) {
     return ResultOf([&] {
-        (void)Wait(0);
+        if (!LivesAfterWait()) return E_ABORT;
         return SaveDocumentToStream(Document().get(), AStream);
     });
 }
 
 HRESULT THostedWB::SaveToStrings(std::vector<std::wstring>& AStrings) {
     try {
-        (void)Wait(0);
+        if (!LivesAfterWait()) return S_FALSE;
         return SaveDocumentToStrings(Document().get(), FEncoding, AStrings);
     } catch (...) {
         return S_FALSE;

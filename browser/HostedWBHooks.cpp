@@ -5,6 +5,7 @@
 #include "browser/BrowserModule.h"
 #include "browser/HwbUtils.h"
 #include "classlib/Application.h"
+#include "classlib/Dialogs.h"
 #include "classlib/Forms.h"
 #include "classlib/SystemEntries.h"
 #include "classlib/Text.h"
@@ -81,15 +82,17 @@ bool IsNtAboveVersion4() noexcept {
 struct THostedWB::TOwnerLink {
     THostedWB* Browser; // null once the browser left the chain
     TWndMethod Next;
+    bool OwnerGone = false; // the browser left with its owner, which is freed
     // What the owner calls: a type of its own, so that the browser can tell its link.
     struct Proc {
         std::shared_ptr<TOwnerLink> Link;
         void operator()(TMessage& m) const {
-            // Copies: the browser's share pumps messages, which may free it and unlink it.
+            // Copies: the browser's share pumps messages, which may free it and unlink it, and
+            // free the owner with it: the owner's own procedure is then not reached.
             const std::shared_ptr<TOwnerLink> link = Link;
             const TWndMethod next = link->Next;
             if (THostedWB* browser = link->Browser) browser->OwnerWindowProc(m);
-            if (next) next(m);
+            if (next && !link->OwnerGone) next(m);
         }
     };
 };
@@ -120,6 +123,7 @@ void THostedWB::RemoveOwnerHook() noexcept {
         first = false; // no memory to look: the link stays, harmlessly
     }
     FOwnerLink->Browser = nullptr;
+    FOwnerLink->OwnerGone = FParentForm && FParentForm->Destroying();
     if (first) FParentForm->SetWindowProc(std::move(FOwnerLink->Next));
     FOwnerLink.reset();
     FParentForm = nullptr;
@@ -135,7 +139,7 @@ void THostedWB::OwnerWindowProc(TMessage& m) {
 void THostedWB::CheckActivatedDialog(HWND h) noexcept {
     try {
         if (!h || !::IsWindow(h)) return;
-        const std::shared_ptr<bool> alive = FAlive;
+        const TLifeToken life = Life();
         // Unsigned: the comparison below is with the style as the system keeps it.
         const auto exStyle = static_cast<DWORD>(::GetWindowLongW(h, GWL_EXSTYLE));
         const std::wstring cls = GetWindowClassName(h);
@@ -143,20 +147,22 @@ void THostedWB::CheckActivatedDialog(HWND h) noexcept {
 
         bool treated = cls == L"Internet Explorer_TridentDlgFrame";
         if (!treated && cls == L"#32770") {
-            // Not the program's own boxes: those belong to its application window or controls.
+            // Not the program's own boxes: those belong to its application window or controls,
+            // or the program shows them itself, owned or not.
             const HWND parent = ::GetParent(h);
-            treated = GetWindowClassName(parent) != L"TApplication" && !FindControl(parent);
+            treated = GetWindowClassName(parent) != L"TApplication" && !FindControl(parent) &&
+                      !IsProgramMessageBox(h);
         }
         if (!treated) return;
 
         if (OnShowDialog) {
             OnShowDialog(this, h, static_cast<int>(exStyle), caption, FDialogBoxes.NewCaption,
                          FDialogBoxes.DisableAll);
-            if (!*alive) return;
+            if (!life.Alive()) return;
         }
         if (FDialogBoxes.DisableAll) {
             ::SendMessageW(h, WM_CLOSE, 0, 0);
-            if (!*alive) return;
+            if (!life.Alive()) return;
         }
         if (FDialogBoxes.ReplaceIcon)
             ::SendMessageW(h, WM_SETICON, ICON_SMALL,
@@ -258,10 +264,10 @@ LRESULT CALLBACK THostedWB::ChildSubclassProc(HWND wnd, UINT msg, WPARAM wParam,
 }
 
 LRESULT THostedWB::ChildWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
-    // The window's own procedure may free this instance; afterwards only the flag is read.
-    const std::shared_ptr<bool> alive = FAlive;
+    // The window's own procedure may free this instance; afterwards only the token is read.
+    const TLifeToken life = Life();
     const LRESULT result = ::DefSubclassProc(wnd, msg, wParam, lParam);
-    if (!*alive) return result;
+    if (!life.Alive()) return result;
     if (msg == WM_DESTROY) {
         UnhookChildWindows();
     } else if (msg == WM_SETFOCUS) {
@@ -277,12 +283,13 @@ LRESULT THostedWB::ChildWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
 void THostedWB::ActivateBrowser(TForm* form) {
     // Focusing the document lands here again through the child windows' WM_SETFOCUS.
     if (FActivating) return;
-    const ScopedFlag activating(FActivating);
+    // Focusing the document may free this instance: the flag is then left alone.
+    const TScopedLivingFlag activating(FActivating, Life());
     if (!form) form = GetParentForm(this);
     if (!form || !CanFocus()) return;
     // A focus already inside (a click into the page) stays where it is.
     form->SetActiveControl(this);
-    SetFocusToDoc();
+    if (activating.Alive()) SetFocusToDoc();
 }
 
 // --- context-menu filter ------------------------------------------------------------------------

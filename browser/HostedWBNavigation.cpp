@@ -159,7 +159,7 @@ void THostedWB::ExploreFolder(const std::wstring& Path) {
 }
 
 void THostedWB::OpenIEBrowserWithAddress() {
-    Swallowing([this] { (void)SendNewWindowCommand(HostWindow()); });
+    if (const HWND wnd = ControlWindow()) (void)SendNewWindowCommand(wnd);
 }
 
 std::wstring THostedWB::GetIEHomePage() {
@@ -230,7 +230,8 @@ bool THostedWB::Delete() {
 }
 
 void THostedWB::InvokeIEServerCommand(int Cmd) {
-    if (const HWND wnd = HostWindow()) ::SendMessageW(wnd, WM_COMMAND, static_cast<WPARAM>(Cmd), 0);
+    if (const HWND wnd = ControlWindow())
+        ::SendMessageW(wnd, WM_COMMAND, static_cast<WPARAM>(Cmd), 0);
 }
 
 void THostedWB::ShowImportExportFavoritesAndCookies() {
@@ -344,7 +345,7 @@ void THostedWB::SearchAndHighlight(const std::wstring& AText, const std::wstring
                                    const std::wstring& cbackColor, const std::wstring& cForeColor,
                                    TScrollIntoView ScrollIntoView) {
     Swallowing([&] {
-        (void)WaitForDocument(*this);
+        if (!LivesAfterWait()) return;
         HighlightTextInFrames(Document().get(), AText, ACaption, APrompt, Flags, cbackColor,
                               cForeColor, ScrollIntoView, true);
     });
@@ -354,7 +355,7 @@ void THostedWB::SearchAndHighlight(const std::wstring& aText, TSearchFlags Flags
                                    const std::wstring& cbackColor, const std::wstring& cForeColor,
                                    TScrollIntoView ScrollIntoView) {
     Swallowing([&] {
-        (void)WaitForDocument(*this);
+        if (!LivesAfterWait()) return;
         HighlightTextInFrames(Document().get(), aText, {}, {}, Flags, cbackColor, cForeColor,
                               ScrollIntoView, false);
     });
@@ -372,22 +373,19 @@ void THostedWB::ScrollToIDEx(const std::wstring& ID) {
 
 void THostedWB::ScrollToTop() {
     Swallowing([this] {
-        (void)Wait(0);
-        ScrollDocumentToTop(Application().get());
+        if (LivesAfterWait()) ScrollDocumentToTop(Application().get());
     });
 }
 
 void THostedWB::ScrollToBottom() {
     Swallowing([this] {
-        (void)Wait(0);
-        ScrollDocumentToBottom(Document().get());
+        if (LivesAfterWait()) ScrollDocumentToBottom(Document().get());
     });
 }
 
 void THostedWB::ScrollToPosition(int X, int Y) {
     Swallowing([&] {
-        (void)Wait(0);
-        ScrollDocumentTo(Application().get(), X, Y);
+        if (LivesAfterWait()) ScrollDocumentTo(Application().get(), X, Y);
     });
 }
 

@@ -50,7 +50,9 @@ public:
     std::wstring Bypass;
 
     // Each writes the per-connection proxy options, and a write that went through owes the
-    // module's shutdown the reset of its scope; true when the write and the reload succeeded.
+    // module's shutdown the reset of its scope to what it held before this process's first write
+    // (a scope whose settings cannot be read is not written); true when the write and the reload
+    // succeeded.
     bool SetProxy(const std::wstring& UserAgent, const std::wstring& Address,
                   const std::wstring& Bypass);
     bool SetProxy(const std::wstring& UserAgent, const std::wstring& Address,

@@ -4,6 +4,7 @@
 #include "browser/tools/BrowserCommands.h"
 #include "browser/tools/Content.h"
 #include "browser/tools/Printing.h"
+#include "classlib/Forms.h"
 
 namespace tn {
 
@@ -32,7 +33,7 @@ template <typename Result, typename Body> Result Quietly(Result neutral, Body&& 
 
 void THostedWB::Print() noexcept {
     (void)Quietly([this] {
-        (void)Wait(0);
+        if (!LivesAfterWait()) return;
         const TPrintOptions& o = FPrintOptions;
         PrintDocument(Browser(), o.HideSetup, !o.Enabled, o.Header, o.Footer);
     });
@@ -40,7 +41,7 @@ void THostedWB::Print() noexcept {
 
 void THostedWB::PrintWithOptions() noexcept {
     (void)Quietly([this] {
-        (void)Wait(0);
+        if (!LivesAfterWait()) return;
         const ComPtr<IDispatch> doc = Document();
         PrintWithPageSetup(Browser(), doc.get(), true, FPrintOptions.Enabled,
                            FPrintOptions.HideSetup, BrowserModuleFlags().FillNextPrintDialog);
@@ -49,7 +50,7 @@ void THostedWB::PrintWithOptions() noexcept {
 
 bool THostedWB::PageSetup(bool UsePrintOptions) noexcept {
     return Quietly(false, [&] {
-        (void)Wait(0);
+        if (!LivesAfterWait()) return false;
         const ComPtr<IDispatch> doc = Document();
         return ShowPageSetup(doc.get(), UsePrintOptions, FPrintOptions.Enabled,
                              BrowserModuleFlags().FillNextPrintDialog);
@@ -58,7 +59,7 @@ bool THostedWB::PageSetup(bool UsePrintOptions) noexcept {
 
 void THostedWB::PrintSetup() noexcept {
     (void)Quietly([this] {
-        (void)Wait(0);
+        if (!LivesAfterWait()) return;
         ShowPrintSetup(Browser(), FPrintOptions.HideSetup);
     });
 }
@@ -111,12 +112,16 @@ bool THostedWB::ViewPageSourceHtml() noexcept {
 }
 
 void THostedWB::SaveImagesDialog() noexcept {
-    (void)Quietly([this] { SaveDocumentImages(Application().get(), Document().get()); });
+    (void)Quietly([this] {
+        const TForm* form = GetParentForm(this);
+        SaveDocumentImages(form ? form->HandleIfAllocated() : nullptr, Application().get(),
+                           Document().get());
+    });
 }
 
 void THostedWB::SavePageTextDialog() noexcept {
     (void)Quietly([this] {
-        (void)Wait(0);
+        if (!LivesAfterWait()) return;
         SaveDocumentTextDialog(*this, Application().get(), Document().get());
     });
 }
@@ -129,7 +134,7 @@ void THostedWB::ViewPageSourceText() noexcept {
 
 void THostedWB::ViewPageSourceTextToStrings(std::vector<std::wstring>& TextList) noexcept {
     if (!Quietly([&] {
-            (void)Wait(0);
+            if (!LivesAfterWait()) return TextList.clear();
             GetDocumentText(Application().get(), Document().get(), TextList);
         }))
         TextList.clear();
@@ -137,7 +142,7 @@ void THostedWB::ViewPageSourceTextToStrings(std::vector<std::wstring>& TextList)
 
 void THostedWB::ViewPageSourceHtmlToStrings(std::vector<std::wstring>& HtmlList) noexcept {
     if (!Quietly([&] {
-            (void)Wait(0);
+            if (!LivesAfterWait()) return HtmlList.clear();
             GetDocumentHtml(Application().get(), Document().get(), HtmlList);
         }))
         HtmlList.clear();

@@ -92,11 +92,11 @@ bool THostedWB::ShowOrganizeFavorites() noexcept {
 }
 
 void THostedWB::CreateDesktopShortcut() noexcept {
-    CreateShortcutCommand(HostWindow());
+    if (const HWND wnd = ControlWindow()) CreateShortcutCommand(wnd);
 }
 
 void THostedWB::ShowIEVersionInfo() noexcept {
-    ShowVersionDialogCommand(HostWindow());
+    if (const HWND wnd = ControlWindow()) ShowVersionDialogCommand(wnd);
 }
 
 void THostedWB::SetNewHomePage(const std::wstring& HomePage) noexcept {

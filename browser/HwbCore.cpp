@@ -377,18 +377,15 @@ void TCustomHostedWB::SetFocusToBody() {
 
 void TCustomHostedWB::SetFocusToDoc() {
     if (!DocumentOrNull()) return;
-    struct Restore {
-        bool& flag;
-        bool saved;
-        ~Restore() { flag = saved; }
-    } restore{CanGrabFocus, CanGrabFocus};
-    CanGrabFocus = true;
+    // The control's activation may run what frees this component: then nothing is put back.
+    const TScopedLivingFlag grabbing(CanGrabFocus, Life());
     const auto object = Application().as<IOleObject>();
     const HWND wnd = HandleIfAllocated();
     if (!object || !wnd) return;
     RECT r{};
     ::GetClientRect(wnd, &r);
     const HRESULT hr = object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, ClientSite(), 0, wnd, &r);
+    if (!grabbing.Alive()) return;
     if (hr == S_OK && ParentForm() && CanFocus()) ParentForm()->SetActiveControl(this);
 }
 
@@ -450,6 +447,7 @@ void TCustomHostedWB::TakeBackParkedWindow() noexcept {
 }
 
 void TCustomHostedWB::BeforeDestruction() noexcept {
+    FLiveness.End();
     TakeBackParkedWindow();
     THWB::BeforeDestruction();
 }

@@ -5,6 +5,7 @@
 
 #include "browser/EnumSet.h"
 #include "browser/Hwb.h"
+#include "browser/HwbUtils.h"
 
 #include <windows.h>
 #include <docobj.h>
@@ -249,6 +250,10 @@ public:
     void SetCharactersSet(const std::wstring& value);
     bool CanGrabFocus = true;
 
+    // A token of this component's life, ended when its destruction starts: whoever runs something
+    // that may free it (a nested message loop, a call into the control) reads it afterwards.
+    [[nodiscard]] TLifeToken Life() const noexcept { return FLiveness.Token(); }
+
     // The first window of the first-child chain below the control's window with that class.
     [[nodiscard]] HWND GetIEWin(const std::wstring& ClassName);
     [[nodiscard]] HRESULT InvokeCommand(const GUID* CmdGroup, DWORD Cmd, DWORD nCmdexecopt,
@@ -356,6 +361,8 @@ protected:
     TNotifyEvent FOnHookChildWindow;
     // The control window while it is parked during the parent's window re-creation.
     HWND CurrentHandle = nullptr;
+    // Ended first thing by the destruction of the most derived component.
+    TLiveness FLiveness;
 
 private:
     // IDocHostUIHandler2

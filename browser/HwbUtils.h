@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tn {
 
@@ -86,6 +88,54 @@ void HwbUtilsShutdown() noexcept;
 // form there becomes the page's default character.
 [[nodiscard]] std::string AnsiText(std::wstring_view s);
 [[nodiscard]] std::wstring TextFromAnsi(const char* s);
+
+// Whether an object still lives, told without the object: taken before a call that may free it
+// (a nested message loop may run the message that does), read afterwards.
+class TLifeToken {
+public:
+    TLifeToken() noexcept = default; // of nothing: never alive
+    [[nodiscard]] bool Alive() const noexcept { return FAlive && *FAlive; }
+
+private:
+    friend class TLiveness;
+    explicit TLifeToken(std::shared_ptr<const bool> alive) noexcept : FAlive(std::move(alive)) {}
+    std::shared_ptr<const bool> FAlive;
+};
+
+// An object's life, ended when its destruction starts; a copied object has a life of its own.
+class TLiveness {
+public:
+    TLiveness() : FAlive(std::make_shared<bool>(true)) {}
+    TLiveness(const TLiveness&) : TLiveness() {}
+    TLiveness& operator=(const TLiveness&) noexcept { return *this; }
+    ~TLiveness() { End(); }
+    void End() noexcept { *FAlive = false; }
+    [[nodiscard]] TLifeToken Token() const noexcept { return TLifeToken(FAlive); }
+
+private:
+    std::shared_ptr<bool> FAlive;
+};
+
+// A flag of an object set for a scope, its old value put back at the end unless the object was
+// freed meanwhile.
+class TScopedLivingFlag {
+public:
+    TScopedLivingFlag(bool& flag, TLifeToken life) noexcept
+        : FFlag(flag), FOld(flag), FLife(std::move(life)) {
+        FFlag = true;
+    }
+    TScopedLivingFlag(const TScopedLivingFlag&) = delete;
+    TScopedLivingFlag& operator=(const TScopedLivingFlag&) = delete;
+    ~TScopedLivingFlag() {
+        if (FLife.Alive()) FFlag = FOld;
+    }
+    [[nodiscard]] bool Alive() const noexcept { return FLife.Alive(); }
+
+private:
+    bool& FFlag;
+    bool FOld;
+    TLifeToken FLife;
+};
 
 // Task-memory copies for COM out-parameters, freed by the receiver; null when out of memory.
 [[nodiscard]] wchar_t* StringToTaskMem(std::wstring_view s) noexcept;

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <deque>
+#include <optional>
 #include <utility>
 
 namespace tn {
@@ -112,6 +113,35 @@ private:
     const Entries& FEntries;
 };
 
+// A path as the ANSI code page holds it: as it stands when it can, else its short name; none
+// when neither can be given without changing it.
+std::optional<std::string> AnsiPath(const std::wstring& path) {
+    if (std::string ansi = AnsiText(path); TextFromAnsi(ansi.c_str()) == path) return ansi;
+    std::wstring shortPath(MAX_PATH, L'\0');
+    DWORD n =
+        ::GetShortPathNameW(path.c_str(), shortPath.data(), static_cast<DWORD>(shortPath.size()));
+    if (n > shortPath.size()) {
+        shortPath.resize(n);
+        n = ::GetShortPathNameW(path.c_str(), shortPath.data(), n);
+    }
+    if (n == 0 || n >= shortPath.size()) return std::nullopt;
+    shortPath.resize(n);
+    if (std::string ansi = AnsiText(shortPath); TextFromAnsi(ansi.c_str()) == shortPath)
+        return ansi;
+    return std::nullopt;
+}
+
+// Every attachment's path for the send; none when one of them cannot be given.
+std::optional<std::vector<std::string>> AnsiPaths(const THwbMapiMail& Mail) {
+    std::vector<std::string> paths;
+    for (const std::wstring& path : Mail.Attachments()) {
+        std::optional<std::string> ansi = AnsiPath(path);
+        if (!ansi) return std::nullopt;
+        paths.push_back(std::move(*ansi));
+    }
+    return paths;
+}
+
 std::wstring FilePart(const std::wstring& path) {
     const std::size_t slash = path.find_last_of(L"\\/:");
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
@@ -177,6 +207,9 @@ bool THwbMapiMail::Send() {
 }
 
 ULONG SendMapiMessage(const THwbMapiMail& Mail, const TMapiCalls& Calls) {
+    // A path the library would read as another one is never handed to it.
+    const std::optional<std::vector<std::string>> paths = AnsiPaths(Mail);
+    if (!paths) return MAPI_E_ATTACHMENT_NOT_FOUND;
     const Entries entries{Calls};
     const auto window = reinterpret_cast<ULONG_PTR>(Application ? Application->Handle() : nullptr);
     // Every text is an ANSI copy of its own length; a deque keeps them where they are.
@@ -210,7 +243,7 @@ ULONG SendMapiMessage(const THwbMapiMail& Mail, const TMapiCalls& Calls) {
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::wstring& path = Mail.Attachments()[i];
         files[i].nPosition = static_cast<ULONG>(-1);
-        files[i].lpszPathName = copy(path);
+        files[i].lpszPathName = texts.emplace_back((*paths)[i]).data();
         files[i].lpszFileName =
             copy(i < Mail.AttachmentNames().size() ? Mail.AttachmentNames()[i] : FilePart(path));
     }
@@ -261,6 +294,11 @@ ULONG SendMapiMessage(const THwbMapiMail& Mail, const TMapiCalls& Calls) {
 void TSendMailThread::Execute() {
     // The thread's from Send on: freed on every way out of here, a failed logon's included.
     const TComponent::Owned<THwbMapiMail> mail = std::move(HwbMapiMail);
+    // Nothing was sent of a mail whose attachment cannot be named to the library: nothing goes.
+    if (!AnsiPaths(*mail)) {
+        ReturnValue = MAPI_E_ATTACHMENT_NOT_FOUND;
+        return;
+    }
     ReturnValue = SendMapiMessage(*mail, MapiCalls());
     if (ReturnValue == MAPI_E_FAILURE && FOwnerWindow)
         (void)::PostMessageW(FOwnerWindow, 1280, 0, 0);

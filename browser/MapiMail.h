@@ -47,7 +47,9 @@ private:
 
 // Send hands the object to a thread that sends it, posts 1280 to the former owner's window when
 // the send answers 2, deletes every attachment file whatever the result (the component mails only
-// a page it has just saved for the purpose) and frees the object. At Send the object leaves its
+// a page it has just saved for the purpose) and frees the object. An attachment path that the
+// ANSI code page cannot hold goes by its short name; without one nothing is sent (11) and
+// nothing deleted. At Send the object leaves its
 // owner, so an owner freed meanwhile frees nothing under the thread.
 class THwbMapiMail : public TComponent {
 public:
@@ -106,8 +108,9 @@ private:
     bool FRequestReceipt = false;
 };
 
-// The message as Simple MAPI takes it, sent through calls: the result of the send call. A
-// default profile that does not log on raises EMapiError.
+// The message as Simple MAPI takes it, sent through calls: the result of the send call, or 11
+// (attachment not found) without a call when an attachment's path cannot be given in the ANSI
+// code page. A default profile that does not log on raises EMapiError.
 ULONG SendMapiMessage(const THwbMapiMail& Mail, const TMapiCalls& Calls);
 
 class TSendMailThread : public TThread {

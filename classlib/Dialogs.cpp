@@ -185,12 +185,58 @@ bool SystemSelectDirectory(HWND owner, const std::wstring& title, std::wstring& 
     return true;
 }
 
+// Carried by the program's own message boxes while they are up.
+constexpr wchar_t kProgramBoxProperty[] = L"TnProgramBox";
+
+// While it lives, the first dialog window this thread makes (the message box being shown) is
+// marked as the program's own; boxes shown inside that box's loop have markers of their own.
+class TBoxMarker {
+public:
+    TBoxMarker() noexcept
+        : FOuter(Current),
+          FHook(::SetWindowsHookExW(WH_CBT, &Hook, nullptr, ::GetCurrentThreadId())) {
+        Current = this;
+    }
+    TBoxMarker(const TBoxMarker&) = delete;
+    TBoxMarker& operator=(const TBoxMarker&) = delete;
+    ~TBoxMarker() {
+        if (FHook) ::UnhookWindowsHookEx(FHook);
+        Current = FOuter;
+    }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp) noexcept {
+        const auto wnd = reinterpret_cast<HWND>(wp);
+        if (code == HCBT_CREATEWND && Current && !Current->FMarked) {
+            wchar_t cls[8] = {};
+            if (::GetClassNameW(wnd, cls, 8) > 0 && std::wstring_view(cls) == L"#32770")
+                Current->FMarked = ::SetPropW(wnd, kProgramBoxProperty, wnd) != FALSE;
+        } else if (code == HCBT_DESTROYWND) {
+            (void)::RemovePropW(wnd, kProgramBoxProperty);
+        }
+        return ::CallNextHookEx(nullptr, code, wp, lp);
+    }
+    static inline thread_local TBoxMarker* Current = nullptr;
+    TBoxMarker* FOuter;
+    HHOOK FHook;
+    bool FMarked = false;
+};
+
+int WINAPI SystemMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags) {
+    const TBoxMarker marker;
+    return ::MessageBoxW(owner, text, caption, flags);
+}
+
 } // namespace
 
 TDialogCalls& DialogCalls() noexcept {
-    static TDialogCalls calls{&::MessageBoxW, &SystemInputQuery, &SystemOpenFile, &SystemSaveFile,
-                              &SystemSelectDirectory};
+    static TDialogCalls calls{&SystemMessageBox, &SystemInputQuery, &SystemOpenFile,
+                              &SystemSaveFile, &SystemSelectDirectory};
     return calls;
+}
+
+bool IsProgramMessageBox(HWND wnd) noexcept {
+    return wnd && ::GetPropW(wnd, kProgramBoxProperty) != nullptr;
 }
 
 namespace {

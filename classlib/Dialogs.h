@@ -56,6 +56,10 @@ struct TDialogCalls {
 // A test may replace entries and must put them back.
 [[nodiscard]] TDialogCalls& DialogCalls() noexcept;
 
+// Whether the window is a message box that the program shows through the system's entry of the
+// table (while it is up), as against one another party opened.
+[[nodiscard]] bool IsProgramMessageBox(HWND wnd) noexcept;
+
 // A text under the application's title, one OK button, modal to the thread's active window (the
 // application window when none is active).
 void ShowMessage(const std::wstring& text);

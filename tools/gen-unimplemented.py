@@ -45,6 +45,7 @@ INTERFACES = [
     ("shobjidl.h", "IShellFolder"),
     ("exdisp.h", "IShellWindows"),
     ("mshtml.h", "IHTMLFrameElement"),
+    ("oleidl.h", "IOleObject"),
 ]
 
 # Bases whose methods the doubles write themselves.

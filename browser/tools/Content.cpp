@@ -1,7 +1,6 @@
 #include "browser/tools/Content.h"
 
 #include "browser/tools/Downloads.h"
-#include "browser/tools/ScriptTools.h"
 #include "browser/tools/ToolBasics.h"
 #include "classlib/Application.h"
 #include "classlib/Dialogs.h"
@@ -56,19 +55,39 @@ void ReadDocumentElement(IDispatch* Application, IUnknown* Document, std::wstrin
     }
 }
 
-// The picture's file name as the page names it, kept inside the folder it is saved to: every
-// path separator, drive colon and parent step is taken out. Empty when nothing is left.
-std::wstring ImageFileName(const std::wstring& address) {
-    std::wstring name = address.substr(address.find_last_of(L'/') + 1);
-    for (const std::wstring_view unsafe : {L"\\", L"/", L":", L".."})
-        name = text::ReplaceAll(name, unsafe, L"");
-    return name;
+// The path of an address: what comes before its query or fragment.
+std::wstring_view AddressPath(const std::wstring& address) noexcept {
+    return std::wstring_view(address).substr(0, address.find_first_of(L"?#"));
 }
 
+// A name the system takes for a device whatever its extension ("NUL.png" is the null device).
+bool IsDeviceName(std::wstring_view name) {
+    std::wstring base = text::UpperCase(name.substr(0, name.find(L'.')));
+    while (!base.empty() && base.back() == L' ')
+        base.pop_back();
+    for (const std::wstring_view device : {L"CON", L"PRN", L"AUX", L"NUL"})
+        if (base == device) return true;
+    return base.size() == 4 && (base.starts_with(L"COM") || base.starts_with(L"LPT")) &&
+           base[3] >= L'1' && base[3] <= L'9';
+}
+
+// The picture's file name as the page names it, kept inside the folder it is saved to: every
+// path separator, drive colon and parent step is taken out. Empty when nothing is left, or when
+// what is left names a device.
+std::wstring ImageFileName(const std::wstring& address) {
+    const std::wstring_view path = AddressPath(address);
+    std::wstring name(path.substr(path.find_last_of(L'/') + 1));
+    for (const std::wstring_view unsafe : {L"\\", L"/", L":", L".."})
+        name = text::ReplaceAll(name, unsafe, L"");
+    return IsDeviceName(name) ? std::wstring() : name;
+}
+
+// The kind is read from the address's path: a query that ends in ".png" makes no picture.
 bool IsSavedImageKind(const std::wstring& address) {
-    const auto dot = address.find_last_of(L'.');
-    if (dot == std::wstring::npos) return false;
-    const std::wstring kind = text::UpperCase(std::wstring_view(address).substr(dot + 1));
+    const std::wstring_view path = AddressPath(address);
+    const auto dot = path.find_last_of(L'.');
+    if (dot == std::wstring_view::npos) return false;
+    const std::wstring kind = text::UpperCase(path.substr(dot + 1));
     for (const std::wstring_view k : kImageKinds)
         if (kind == k) return true;
     return false;
@@ -153,10 +172,10 @@ void SaveDocumentTextDialog(TBrowserToolHost& Owner, IDispatch* Application, IUn
     if (DialogCalls().SaveFile(request)) SaveLinesToFile(lines, request.FileName);
 }
 
-void SaveDocumentImages(IDispatch* Application, IUnknown* Document) {
+void SaveDocumentImages(HWND Owner, IDispatch* Application, IUnknown* Document) {
     if (!IsHtmlDocument(Document)) return;
     std::wstring folder;
-    if (!DialogCalls().SelectDirectory(nullptr, L"Save Images", folder)) return;
+    if (!DialogCalls().SelectDirectory(Owner, L"Save Images", folder)) return;
     // The download writes nothing into a folder that is missing, so it is made first.
     const std::wstring images = IncludeTrailingBackslash(folder) + L"Images";
     bool made = false;
@@ -177,7 +196,7 @@ bool SetDocumentCharset(TBrowserToolHost& Host, IUnknown* Document,
                         const std::wstring& ACharactersSet, bool Refresh) noexcept {
     bool result = false;
     try {
-        (void)WaitForDocument(Host);
+        if (!Host.LivesAfterWait()) return false;
         ComPtr<IHTMLDocument2> document;
         if (!IsHtmlDocument(Document) || !Host.DocumentLoaded(document)) return false;
         OleCheck(document->put_charset(Bstr(ACharactersSet).get()));

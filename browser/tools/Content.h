@@ -43,13 +43,15 @@ void GetPageLinks(IDispatch* Application, std::vector<std::wstring>& List);
 // window; saved only when the user confirms. Raises EOleError and EFileError.
 void SaveDocumentTextDialog(TBrowserToolHost& Owner, IDispatch* Application, IUnknown* Document);
 
-// With an HTML document, asks for a folder and downloads each GIF, JPG, BMP and PNG picture of the
-// page into its "Images" subfolder, made when needed; a cancelled choice saves nothing. Raises
-// EOleError.
-void SaveDocumentImages(IDispatch* Application, IUnknown* Document);
+// With an HTML document, asks for a folder (in a dialog owned by Owner) and downloads each GIF,
+// JPG, BMP and PNG picture of the page into its "Images" subfolder, made when needed; the kind is
+// that of the address's path, and a name the system takes for a device is never written. A
+// cancelled choice saves nothing. Raises EOleError.
+void SaveDocumentImages(HWND Owner, IDispatch* Application, IUnknown* Document);
 
 // After the host's wait, sets the character set of the host's document and, with Refresh, reloads
-// the page. True once the character set is set; errors are swallowed.
+// the page. True once the character set is set; false when the wait freed the host. Errors are
+// swallowed.
 bool SetDocumentCharset(TBrowserToolHost& Host, IUnknown* Document,
                         const std::wstring& ACharactersSet, bool Refresh) noexcept;
 

@@ -11,6 +11,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <optional>
 
 namespace tn {
 
@@ -26,6 +27,15 @@ BOOL WINAPI SystemDoOrganizeFavDlg(HWND owner, LPSTR folder) {
                        : nullptr;
     }();
     return fn ? fn(owner, folder) : FALSE;
+}
+
+// The file's last write; none when it is not there.
+std::optional<FILETIME> LastWriteTime(const std::wstring& path) noexcept {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return data.ftLastWriteTime;
 }
 
 HRESULT SystemCreateShellUIHelper(IShellUIHelper** helper) {
@@ -175,7 +185,12 @@ void SendTextInMail(const std::wstring& Body, const std::wstring& Subject) {
 
 void MailPageAsAttachment(TBrowserToolHost& Host, TComponent* Owner, const std::wstring& FileName,
                           const std::wstring& Subject, const std::wstring& Body) {
-    (void)Host.SaveToFile(FileName);
+    // The mail's thread deletes what it sent: only a file this save has just written goes, never
+    // one that was there before a save that failed (or never wrote it).
+    const std::optional<FILETIME> old = LastWriteTime(FileName);
+    if (Host.SaveToFile(FileName) != S_OK) return;
+    const std::optional<FILETIME> saved = LastWriteTime(FileName);
+    if (!saved || (old && ::CompareFileTime(&*old, &*saved) == 0)) return;
     // Gives the saved file time to settle before the mail program reads it.
     ::Sleep(800);
     SendMail(Owner, Subject, Body, &FileName);

@@ -63,7 +63,7 @@ bool OpenNewMailMessage(const ShellCalls& calls = SystemShellCalls());
 // A message with the text as body, shown for editing before it goes.
 void SendTextInMail(const std::wstring& Body, const std::wstring& Subject);
 // The page saved to FileName and mailed as an attachment, shown for editing before it goes; the
-// sent file is deleted afterwards.
+// sent file is deleted afterwards. A save that fails, or writes nothing, sends nothing.
 void MailPageAsAttachment(TBrowserToolHost& Host, TComponent* Owner, const std::wstring& FileName,
                           const std::wstring& Subject, const std::wstring& Body);
 

@@ -104,7 +104,7 @@ void FindTextRange(TBrowserToolHost& Host, IUnknown* Document, const std::wstrin
 
 bool DocumentContainsText(TBrowserToolHost& Host, const std::wstring& Text) {
     try {
-        (void)WaitForDocument(Host);
+        if (!Host.LivesAfterWait()) return false;
         const ComPtr<IHTMLDocument2> doc = Host.Document().as<IHTMLDocument2>();
         if (!doc) return false;
         const ComPtr<IHTMLTxtRange> range = BodyRange(doc.get());

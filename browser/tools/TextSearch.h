@@ -24,7 +24,8 @@ enum TScrollIntoView : unsigned { sivNoScroll, sivFirstMatch, sivLastMatch };
 void FindTextRange(TBrowserToolHost& Host, IUnknown* Document, const std::wstring& Text, LONG Count,
                    LONG Flags, ComPtr<IHTMLTxtRange>& Range);
 
-// After the host's wait: whether the body holds Text. The class library's errors give false.
+// After the host's wait: whether the body holds Text; false when the wait freed the host. The
+// class library's errors give false.
 [[nodiscard]] bool DocumentContainsText(TBrowserToolHost& Host, const std::wstring& Text);
 
 // Colours every match of Text in the document's body with the back and fore colours (an empty one

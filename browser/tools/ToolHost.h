@@ -3,6 +3,7 @@
 // one such host; a test hands the tools another.
 #pragma once
 
+#include "browser/HwbUtils.h"
 #include "classlib/ComPtr.h"
 
 #include <windows.h>
@@ -27,8 +28,18 @@ public:
     [[nodiscard]] virtual HWND HostWindow() const = 0;
     [[nodiscard]] virtual int HostWidth() const = 0;
     [[nodiscard]] virtual int HostHeight() const = 0;
-    // Waits for the page (0: no limit); false when stopped, cancelled or timed out.
+    // Waits for the page (0: no limit); false when stopped, cancelled or timed out, and when the
+    // wait freed the host (a message it pumped did).
     virtual bool Wait(DWORD TimeOut) = 0;
+    // A token of the host's life, ended when its destruction starts.
+    [[nodiscard]] virtual TLifeToken Life() const noexcept = 0;
+    // The wait without time-out, for a routine that goes on with the host whatever the wait
+    // answered: false only when the wait freed the host, which must then be left untouched.
+    [[nodiscard]] bool LivesAfterWait() {
+        const TLifeToken life = Life();
+        (void)Wait(0);
+        return life.Alive();
+    }
     // Navigates, waiting for the page when a time-out is given; false when refused.
     virtual bool Go(const std::wstring& Url, DWORD TimeOut) = 0;
     // Saves the document to the file: S_OK, S_FALSE without a document that saves to files, else

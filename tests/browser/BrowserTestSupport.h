@@ -10,7 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace tn::test {
@@ -92,6 +96,89 @@ template <typename T, typename Form = TForm> struct BrowserLayout {
     ~BrowserLayout() { TComponent::Free(form); }
     TForm* form;
     T* wb;
+};
+
+// A component whose freed block is kept and filled with 0xDD, as a checking allocator does: a
+// pointer read from it after the free faults (FaultCount), and a write after the free shows in
+// the block.
+template <typename Base> class Poisoned : public Base {
+public:
+    using Base::Base;
+    static void* operator new(std::size_t size) { return ::operator new(size); }
+    static void operator delete(void* block, std::size_t size) noexcept {
+        std::memset(block, kPoison, size);
+        Blocks().emplace_back(static_cast<unsigned char*>(block), size);
+    }
+    // Whether every block freed so far still holds only the poison; the blocks are given back.
+    [[nodiscard]] static bool FreedUntouched() {
+        bool untouched = true;
+        for (const auto& [block, size] : Blocks()) {
+            untouched = untouched && std::all_of(block, block + size,
+                                                 [](unsigned char c) { return c == kPoison; });
+            ::operator delete(block);
+        }
+        Blocks().clear();
+        return untouched;
+    }
+
+private:
+    static constexpr unsigned char kPoison = 0xDD;
+    static std::vector<std::pair<unsigned char*, std::size_t>>& Blocks() {
+        static std::vector<std::pair<unsigned char*, std::size_t>> blocks;
+        return blocks;
+    }
+};
+
+// While it lives, the access violations of this process are counted as they are raised, those
+// that a catch-all handler then swallows included (this tool chain's catch (...) takes them): a
+// read of a poisoned block shows here even where it does not end the test.
+class FaultCount {
+public:
+    FaultCount() noexcept : FHandler(::AddVectoredExceptionHandler(1, &Note)) { Faults = 0; }
+    FaultCount(const FaultCount&) = delete;
+    FaultCount& operator=(const FaultCount&) = delete;
+    ~FaultCount() {
+        if (FHandler) ::RemoveVectoredExceptionHandler(FHandler);
+    }
+    [[nodiscard]] static LONG Value() noexcept { return Faults; }
+
+private:
+    static LONG CALLBACK Note(EXCEPTION_POINTERS* e) noexcept {
+        if (e->ExceptionRecord->ExceptionCode == EXCEPTION_ACCESS_VIOLATION)
+            ::InterlockedIncrement(&Faults);
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    static inline volatile LONG Faults = 0;
+    PVOID FHandler;
+};
+
+// While it lives, the window commands (WM_COMMAND) that reach the window are kept, and not
+// passed on: the browser's own windows would act on them.
+class WindowCommands {
+public:
+    explicit WindowCommands(HWND wnd) : FWnd(wnd) {
+        Received.clear();
+        Previous = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+            wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowCommands::Proc)));
+    }
+    WindowCommands(const WindowCommands&) = delete;
+    WindowCommands& operator=(const WindowCommands&) = delete;
+    ~WindowCommands() {
+        ::SetWindowLongPtrW(FWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Previous));
+    }
+    // Each command's WParam and LParam.
+    static inline std::vector<std::pair<WPARAM, LPARAM>> Received;
+
+private:
+    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+        if (msg == WM_COMMAND) {
+            Received.emplace_back(wp, lp);
+            return 0;
+        }
+        return ::CallWindowProcW(Previous, wnd, msg, wp, lp);
+    }
+    static inline WNDPROC Previous = nullptr;
+    HWND FWnd;
 };
 
 // An interface of the client site, as the control asks for it.

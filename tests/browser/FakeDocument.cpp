@@ -521,12 +521,18 @@ HRESULT FakeWindow::get_document(IHTMLDocument2** p) {
     return bag.GetObject(L"document", p);
 }
 HRESULT FakeWindow::scrollTo(LONG x, LONG y) {
-    if (const HRESULT hr = bag.Get(L"scrollTo", nullptr); FAILED(hr)) return hr;
+    if (FAILED(scrollResult)) {
+        refused.push_back({L"scrollTo", x, y});
+        return scrollResult;
+    }
     scrolls.push_back({L"scrollTo", x, y});
     return S_OK;
 }
 HRESULT FakeWindow::scrollBy(LONG x, LONG y) {
-    if (const HRESULT hr = bag.Get(L"scrollBy", nullptr); FAILED(hr)) return hr;
+    if (FAILED(scrollResult)) {
+        refused.push_back({L"scrollBy", x, y});
+        return scrollResult;
+    }
     scrolls.push_back({L"scrollBy", x, y});
     return S_OK;
 }
@@ -603,6 +609,13 @@ HRESULT FakeDocument::put_designMode(BSTR v) {
 }
 HRESULT FakeDocument::get_designMode(BSTR* p) {
     return bag.GetText(L"designMode", p);
+}
+HRESULT FakeDocument::queryCommandEnabled(BSTR cmdID, VARIANT_BOOL* pfRet) {
+    if (!pfRet) return E_POINTER;
+    const bool enabled = std::find(enabledCommands.begin(), enabledCommands.end(),
+                                   FromBstr(cmdID)) != enabledCommands.end();
+    *pfRet = enabled ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
 }
 HRESULT FakeDocument::get_selection(IHTMLSelectionObject** p) {
     return bag.GetObject(L"selection", p);

@@ -177,8 +177,8 @@ private:
 };
 
 // The page's window. scrollTo, scrollBy and execScript are recorded, early- and late-bound alike
-// (execScript answers execResult); its frames are windows of their own ("length", "item"), and
-// "document" is the window's document.
+// (execScript answers execResult), a scroll that fails (scrollResult) among the refused ones; its
+// frames are windows of their own ("length", "item"), and "document" is the window's document.
 class FakeWindow : public FakeDispatchObject<IHTMLWindow2> {
 public:
     FakeWindow();
@@ -192,6 +192,8 @@ public:
         bool operator==(const Script&) const = default;
     };
     std::vector<Scroll> scrolls;
+    std::vector<Scroll> refused;
+    HRESULT scrollResult = S_OK;
     std::vector<Script> scripts;
     HRESULT execResult = S_OK;
     std::vector<FakeWindow*> frames;
@@ -208,10 +210,10 @@ public:
 
 // The document. Its objects are members of the bag (body, all, links, images, forms, frames,
 // selection, parentWindow, location, activeElement, documentElement, Script) and so are its texts
-// (readyState, charset, title, URL, cookie, designMode). getElementById and getElementsByName
-// look through "all". The container enumerates embeddings for flag 1 and others for flag 4; it
-// persists to files (saves recorded) and streams (loads keep the bytes, saves write saveBytes),
-// runs commands and paints.
+// (readyState, charset, title, URL, cookie, designMode). The commands enabled are listed.
+// getElementById and getElementsByName look through "all". The container enumerates embeddings for
+// flag 1 and others for flag 4; it persists to files (saves recorded) and streams (loads keep the
+// bytes, saves write saveBytes), runs commands and paints.
 class FakeDocument
     : public FakeDispatchObject<IHTMLDocument2, IHTMLDocument3, IOleContainer, IPersistFile,
                                 IPersistStreamInit, IOleCommandTarget, IViewObject> {
@@ -237,8 +239,9 @@ public:
     std::vector<std::uint8_t> loaded; // the bytes of the last stream load
     int streamLoads = 0;
     HRESULT streamLoadResult = S_OK;
-    std::vector<std::uint8_t> saveBytes; // what a stream save writes
-    std::vector<BOOL> streamSaves;       // the clear-dirty flag of each
+    std::vector<std::uint8_t> saveBytes;       // what a stream save writes
+    std::vector<BOOL> streamSaves;             // the clear-dirty flag of each
+    std::vector<std::wstring> enabledCommands; // what queryCommandEnabled answers true for
 
     // IHTMLDocument2 (and IHTMLDocument)
     HRESULT STDMETHODCALLTYPE get_Script(IDispatch** p) override;
@@ -262,6 +265,7 @@ public:
     HRESULT STDMETHODCALLTYPE put_charset(BSTR v) override;
     HRESULT STDMETHODCALLTYPE get_charset(BSTR* p) override;
     HRESULT STDMETHODCALLTYPE get_parentWindow(IHTMLWindow2** p) override;
+    HRESULT STDMETHODCALLTYPE queryCommandEnabled(BSTR cmdID, VARIANT_BOOL* pfRet) override;
     // IHTMLDocument3
     HRESULT STDMETHODCALLTYPE get_documentElement(IHTMLElement** p) override;
     HRESULT STDMETHODCALLTYPE getElementsByName(BSTR v, IHTMLElementCollection** p) override;

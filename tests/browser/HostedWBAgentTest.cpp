@@ -32,8 +32,9 @@ class ModuleSetUp : public ::testing::Environment {
 public:
     void SetUp() override { BrowserModuleStartup(); }
     void TearDown() override {
-        static constexpr BrowserShutdownCalls kNoSystemCalls{[](bool) noexcept { return true; },
-                                                             [](bool) noexcept {}};
+        static constexpr BrowserShutdownCalls kNoSystemCalls{
+            [](const TProxyConnectionSettings&, bool) noexcept { return true; },
+            [](bool) noexcept {}};
         BrowserModuleShutdown(kNoSystemCalls);
     }
 };
@@ -450,6 +451,48 @@ TEST(HostedWBUserAgent, RegistryModeWritesOneTokenAndTakesItOutLeavingOtherValue
     TRegistry reg(HKEY_CURRENT_USER);
     ASSERT_TRUE(reg.OpenKey(kPostPlatform, false));
     EXPECT_TRUE(reg.DeleteValue(other));
+}
+
+// While it lives, the current user's registry is a key that was deleted: every key below it
+// fails to open or to be made (ERROR_KEY_DELETED).
+class DeletedUserRegistry {
+public:
+    DeletedUserRegistry() {
+        constexpr wchar_t kScratch[] = L"Software\\TnDeletedUserRegistry";
+        EXPECT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kScratch, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                    nullptr, &FKey, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(::RegDeleteKeyW(HKEY_CURRENT_USER, kScratch), ERROR_SUCCESS);
+        EXPECT_EQ(::RegOverridePredefKey(HKEY_CURRENT_USER, FKey), ERROR_SUCCESS);
+    }
+    DeletedUserRegistry(const DeletedUserRegistry&) = delete;
+    DeletedUserRegistry& operator=(const DeletedUserRegistry&) = delete;
+    ~DeletedUserRegistry() {
+        ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        ::RegCloseKey(FKey);
+    }
+
+private:
+    HKEY FKey = nullptr;
+};
+
+TEST(HostedWBUserAgent, TheSettersNeverRaiseWhenTheRegistryRefusesTheToken) {
+    auto wb = TComponent::CreateOwned<AgentWB>();
+    wb->SetUserAgent(L"Launcher 3");
+    {
+        const DeletedUserRegistry refusing;
+        ASSERT_FALSE(TRegistry(HKEY_CURRENT_USER).OpenKey(kPostPlatform, true));
+        EXPECT_NO_THROW(wb->SetUserAgentMode(uaRegistry));
+        EXPECT_NO_THROW(wb->SetUserAgent(L"Launcher 4"));
+        EXPECT_EQ(wb->UserAgentMode(), uaRegistry);
+        EXPECT_EQ(wb->UserAgent(), L"Launcher 4");
+    }
+    EXPECT_FALSE(TokenPresent(L"Launcher 4")) << "nothing was written";
+    // A value name the registry refuses (longer than it takes) raises nothing either.
+    EXPECT_NO_THROW(wb->SetUserAgent(std::wstring(20000, L'x')));
+    // Once the registry takes it, the token is written as before.
+    wb->SetUserAgent(L"Launcher 5");
+    EXPECT_TRUE(TokenPresent(L"Launcher 5"));
 }
 
 // --- HTML code ----------------------------------------------------------------------------------

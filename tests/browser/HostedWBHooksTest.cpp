@@ -7,13 +7,17 @@
 #include "browser/HwbControl.h"
 #include "browser/HwbUtils.h"
 
+#include "browser/tools/ShellTools.h"
 #include "tests/browser/BrowserTestSupport.h"
 #include "tests/browser/DialogWindows.h"
+#include "tests/browser/FakeDispatch.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <iterator>
 #include <map>
@@ -364,6 +368,108 @@ TEST(DialogCheck, AMessageDialogIsTreatedOnlyWhenNoWindowOfTheProgramOwnsIt) {
     }
 }
 
+// The box on show while it runs: its window and caption, then it is confirmed. False (and the
+// loop ended for good) when the box was never seen.
+struct ShownBox {
+    HWND box = nullptr;
+    std::wstring caption;
+    static inline ShownBox* current = nullptr;
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
+        const HWND box = test::ThreadBoxWindow();
+        if (!box || !::IsWindowVisible(box)) return;
+        ::KillTimer(nullptr, id);
+        current->box = box;
+        current->caption = GetWindowTextString(box);
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    bool Run(const std::function<void()>& show) {
+        current = this;
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &OnTimer);
+        {
+            const test::LoopBound bound(15000);
+            show();
+            ::KillTimer(nullptr, timer);
+            if (!test::LoopBound::Expired()) return !caption.empty();
+        }
+        MSG quit;
+        while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        return false;
+    }
+};
+
+HRESULT WINAPI FailingDownload(LPUNKNOWN, LPCWSTR, LPCWSTR, DWORD, LPBINDSTATUSCALLBACK) {
+    return INET_E_DOWNLOAD_FAILURE;
+}
+
+// The program's own notice of a failed download takes the activation from the form unowned, and
+// its caption says "Error": it is the program's, so the check leaves it alone. A box of the same
+// caption that the program did not show is still destroyed.
+TEST(DialogCheck, TheProgramsOwnMessageBoxesAreLeftAloneOwnedOrNot) {
+    BrowserForm f;
+    f.Load();
+    ASSERT_TRUE(f.wb->DisableErrors().ScriptErrorsSuppressed);
+    ASSERT_TRUE(Activate(f.form->Handle()));
+    ShownBox shown;
+    const bool seen = shown.Run([] {
+        DownloadUrlToFileWithNotice(L"http://127.0.0.1:1/file.zip", L"C:\\file.zip", true,
+                                    DownloadCalls{&FailingDownload});
+    });
+    ASSERT_TRUE(seen) << "the notice was taken away before the user saw it";
+    EXPECT_NE(std::find(f.lostTo.begin(), f.lostTo.end(), shown.box), f.lostTo.end())
+        << "the box took the activation from the form";
+    EXPECT_EQ(shown.caption, L"Downloading Error!!");
+
+    ASSERT_TRUE(Activate(f.form->Handle()));
+    const HWND foreign = NewDialog(L"Downloading Error!!", nullptr);
+    ShowActive(foreign);
+    ASSERT_EQ(f.lostTo.back(), foreign);
+    EXPECT_FALSE(::IsWindow(foreign)) << "destroyed as an error dialog of the browser";
+}
+
+// A form that notes what the dialog frame had received when the form was freed.
+class NotingForm : public TForm {
+public:
+    explicit NotingForm(TComponent* owner) : TForm(owner) {}
+    static inline std::vector<UINT> frameMessagesAtFree;
+    static inline HWND frame = nullptr;
+
+protected:
+    void BeforeDestruction() noexcept override {
+        frameMessagesAtFree = FrameMessages[frame];
+        TForm::BeforeDestruction();
+    }
+};
+
+// The check pumps messages for a script error (step 7); the message that frees the owner form
+// (and the browser with it) arrives then. The form's own procedure is not called afterwards.
+TEST(DialogCheck, AnOwnerFreedWhileTheCheckPumpsIsNotCalledOnAfterwards) {
+    auto* form = TComponent::Create<test::Poisoned<NotingForm>>(*Application);
+    form->SetBounds(0, 0, 360, 260);
+    auto* wb = TComponent::Create<HooksWB>(*form);
+    wb->SetParent(form);
+    wb->SetBounds(10, 10, 240, 200);
+    form->Show();
+    (void)wb->Handle();
+    wb->DisableErrors().SetfpExceptions(false);
+    wb->LoadSettings();
+    ASSERT_TRUE(BrowserModuleFlags().OwnerHooked);
+    ASSERT_TRUE(Activate(form->Handle()));
+    FrameMessages.clear();
+    const TLifeToken life = wb->Life();
+    const test::FaultCount faults;
+    NotingForm::frame = NewFrame(kFrameClass, L"Internet Explorer Script Error");
+    form->Release(); // waits in the queue for the check's pump
+    ShowActive(NotingForm::frame);
+    EXPECT_FALSE(life.Alive());
+    // Freed inside the pump: after the close was sent, before the posted clicks were taken.
+    EXPECT_EQ(NotingForm::frameMessagesAtFree, (std::vector<UINT>{WM_SETICON, WM_CLOSE}));
+    EXPECT_FALSE(BrowserModuleFlags().OwnerHooked);
+    EXPECT_EQ(faults.Value(), 0) << "the freed form was called on";
+    EXPECT_TRUE(test::Poisoned<NotingForm>::FreedUntouched());
+    ::DestroyWindow(NotingForm::frame);
+}
+
 // The user's measurement system and decimal separator, given back afterwards.
 class LocaleOverride {
 public:
@@ -552,6 +658,81 @@ TEST(ChildHooks, ActivatingMovesTheFocusIntoTheBrowserOnlyWhenItIsNotThereYet) {
     ASSERT_FALSE(f.wb->Focused());
     ::PostMessageW(f.wb->Handle(), WM_HWB_REFOCUS, reinterpret_cast<WPARAM>(f.wb), 0);
     EXPECT_TRUE(PumpUntil([&] { return f.wb->Focused(); }));
+}
+
+// --- a browser freed while it runs ---------------------------------------------------------------
+
+// The control object whose activation runs what the test gives it.
+class ActivatingObject final : public test::FakeDispatchObject<IDispatch, IOleObject> {
+public:
+    std::function<void()> onActivate;
+    HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND,
+                                     LPCRECT) override {
+        if (verb == OLEIVERB_UIACTIVATE && onActivate) onActivate();
+        return S_OK;
+    }
+};
+
+// A browser with a document and a control object of the test's.
+class FocusWB : public HooksWB {
+public:
+    explicit FocusWB(TComponent* owner) : HooksWB(owner) {}
+    IDispatch* document = nullptr;
+    IDispatch* application = nullptr;
+    [[nodiscard]] ComPtr<IDispatch> Document() const override { return ComPtr(document); }
+    [[nodiscard]] ComPtr<IDispatch> Application() const override { return ComPtr(application); }
+};
+
+// A shown form with a browser whose freed block is kept and poisoned; the form frees it.
+template <typename T> struct PoisonedBrowserForm {
+    PoisonedBrowserForm() {
+        form = TComponent::Create<TForm>(*Application);
+        form->SetBounds(0, 0, 360, 260);
+        wb = TComponent::Create<test::Poisoned<T>>(*form);
+        wb->SetParent(form);
+        wb->SetBounds(10, 10, 240, 200);
+        form->Show();
+        (void)wb->Handle();
+        life = wb->Life();
+    }
+    TForm* form;
+    T* wb;
+    TLifeToken life;
+};
+
+// Activating the browser focuses its document through the control, which may run what frees the
+// browser: neither the focus flags nor anything else of it is touched afterwards.
+TEST(BrowserLifetime, ABrowserFreedWhileItFocusesItsDocumentIsNotWrittenAfterwards) {
+    PoisonedBrowserForm<FocusWB> f;
+    test::FakeDispatch page;
+    ActivatingObject control;
+    f.wb->document = page.Dispatch();
+    f.wb->application = control.Dispatch();
+    ASSERT_TRUE(Activate(f.form->Handle()));
+    f.form->SetActiveControl(f.wb);
+    ASSERT_EQ(f.form->ActiveControl(), f.wb);
+    control.onActivate = [form = f.form] { TComponent::Free(form); };
+    const test::FaultCount faults;
+    ::SendMessageW(f.wb->Handle(), WM_HWB_REFOCUS, 0, 0);
+    EXPECT_FALSE(f.life.Alive());
+    EXPECT_EQ(faults.Value(), 0) << "the freed browser was read";
+    EXPECT_TRUE(test::Poisoned<FocusWB>::FreedUntouched());
+}
+
+// A message whose handling (in the base procedure) frees the browser: the window procedure reads
+// nothing of it afterwards.
+TEST(BrowserLifetime, TheWindowProcedureReadsNothingOnceTheBaseFreedTheBrowser) {
+    PoisonedBrowserForm<HooksWB> f;
+    f.wb->LoadSettings();
+    int messages = 0;
+    f.wb->OnMessage = [&](TObject*, TMessage&, bool&) { ++messages; };
+    f.wb->SetMessageHandler(WM_APP + 9, [form = f.form](TMessage&) { TComponent::Free(form); });
+    const test::FaultCount faults;
+    ::SendMessageW(f.wb->Handle(), WM_APP + 9, 0, 0);
+    EXPECT_FALSE(f.life.Alive());
+    EXPECT_EQ(faults.Value(), 0) << "the freed browser was read";
+    EXPECT_EQ(messages, 0) << "no event of a freed browser";
+    EXPECT_TRUE(test::Poisoned<HooksWB>::FreedUntouched());
 }
 
 // --- context-menu filter ------------------------------------------------------------------------

@@ -392,7 +392,8 @@ TEST(Dialogs, TextPicturesAndSourceTextGoThroughTheirDialogs) {
     EXPECT_NE(tn::testing::ReadFileBytes(dir.File(L"text.txt")).find("Hello"), std::string::npos);
 
     f.wb->SaveImagesDialog(); // cancelled
-    EXPECT_EQ(DialogCallsSpy::Folders.size(), 1u);
+    ASSERT_EQ(DialogCallsSpy::Folders.size(), 1u);
+    EXPECT_EQ(DialogCallsSpy::Folders[0].owner, f.form->Handle()) << "the component's form's";
 
     f.wb->ViewPageSourceText();
     ASSERT_EQ(DialogCallsSpy::Boxes.size(), 1u);

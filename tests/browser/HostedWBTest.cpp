@@ -9,19 +9,38 @@
 #include "browser/tools/StoredSettings.h"
 
 #include "classlib/Fpu.h"
+#include "classlib/MemoryStream.h"
 #include "classlib/Registry.h"
 #include "tests/browser/BrowserTestSupport.h"
+#include "tests/browser/FakeDocument.h"
+#include "tests/browser/MapiCallsSpy.h"
 #include "tests/support/ComDoubles.h"
 #include "tests/support/RecordSizes.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
 #include <mshtmhst.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace tn {
+// Readable in a failure's message.
+void PrintTo(const TProxyConnectionSettings& s, std::ostream* out) {
+    const auto text = [](const std::optional<std::wstring>& t) {
+        return t ? ::testing::PrintToString(*t) : std::string("(none)");
+    };
+    *out << "{flags " << s.Flags << ", server " << text(s.Server) << ", bypass " << text(s.Bypass)
+         << ", script " << text(s.AutoConfigUrl) << "}";
+}
+} // namespace tn
 
 namespace {
 
@@ -51,6 +70,11 @@ public:
     long readyState = 1;
     int busyPasses = 0;                           // Busy answers true this many times
     IOleInPlaceActiveObject* ownObject = nullptr; // null: the control's own
+    IDispatch* document = nullptr;                // borrowed; null: the control's (none here)
+    test::FakeCommands* commandTarget = nullptr;  // null: the document's
+    [[nodiscard]] ComPtr<IDispatch> Document() const override {
+        return document ? ComPtr(document) : THostedWB::Document();
+    }
     void SetProperty(DISPID id, const VARIANT& value) override {
         writes.push_back(id);
         THostedWB::SetProperty(id, value);
@@ -68,6 +92,10 @@ protected:
     }
     [[nodiscard]] long ReadyState() const override { return readyState; }
     [[nodiscard]] bool VersionIsXPSP2OrLater() const noexcept override { return !oldSystem; }
+    [[nodiscard]] ComPtr<IOleCommandTarget> DocumentCommandTarget() const override {
+        return commandTarget ? ComPtr<IOleCommandTarget>(commandTarget)
+                             : THostedWB::DocumentCommandTarget();
+    }
 };
 
 class OldSystemWB : public WB {
@@ -130,9 +158,12 @@ TEST(HostedWB, CreationWritesNoPropertyAndLoadingWritesOnlyWhatTheLayoutChanged)
     {
         Layout l; // the game frame's settings: Silent left at its default
         EXPECT_TRUE(l.wb->writes.empty());
+        // The control's own setting, made behind the component's back (not recorded).
+        l.wb->THostedWB::SetProperty(kSilent, OleVariant(false).get());
         l.wb->DisableCtrlShortcuts = L"N";
         l.wb->LoadSettings();
         EXPECT_TRUE(l.wb->writes.empty());
+        EXPECT_FALSE(l.wb->Silent()) << "the control keeps its own setting";
     }
     Layout l; // the announcement popup's: Silent False
     l.wb->SetSilent(false);
@@ -577,22 +608,210 @@ TEST(HostedWB, WaitWhileBusyRunsWhileTheControlIsBusy) {
     EXPECT_FALSE(wb.WaitWhileBusy(30));
 }
 
-TEST(HostedWB, AWaitLoopWhoseComponentIsFreedWhileItPumpsEndsWithoutTouchingIt) {
-    TForm* form = TComponent::Create<TForm>(*Application);
-    auto* wb = TComponent::Create<WB>(*form);
-    wb->SetParent(form);
-    form->Show();
-    (void)wb->Handle();
+// A shown form with a browser whose freed block is kept and poisoned. The form frees the browser
+// with itself, on the second pass of a wait: through a message the wait pumps, or at once from the
+// busy-wait handler.
+struct FreedInWait {
+    enum How { byMessage, byHandler };
+    explicit FreedInWait(How how) {
+        form = TComponent::Create<TForm>(*Application);
+        wb = TComponent::Create<test::Poisoned<WB>>(*form);
+        wb->SetParent(form);
+        form->Show();
+        (void)wb->Handle();
+        life = wb->Life();
+        TForm* const owner = form;
+        // The count lives here: the wait calls a copy of the handler.
+        wb->OnBusyWait = [owner, how, passes = &passes](TObject*, DWORD, DWORD&, bool&) {
+            if (++*passes != 2) return;
+            if (how == byMessage)
+                owner->Release();
+            else
+                TComponent::Free(owner);
+        };
+    }
+    FreedInWait(const FreedInWait&) = delete;
+    FreedInWait& operator=(const FreedInWait&) = delete;
+    TForm* form;
+    WB* wb;
+    TLifeToken life;
     int passes = 0;
-    wb->OnBusyWait = [&](TObject*, DWORD, DWORD&, bool&) {
-        if (++passes == 2) form->Release(); // freed by a message the loop pumps
+};
+
+// Every operation that waits first: freed meanwhile, it gives its empty answer and touches
+// nothing of the component after the wait (a read of a freed pointer would fault, a write would
+// show in the poisoned block).
+TEST(HostedWB, AnOperationWhoseWaitFreesTheComponentGivesItsEmptyAnswerAndTouchesNothing) {
+    const test::DialogCallsSpy dialogs;
+    const test::MapiCallsSpy mail;
+    const tn::testing::TempDir dir;
+    const std::wstring file = dir.File(L"page.htm");
+    using Results = THostedWB::TSearchResults;
+    const struct {
+        const char* name;
+        std::function<void(WB&)> run;
+    } cases[] = {
+        {"Wait", [](WB& wb) { EXPECT_FALSE(wb.Wait(0)); }},
+        {"WaitWhileBusy",
+         [](WB& wb) {
+             wb.busyPasses = 1000000;
+             EXPECT_FALSE(wb.WaitWhileBusy(0));
+         }},
+        {"GetDocument", [](WB& wb) { EXPECT_FALSE(wb.GetDocument()); }},
+        {"SaveToFile", [&](WB& wb) { EXPECT_EQ(wb.SaveToFile(file), E_ABORT); }},
+        {"RefreshFrame", [](WB& wb) { wb.RefreshFrame(0); }},
+        {"FrameCount", [](WB& wb) { EXPECT_EQ(wb.FrameCount(), 0); }},
+        {"FrameCountFromDocument",
+         [](WB& wb) { EXPECT_EQ(wb.FrameCountFromDocument(nullptr), 0); }},
+        {"SaveToStream",
+         [](WB& wb) {
+             TMemoryStream stream;
+             EXPECT_EQ(wb.SaveToStream(stream), E_ABORT);
+         }},
+        {"SaveToStrings",
+         [](WB& wb) {
+             std::vector<std::wstring> lines{L"kept"};
+             EXPECT_EQ(wb.SaveToStrings(lines), S_FALSE);
+         }},
+        {"Print", [](WB& wb) { wb.Print(); }},
+        {"PrintWithOptions", [](WB& wb) { wb.PrintWithOptions(); }},
+        {"PageSetup", [](WB& wb) { EXPECT_FALSE(wb.PageSetup(true)); }},
+        {"PrintSetup", [](WB& wb) { wb.PrintSetup(); }},
+        {"SavePageTextDialog", [](WB& wb) { wb.SavePageTextDialog(); }},
+        {"ViewPageSourceTextToStrings",
+         [](WB& wb) {
+             std::vector<std::wstring> lines{L"old"};
+             wb.ViewPageSourceTextToStrings(lines);
+             EXPECT_TRUE(lines.empty());
+         }},
+        {"ViewPageSourceHtmlToStrings",
+         [](WB& wb) {
+             std::vector<std::wstring> lines{L"old"};
+             wb.ViewPageSourceHtmlToStrings(lines);
+             EXPECT_TRUE(lines.empty());
+         }},
+        {"ScrollToTop", [](WB& wb) { wb.ScrollToTop(); }},
+        {"ScrollToBottom", [](WB& wb) { wb.ScrollToBottom(); }},
+        {"ScrollToPosition", [](WB& wb) { wb.ScrollToPosition(10, 20); }},
+        {"SearchAndHighlight, asking",
+         [](WB& wb) {
+             wb.SearchAndHighlight(L"a", L"Find", L"Text:", {}, L"yellow", L"black", sivFirstMatch);
+         }},
+        {"SearchAndHighlight",
+         [](WB& wb) { wb.SearchAndHighlight(L"a", {}, L"yellow", L"black", sivFirstMatch); }},
+        {"SearchNextText",
+         [](WB& wb) {
+             EXPECT_EQ(wb.SearchNextText(L"a", THostedWB::sdDown, true),
+                       Results{THostedWB::srNotFound});
+         }},
+        {"SearchString", [](WB& wb) { EXPECT_FALSE(wb.SearchString(L"a")); }},
+        {"SetCharartersSet", [](WB& wb) { EXPECT_FALSE(wb.SetCharartersSet(L"utf-8", true)); }},
+        {"SendPageInMailAsAttachment",
+         [&](WB& wb) { wb.SendPageInMailAsAttachment(nullptr, file, L"Subject", L"Body"); }},
     };
-    EXPECT_TRUE(wb->Wait(0));
-    EXPECT_EQ(passes, 2);
+    for (const auto how : {FreedInWait::byMessage, FreedInWait::byHandler}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) +
+                         (how == FreedInWait::byMessage ? ", by a message" : ", by the handler"));
+            FreedInWait f(how);
+            const test::FaultCount faults;
+            c.run(*f.wb);
+            EXPECT_EQ(faults.Value(), 0) << "the freed component was read";
+            EXPECT_FALSE(f.life.Alive()) << "freed during the wait";
+            EXPECT_TRUE(test::Poisoned<WB>::FreedUntouched());
+        }
+    }
+    EXPECT_TRUE(test::DialogCallsSpy::Saves.empty());
+    EXPECT_TRUE(test::DialogCallsSpy::Inputs.empty());
+    EXPECT_TRUE(test::MapiCallsSpy::Sends.empty()) << "nothing was saved, so nothing goes";
+}
+
+// --- destruction, visibility and the document's state -------------------------------------------
+
+TEST(HostedWB, DestructionPutsTheTextSizeBackOnlyWhenItIsNotTheDefault) {
+    test::FakeCommands commands;
+    for (const int textSize : {3, 2, 0}) {
+        SCOPED_TRACE(textSize);
+        commands.calls.clear();
+        auto wb = TComponent::CreateOwned<WB>();
+        wb->commandTarget = &commands;
+        wb->VisualEffects().TextSize = textSize;
+        wb.reset();
+        const auto zoom = std::find_if(commands.calls.begin(), commands.calls.end(),
+                                       [](const auto& call) { return call.cmd == OLECMDID_ZOOM; });
+        if (textSize == 2) {
+            EXPECT_TRUE(commands.calls.empty()) << "the text size is left alone";
+            continue;
+        }
+        ASSERT_NE(zoom, commands.calls.end());
+        EXPECT_EQ(zoom->inType, VT_I4);
+        EXPECT_EQ(zoom->in, 2);
+    }
+}
+
+TEST(HostedWB, OnVisibleTellsEachChangeOfVisibilityAndNothingElse) {
+    Layout l;
+    std::vector<bool> told;
+    l.wb->OnVisible = [&](TObject* sender, bool visible) {
+        EXPECT_EQ(sender, l.wb);
+        told.push_back(visible);
+    };
+    l.wb->SetVisible(false);
+    EXPECT_FALSE(::IsWindowVisible(l.wb->Handle()));
+    l.wb->SetVisible(false); // unchanged: nothing
+    l.wb->SetVisible(true);
+    EXPECT_TRUE(::IsWindowVisible(l.wb->Handle()));
+    EXPECT_EQ(told, (std::vector<bool>{false, true}));
+}
+
+TEST(HostedWB, ModifiedIsSetOnceThePageIsCompleteAndCanUndoAndNeverCleared) {
+    test::FakeDocument doc;
+    auto wb = TComponent::CreateOwned<WB>();
+    const struct {
+        const char* name;
+        long readyState;
+        IDispatch* document;
+        bool undo;
+        bool modified;
+    } steps[] = {
+        {"no document", 4, nullptr, true, false},
+        {"still loading", 3, doc.Dispatch(), true, false},
+        {"nothing to undo", 4, doc.Dispatch(), false, false},
+        {"complete with something to undo", 4, doc.Dispatch(), true, true},
+        {"once set, it stays", 1, nullptr, false, true},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        wb->readyState = step.readyState;
+        wb->document = step.document;
+        doc.enabledCommands =
+            step.undo ? std::vector<std::wstring>{L"Undo"} : std::vector<std::wstring>{L"Copy"};
+        wb->SetModified(false); // the value is not used
+        EXPECT_EQ(wb->Modified(), step.modified);
+    }
+}
+
+TEST(HostedWB, TheDocumentsDesignModeIsReadAndWrittenAsOnAndOff) {
+    auto wb = TComponent::CreateOwned<WB>();
+    wb->SetDocumentDesignMode(true); // no document: nothing to set
+    EXPECT_FALSE(wb->DocumentDesignMode());
+    test::FakeDocument doc;
+    wb->document = doc.Dispatch();
+    doc.bag.Set(L"designMode", L"Inherit");
+    EXPECT_FALSE(wb->DocumentDesignMode());
+    wb->SetDocumentDesignMode(true);
+    EXPECT_EQ(doc.bag.Text(L"designMode"), L"On");
+    EXPECT_TRUE(wb->DocumentDesignMode());
+    wb->SetDocumentDesignMode(false);
+    EXPECT_EQ(doc.bag.Text(L"designMode"), L"Off");
+    EXPECT_FALSE(wb->DocumentDesignMode());
 }
 
 // --- option objects and the proxy ---------------------------------------------------------------
 
+// The WinINet calls over a connection of the recorder's own: each per-connection write is kept
+// as it came and applied to the connection, whatever the handle (as this platform does), and a
+// per-connection query reads it.
 struct ProxyRecorder {
     struct Write {
         HINTERNET handle;
@@ -601,9 +820,11 @@ struct ProxyRecorder {
     };
     static inline std::vector<Write> writes;
     static inline std::vector<std::wstring> shown, agents;
+    static inline std::vector<HINTERNET> queried;
     static inline bool openFails = false, connectFails = false, writeFails = false,
-                       reloadFails = false;
+                       reloadFails = false, queryFails = false;
     static inline int closed = 0;
+    static inline TProxyConnectionSettings connection;
     static HINTERNET WINAPI Open(LPCWSTR agent, DWORD, LPCWSTR, LPCWSTR, DWORD) {
         agents.emplace_back(agent ? agent : L"");
         return openFails ? nullptr : reinterpret_cast<HINTERNET>(0x1000);
@@ -612,21 +833,60 @@ struct ProxyRecorder {
                                     DWORD, DWORD_PTR) {
         return connectFails ? nullptr : reinterpret_cast<HINTERNET>(0x2000);
     }
+    static std::optional<std::wstring>* Text(DWORD option) {
+        switch (option) {
+        case INTERNET_PER_CONN_PROXY_SERVER:
+            return &connection.Server;
+        case INTERNET_PER_CONN_PROXY_BYPASS:
+            return &connection.Bypass;
+        case INTERNET_PER_CONN_AUTOCONFIG_URL:
+            return &connection.AutoConfigUrl;
+        default:
+            return nullptr;
+        }
+    }
     static BOOL WINAPI SetOption(HINTERNET h, DWORD option, LPVOID buffer, DWORD length) {
         Write w{h, option, {}};
+        const bool fails = option == INTERNET_OPTION_REFRESH ? reloadFails : writeFails;
         if (option == INTERNET_OPTION_PER_CONNECTION_OPTION) {
             EXPECT_EQ(length, test::RecordSize(20, sizeof(INTERNET_PER_CONN_OPTION_LISTW)));
             const auto* list = static_cast<INTERNET_PER_CONN_OPTION_LISTW*>(buffer);
             EXPECT_EQ(list->pszConnection, nullptr);
             for (DWORD i = 0; i < list->dwOptionCount; ++i) {
                 const auto& o = list->pOptions[i];
-                const bool isFlags = o.dwOption == INTERNET_PER_CONN_FLAGS;
-                w.values.push_back({o.dwOption, isFlags ? std::to_wstring(o.Value.dwValue)
-                                                        : std::wstring(o.Value.pszValue)});
+                if (o.dwOption == INTERNET_PER_CONN_FLAGS) {
+                    w.values.push_back({o.dwOption, std::to_wstring(o.Value.dwValue)});
+                    if (!fails) connection.Flags = o.Value.dwValue;
+                    continue;
+                }
+                w.values.push_back({o.dwOption, o.Value.pszValue ? o.Value.pszValue : L"(none)"});
+                if (std::optional<std::wstring>* text = Text(o.dwOption); text && !fails)
+                    *text = o.Value.pszValue ? std::optional<std::wstring>(o.Value.pszValue)
+                                             : std::nullopt;
             }
         }
         writes.push_back(w);
-        return option == INTERNET_OPTION_REFRESH ? !reloadFails : !writeFails;
+        return !fails;
+    }
+    static BOOL WINAPI QueryOption(HINTERNET h, DWORD option, LPVOID buffer, LPDWORD length) {
+        queried.push_back(h);
+        if (queryFails || option != INTERNET_OPTION_PER_CONNECTION_OPTION) return FALSE;
+        EXPECT_EQ(*length, test::RecordSize(20, sizeof(INTERNET_PER_CONN_OPTION_LISTW)));
+        auto* list = static_cast<INTERNET_PER_CONN_OPTION_LISTW*>(buffer);
+        for (DWORD i = 0; i < list->dwOptionCount; ++i) {
+            auto& o = list->pOptions[i];
+            if (o.dwOption == INTERNET_PER_CONN_FLAGS) {
+                o.Value.dwValue = connection.Flags;
+            } else if (const std::optional<std::wstring>* text = Text(o.dwOption); text && *text) {
+                // As the library hands texts out: the caller frees them with GlobalFree.
+                const std::size_t bytes = ((*text)->size() + 1) * sizeof(wchar_t);
+                o.Value.pszValue = static_cast<wchar_t*>(::GlobalAlloc(GMEM_FIXED, bytes));
+                std::memcpy(o.Value.pszValue, (*text)->c_str(), bytes);
+            } else {
+                o.Value.pszValue = nullptr;
+            }
+        }
+        return TRUE;
     }
     static BOOL WINAPI Close(HINTERNET) {
         ++closed;
@@ -637,13 +897,15 @@ struct ProxyRecorder {
         writes.clear();
         shown.clear();
         agents.clear();
-        openFails = connectFails = writeFails = reloadFails = false;
+        queried.clear();
+        openFails = connectFails = writeFails = reloadFails = queryFails = false;
         closed = 0;
+        connection = {};
     }
 };
-const TProxyCalls kProxyDouble{&ProxyRecorder::Open, &ProxyRecorder::Connect,
-                               &ProxyRecorder::SetOption, &ProxyRecorder::Close,
-                               &ProxyRecorder::Show};
+const TProxyCalls kProxyDouble{&ProxyRecorder::Open,      &ProxyRecorder::Connect,
+                               &ProxyRecorder::SetOption, &ProxyRecorder::QueryOption,
+                               &ProxyRecorder::Close,     &ProxyRecorder::Show};
 
 using Values = std::vector<std::pair<DWORD, std::wstring>>;
 constexpr DWORD kFlags = INTERNET_PER_CONN_FLAGS, kServer = INTERNET_PER_CONN_PROXY_SERVER,
@@ -683,19 +945,74 @@ TEST(ProxyOptions, EachRoutineWritesItsOptionsInOrderThenReloads) {
     ProxyRecorder::writeFails = true;
     EXPECT_FALSE(ApplyProxyServer(L"a", L"p", L"b", kProxyDouble));
     EXPECT_EQ(ProxyRecorder::writes.size(), 1u) << "no reload after a failed write";
-    EXPECT_TRUE(ResetProxyServer(true, kProxyDouble)) << "the reset ignores the writes' results";
+    const TProxyConnectionSettings before{13, std::nullopt, L"*.corp", L"http://wpad/x.pac"};
+    EXPECT_TRUE(ResetProxyServer(before, true, kProxyDouble))
+        << "the reset ignores the writes' results";
     EXPECT_EQ(ProxyRecorder::writes[1].handle, nullptr);
-    EXPECT_EQ(ProxyRecorder::writes[1].values,
-              (Values{{kFlags, L"3"}, {kServer, L""}, {kBypass, L"<local>"}}));
+    EXPECT_EQ(ProxyRecorder::writes[1].values, (Values{{kFlags, L"13"},
+                                                       {kServer, L"(none)"},
+                                                       {kBypass, L"*.corp"},
+                                                       {kPac, L"http://wpad/x.pac"}}));
     EXPECT_EQ(ProxyRecorder::agents.back(), L"");
-    EXPECT_TRUE(ResetProxyServer(false, kProxyDouble));
+    EXPECT_TRUE(ResetProxyServer(before, false, kProxyDouble));
     EXPECT_EQ(ProxyRecorder::writes.back().handle, kSession);
+    EXPECT_TRUE(ProxyRecorder::queried.empty()) << "nothing is read unless asked";
 
     ProxyRecorder::Reset();
     ProxyRecorder::openFails = true;
     EXPECT_FALSE(ApplyProxyServer(L"a", L"p", L"b", kProxyDouble));
-    EXPECT_FALSE(ResetProxyServer(true, kProxyDouble));
+    EXPECT_FALSE(ResetProxyServer(before, true, kProxyDouble));
     EXPECT_TRUE(ProxyRecorder::writes.empty());
+}
+
+// What the connection held is read on the handle the write goes to, before it; when it cannot be
+// read, the user's settings could not be put back, so nothing is written.
+TEST(ProxyOptions, EachRoutineReadsWhatTheConnectionHeldBeforeItWritesOrWritesNothing) {
+    const TProxyConnectionSettings users{PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_PROXY_URL |
+                                             PROXY_TYPE_AUTO_DETECT,
+                                         std::nullopt, std::nullopt, L"http://wpad/proxy.pac"};
+    const struct {
+        const char* name;
+        std::function<bool(bool*, TProxyConnectionSettings*)> apply;
+        HINTERNET handle;
+    } cases[] = {
+        {"proxy",
+         [](bool* w, TProxyConnectionSettings* b) {
+             return ApplyProxyServer(L"", L"p:81", L"", kProxyDouble, w, b);
+         },
+         nullptr},
+        {"proxy with login",
+         [](bool* w, TProxyConnectionSettings* b) {
+             return ApplyProxyServerWithLogin(L"", L"p", L"u", L"w", 81, kProxyDouble, w, b);
+         },
+         kSession},
+        {"script",
+         [](bool* w, TProxyConnectionSettings* b) {
+             return ApplyProxyAutoConfig(L"", L"http://pac/x.pac", kProxyDouble, w, b);
+         },
+         kSession},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProxyRecorder::Reset();
+        ProxyRecorder::connection = users;
+        TProxyConnectionSettings read;
+        bool written = false;
+        EXPECT_TRUE(c.apply(&written, &read));
+        EXPECT_TRUE(written);
+        EXPECT_EQ(read, users);
+        EXPECT_EQ(ProxyRecorder::queried, std::vector<HINTERNET>{c.handle});
+        EXPECT_NE(ProxyRecorder::connection, users);
+
+        ProxyRecorder::Reset();
+        ProxyRecorder::connection = users;
+        ProxyRecorder::queryFails = true;
+        EXPECT_FALSE(c.apply(&written, &read));
+        EXPECT_FALSE(written);
+        EXPECT_TRUE(ProxyRecorder::writes.empty());
+        EXPECT_EQ(ProxyRecorder::connection, users);
+        EXPECT_EQ(ProxyRecorder::closed, 1);
+    }
 }
 
 TEST(ProxyOptions, RefreshProxyAndTheShutdownResetEveryScopeAWriteReached) {
@@ -807,7 +1124,8 @@ TEST(StoredSettings, MajorVersionIsTheTextUpToItsFirstDot) {
                        {L"x.1", -1},
                        {L".5", -1}};
     for (const Case& c : cases)
-        EXPECT_EQ(MajorVersionOf(c.text), c.major) << testing::PrintToString(std::wstring(c.text));
+        EXPECT_EQ(MajorVersionOf(c.text), c.major)
+            << ::testing::PrintToString(std::wstring(c.text));
     EXPECT_EQ(GetBrowserMajorVersion(), 8); // this platform's browser library
 }
 
@@ -824,9 +1142,13 @@ TEST(StoredSettings, DisableNavSoundFromVersionSevenOnSwitchesTheFeatureForThePr
 // --- module shutdown ----------------------------------------------------------------------------
 
 std::vector<std::string> ShutdownCalls;
-bool ResetDouble(bool processWide) noexcept {
+bool ResetDouble(const TProxyConnectionSettings&, bool processWide) noexcept {
     ShutdownCalls.push_back(processWide ? "proxy: user" : "proxy: session");
     return true;
+}
+// The system's reset, made through the recorder's connection.
+bool ResetThroughRecorder(const TProxyConnectionSettings& before, bool processWide) noexcept {
+    return ResetProxyServer(before, processWide, kProxyDouble);
 }
 void SoundDouble(bool disable) noexcept {
     ShutdownCalls.push_back(disable ? "sound off" : "sound on");
@@ -864,6 +1186,49 @@ TEST(ZModule, ShutdownPutsBackWhatTheComponentChangedThenTheControlWord) {
               (Values{{kFlags, L"3"}, {kServer, L"proxy:8080"}, {kBypass, L"<local>"}}));
     BrowserModuleShutdown({&ResetDouble, &SoundDouble});
     EXPECT_EQ(ShutdownCalls, std::vector<std::string>{"proxy: session"});
+    BrowserModuleStartup(); // for the application's teardown
+}
+
+// The user's own connection (an automatic configuration script found by auto-detection) comes
+// back at the end exactly as it was before the program's first write, however many followed.
+TEST(ZModule, TheUsersOwnProxySettingsComeBackAtShutdownAsTheyWereBeforeTheFirstWrite) {
+    const TProxyConnectionSettings users{PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_PROXY_URL |
+                                             PROXY_TYPE_AUTO_DETECT,
+                                         std::nullopt, L"*.corp", L"http://wpad/proxy.pac"};
+    for (const bool processWide : {true, false}) {
+        SCOPED_TRACE(processWide ? "the user's settings" : "a session's");
+        BrowserModuleStartup();
+        ProxyRecorder::Reset();
+        ProxyRecorder::connection = users;
+        TProxySettings proxy;
+        proxy.Calls = &kProxyDouble;
+        if (processWide) {
+            EXPECT_TRUE(proxy.SetProxy(L"", L"10.0.0.1:8080", L"*.local"));
+            EXPECT_TRUE(proxy.SetProxy(L"", L"10.0.0.2:8080", L""));
+        } else {
+            EXPECT_TRUE(proxy.SetProxyFromPAC(L"", L"http://pac/x.pac"));
+            EXPECT_TRUE(proxy.SetProxy(L"", L"10.0.0.1", L"user", L"word", 8080));
+        }
+        EXPECT_EQ(ProxyRecorder::queried.size(), 1u) << "only the first write reads";
+        ASSERT_NE(ProxyRecorder::connection, users);
+        BrowserModuleShutdown({&ResetThroughRecorder, &SoundDouble});
+        EXPECT_EQ(ProxyRecorder::connection, users);
+        EXPECT_EQ(ProxyRecorder::writes.back().handle, processWide ? nullptr : kSession);
+    }
+    // A scope whose settings cannot be read is left as it was, and owes nothing.
+    BrowserModuleStartup();
+    ProxyRecorder::Reset();
+    ProxyRecorder::connection = users;
+    ProxyRecorder::queryFails = true;
+    TProxySettings proxy;
+    proxy.Calls = &kProxyDouble;
+    EXPECT_FALSE(proxy.SetProxy(L"", L"10.0.0.1:8080", L""));
+    EXPECT_FALSE(BrowserModuleFlags().ProxyChangedProcessWide);
+    EXPECT_TRUE(ProxyRecorder::writes.empty());
+    ShutdownCalls.clear();
+    BrowserModuleShutdown({&ResetDouble, &SoundDouble});
+    EXPECT_TRUE(ShutdownCalls.empty());
+    EXPECT_EQ(ProxyRecorder::connection, users);
     BrowserModuleStartup(); // for the application's teardown
 }
 

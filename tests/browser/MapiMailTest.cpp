@@ -369,6 +369,38 @@ TEST_F(SendThread, AnOwnerFreedWhileTheSendWaitsFreesNothingUnderTheThread) {
     EXPECT_TRUE(FilesGone());
 }
 
+// An attachment the ANSI code page cannot name goes by its short name, and is deleted afterwards
+// like the others; one without a short name (here: none is there to have one) cannot be named to
+// the library at all, so nothing is sent and nothing deleted, the other attachments included.
+TEST_F(SendThread, AnAttachmentTheAnsiCodePageCannotNameGoesByItsShortNameOrNothingGoes) {
+    const std::wstring unnamed = dir.File(L"page\u0915.htm");
+    tn::testing::WriteFileBytes(unnamed, "attached");
+    wchar_t shortPath[MAX_PATH] = {};
+    ASSERT_GT(::GetShortPathNameW(unnamed.c_str(), shortPath, MAX_PATH), 0u);
+    const std::wstring expected(shortPath);
+    ASSERT_NE(expected, unnamed) << "this system gives short names";
+    files.push_back(unnamed);
+    EXPECT_TRUE(NewFormMail()->Send());
+    ASSERT_TRUE(WatchedMail::WaitGone());
+    ASSERT_EQ(MapiCallsSpy::Sends.size(), 1u);
+    ASSERT_EQ(MapiCallsSpy::Sends[0].files.size(), 3u);
+    EXPECT_EQ(MapiCallsSpy::Sends[0].files[2].path, std::string(expected.begin(), expected.end()));
+    EXPECT_TRUE(FilesGone());
+
+    WatchedMail::Reset();
+    MapiCallsSpy::Sends.clear();
+    files.pop_back();
+    for (const auto& f : files)
+        tn::testing::WriteFileBytes(f, "attached");
+    WatchedMail* mail = NewFormMail();
+    mail->Attachments().push_back(dir.File(L"gone\u0915.htm"));
+    EXPECT_EQ(SendMapiMessage(*mail, MapiCalls()), ULONG{MAPI_E_ATTACHMENT_NOT_FOUND});
+    EXPECT_TRUE(mail->Send());
+    ASSERT_TRUE(WatchedMail::WaitGone());
+    EXPECT_TRUE(MapiCallsSpy::Sends.empty());
+    EXPECT_TRUE(FilesThere());
+}
+
 TEST_F(SendThread, AMailWithoutOwnerIsSentAndFreedByItsThread) {
     MapiCallsSpy::SendAnswer = MAPI_E_FAILURE;
     auto mail = TComponent::CreateOwned<WatchedMail>();

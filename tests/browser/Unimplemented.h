@@ -1466,4 +1466,69 @@ protected:
     ~Unimplemented() = default;
 };
 
+template <> class Unimplemented<IOleObject> : public IOleObject {
+public:
+    HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* /*pClientSite*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** /*ppClientSite*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR /*szContainerApp*/,
+                                           LPCOLESTR /*szContainerObj*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Close(DWORD /*dwSaveOption*/) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetMoniker(DWORD /*dwWhichMoniker*/, IMoniker* /*pmk*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD /*dwAssign*/, DWORD /*dwWhichMoniker*/,
+                                         IMoniker** /*ppmk*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE InitFromData(IDataObject* /*pDataObject*/, WINBOOL /*fCreation*/,
+                                           DWORD /*dwReserved*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD /*dwReserved*/,
+                                               IDataObject** /*ppDataObject*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE DoVerb(LONG /*iVerb*/, LPMSG /*lpmsg*/,
+                                     IOleClientSite* /*pActiveSite*/, LONG /*lindex*/,
+                                     HWND /*hwndParent*/, LPCRECT /*lprcPosRect*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** /*ppEnumOleVerb*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Update() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE IsUpToDate() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* /*pClsid*/) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetUserType(DWORD /*dwFormOfType*/,
+                                          LPOLESTR* /*pszUserType*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetExtent(DWORD /*dwDrawAspect*/, SIZEL* /*psizel*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD /*dwDrawAspect*/, SIZEL* /*psizel*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Advise(IAdviseSink* /*pAdvSink*/, DWORD* /*pdwConnection*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD /*dwConnection*/) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** /*ppenumAdvise*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD /*dwAspect*/, DWORD* /*pdwStatus*/) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE* /*pLogpal*/) override { return E_NOTIMPL; }
+
+protected:
+    ~Unimplemented() = default;
+};
+
 } // namespace tn::test

@@ -204,53 +204,55 @@ TEST(SelectDirectory, TheSystemDialogShowsTheTitleAndGivesAFolderOnOkOnly) {
     }
 }
 
-TEST(DialogCalls, AReplacedTableReceivesWhatTheCallerGaveAndTheSystemEntriesComeBack) {
+TEST(DialogCalls, AReplacedTableReceivesShowMessagesBoxAndTheSystemEntriesComeBack) {
     const TDialogCalls system = DialogCalls();
     {
         const test::DialogCallsSpy spy;
         using Spy = test::DialogCallsSpy;
-
         ShowMessage(L"hello");
         ASSERT_EQ(Spy::Boxes.size(), 1u);
         EXPECT_EQ(Spy::Boxes[0].owner, Application->Handle()); // no window of this thread active
         EXPECT_EQ(Spy::Boxes[0].text, L"hello");
         EXPECT_EQ(Spy::Boxes[0].caption, L"Dialogs test");
         EXPECT_EQ(Spy::Boxes[0].flags, static_cast<UINT>(MB_OK));
-
-        // The default filter of the page dialogs, each pattern list but the last ending in LF CR.
-        const std::wstring filter = L"Internet Files|*.htm; *.html;*.mht; *.mhtml; *.php *.asp\n\r|"
-                                    L"XML Files| *.xml;\n\r|Any Files|*.*";
-        TFileDialogRequest request;
-        request.Owner = Application->Handle();
-        request.Title = L"Browser - Save Dialog";
-        request.Filter = filter;
-        request.FilterIndex = 3;
-        request.Options |= ofShowHelp | ofEnableSizing;
-        Spy::FileAnswer = L"C:\\page.htm";
-        EXPECT_TRUE(DialogCalls().SaveFile(request));
-        EXPECT_EQ(request.FileName, L"C:\\page.htm");
-        ASSERT_EQ(Spy::Saves.size(), 1u);
-        EXPECT_EQ(Spy::Saves[0].Filter, filter);
-        EXPECT_EQ(Spy::Saves[0].Title, L"Browser - Save Dialog");
-        EXPECT_EQ(Spy::Saves[0].FilterIndex, 3u);
-        EXPECT_EQ(Spy::Saves[0].Options, ofHideReadOnly | ofShowHelp | ofEnableSizing);
-        EXPECT_EQ(Spy::Saves[0].HelpContext, 0);
-        EXPECT_TRUE(Spy::Opens.empty());
-
-        std::wstring value = L"old";
-        EXPECT_FALSE(DialogCalls().InputQuery(L"c", L"p", value));
-        EXPECT_EQ(value, L"old");
-        std::wstring folder = L"unchanged";
-        EXPECT_FALSE(DialogCalls().SelectDirectory(nullptr, L"Images", folder));
-        EXPECT_EQ(folder, L"unchanged");
-        ASSERT_EQ(Spy::Folders.size(), 1u);
-        EXPECT_EQ(Spy::Folders[0].title, L"Images");
     }
     EXPECT_EQ(DialogCalls().MessageBoxW, system.MessageBoxW);
     EXPECT_EQ(DialogCalls().InputQuery, system.InputQuery);
     EXPECT_EQ(DialogCalls().OpenFile, system.OpenFile);
     EXPECT_EQ(DialogCalls().SaveFile, system.SaveFile);
     EXPECT_EQ(DialogCalls().SelectDirectory, system.SelectDirectory);
+}
+
+// A box shown through the table is the program's own while it is up, owned or not; one shown
+// past the table (as the browser's are) is not.
+TEST(MessageBox, TheProgramsOwnBoxesAreKnownAsSuchWhileTheyAreUp) {
+    const struct {
+        const char* name;
+        int(WINAPI* show)(HWND, LPCWSTR, LPCWSTR, UINT);
+        HWND owner;
+        bool own;
+    } cases[] = {
+        {"through the table, unowned", DialogCalls().MessageBoxW, nullptr, true},
+        {"through the table, owned", DialogCalls().MessageBoxW, Application->Handle(), true},
+        {"past the table", &::MessageBoxW, nullptr, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND box = nullptr;
+        bool own = !c.own;
+        const bool driven = DialogDriver::Run(
+            [&](HWND dialog) {
+                box = dialog;
+                own = IsProgramMessageBox(dialog);
+                ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+            },
+            [&] { (void)c.show(c.owner, L"text", L"caption", MB_OK); });
+        ASSERT_TRUE(driven) << "the box was never shown or never closed";
+        EXPECT_EQ(own, c.own);
+        EXPECT_FALSE(::IsWindow(box));
+    }
+    EXPECT_FALSE(IsProgramMessageBox(nullptr));
+    EXPECT_FALSE(IsProgramMessageBox(Application->Handle()));
 }
 
 } // namespace

@@ -177,12 +177,32 @@ TEST(Content, FramesNestToAnyDepthAndTheTopDocumentsErrorsRaise) {
 
 // --- saving the text and the pictures -----------------------------------------------------------
 
+// While it lives, the current folder is the one given: a file saved under a bare name lands there.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::wstring& folder) {
+        wchar_t saved[MAX_PATH] = {};
+        ::GetCurrentDirectoryW(MAX_PATH, saved);
+        FSaved = saved;
+        EXPECT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
+    }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+    ~CurrentFolder() { ::SetCurrentDirectoryW(FSaved.c_str()); }
+
+private:
+    std::wstring FSaved;
+};
+
 TEST(Content, TheTextIsSavedWhereTheUserChoseAndNotWhenCancelled) {
     Page page;
     FakeToolHost owner;
     owner.window = reinterpret_cast<HWND>(0x1234);
     const TempDir dir;
     const DialogCallsSpy spy;
+    // A save of the proposed name despite the cancel would land here.
+    const TempDir current;
+    const CurrentFolder inCurrent(current.Path());
 
     SaveDocumentTextDialog(owner, page.App(), page.Doc());
     ASSERT_EQ(DialogCallsSpy::Saves.size(), 1u);
@@ -193,7 +213,7 @@ TEST(Content, TheTextIsSavedWhereTheUserChoseAndNotWhenCancelled) {
     EXPECT_EQ(r.DefaultExt, L"txt");
     EXPECT_EQ(r.FilterIndex, 1u);
     EXPECT_EQ(r.FileName, L"WebSiteText.txt");
-    EXPECT_FALSE(Exists(L"WebSiteText.txt")) << "cancelled: nothing saved";
+    EXPECT_FALSE(Exists(current.File(L"WebSiteText.txt"))) << "cancelled: nothing saved";
 
     DialogCallsSpy::FileAnswer = dir.File(L"page.txt");
     SaveDocumentTextDialog(owner, page.App(), page.Doc());
@@ -207,11 +227,17 @@ TEST(Content, PicturesOfTheFourKindsAreSavedIntoTheImagesFolderOfTheChosenOne) {
     const tn::testing::Standin standin;
     standin.Reset();
     const std::string png("\x89PNG\r\n\x1a\nbytes", 13);
-    standin.Set("/img/logo.PNG", {.status = 200, .body = png, .contentType = "image/png"});
+    for (const char* path : {"/img/logo.PNG", "/img/ok.png", "/img/CON.png", "/img/nul.gif",
+                             "/img/com1.jpg", "/img/LPT9.bmp", "/img/aux .png", "/img/x.php"})
+        standin.Set(path, {.status = 200, .body = png, .contentType = "image/png"});
     Page page;
     std::vector<std::unique_ptr<FakeElement>> pictures;
-    for (const std::wstring& src : {standin.Url(L"/img/logo.PNG"), standin.Url(L"/img/photo.jpeg"),
-                                    standin.Url(L"/img/pic"), standin.Url(L"/img/..\\x.png")}) {
+    for (const std::wstring& src :
+         {standin.Url(L"/img/logo.PNG"), standin.Url(L"/img/photo.jpeg"), standin.Url(L"/img/pic"),
+          standin.Url(L"/img/..\\x.png"), standin.Url(L"/img/ok.png?size=2#top"),
+          standin.Url(L"/img/x.php?id=3.png"), standin.Url(L"/img/CON.png"),
+          standin.Url(L"/img/nul.gif"), standin.Url(L"/img/com1.jpg"),
+          standin.Url(L"/img/LPT9.bmp"), standin.Url(L"/img/aux .png")}) {
         auto& img = *pictures.emplace_back(std::make_unique<FakeElement>(L"IMG"));
         img.bag.Set(L"src", std::wstring_view(src));
         page.images.Add(img.Dispatch());
@@ -220,26 +246,31 @@ TEST(Content, PicturesOfTheFourKindsAreSavedIntoTheImagesFolderOfTheChosenOne) {
     const std::wstring folder = dir.File(L"chosen");
     ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
     const DialogCallsSpy spy;
+    const auto owner = reinterpret_cast<HWND>(0x4321);
 
     // Cancelled: nothing is asked of the server.
-    SaveDocumentImages(page.App(), page.Doc());
+    SaveDocumentImages(owner, page.App(), page.Doc());
     ASSERT_EQ(DialogCallsSpy::Folders.size(), 1u);
+    EXPECT_EQ(DialogCallsSpy::Folders[0].owner, owner) << "the dialog is the component's form's";
     EXPECT_TRUE(standin.Requests().empty());
     EXPECT_FALSE(Exists(folder + L"\\Images"));
 
     DialogCallsSpy::FolderAnswer = folder;
-    SaveDocumentImages(page.App(), page.Doc());
+    SaveDocumentImages(owner, page.App(), page.Doc());
     EXPECT_EQ(tn::testing::ReadFileBytes(folder + L"\\Images\\logo.PNG"), png);
     // The page's name cannot lead out of the folder: it lands inside, cleaned.
     EXPECT_TRUE(Exists(folder + L"\\Images\\x.png"));
     EXPECT_FALSE(Exists(folder + L"\\x.png"));
-    // The ".jpeg" and dotless addresses are never asked for; the address with a backslash is
-    // asked for as the library resolves it.
-    EXPECT_EQ(standin.Requests(), (std::vector<std::string>{"/img/logo.PNG", "/x.png"}));
+    // The kind and the name are the path's: the query and fragment are no part of either.
+    EXPECT_EQ(tn::testing::ReadFileBytes(folder + L"\\Images\\ok.png"), png);
+    // The ".jpeg", dotless, script and device-named addresses are never asked for; the address
+    // with a backslash is asked for as the library resolves it.
+    EXPECT_EQ(standin.Requests(),
+              (std::vector<std::string>{"/img/logo.PNG", "/x.png", "/img/ok.png?size=2"}));
 
     pictures[0]->bag.Fail(L"src", E_ACCESSDENIED);
-    EXPECT_THROW(SaveDocumentImages(page.App(), page.Doc()), EOleError);
-    SaveDocumentImages(page.App(), nullptr);
+    EXPECT_THROW(SaveDocumentImages(owner, page.App(), page.Doc()), EOleError);
+    SaveDocumentImages(owner, page.App(), nullptr);
     EXPECT_EQ(DialogCallsSpy::Folders.size(), 3u) << "no HTML document, no folder asked";
 }
 
@@ -270,6 +301,13 @@ TEST(Content, TheCharacterSetIsSetAfterTheWaitAndReloadedOnlyWhenAsked) {
     page.doc.bag.Fail(L"charset", E_INVALIDARG);
     EXPECT_FALSE(SetDocumentCharset(host, page.Doc(), L"no-such-set", true));
     EXPECT_EQ(page.browser.refreshLevels.size(), 1u);
+
+    // A wait that frees the host: false, and the host is not asked for anything more.
+    page.doc.bag.Fail(L"charset", S_OK);
+    host.waitEndsLife = true;
+    EXPECT_FALSE(SetDocumentCharset(host, page.Doc(), L"koi8-r", true));
+    EXPECT_EQ(host.touchedAfterEnd, 0);
+    EXPECT_EQ(page.doc.bag.Text(L"charset"), L"big5");
 }
 
 // --- pictures of the page -----------------------------------------------------------------------
@@ -427,7 +465,7 @@ TEST(Content, TheRealControlDrawsButHasNoContent) {
     EXPECT_TRUE(list.empty());
     ShowDocumentText(app.get(), doc.get());
     SaveDocumentTextDialog(host, app.get(), doc.get());
-    SaveDocumentImages(app.get(), doc.get());
+    SaveDocumentImages(nullptr, app.get(), doc.get());
     EXPECT_TRUE(DialogCallsSpy::Boxes.empty());
     EXPECT_TRUE(DialogCallsSpy::Saves.empty());
     EXPECT_TRUE(DialogCallsSpy::Folders.empty());

@@ -175,14 +175,17 @@ TEST(ScrollDocument, TopPositionAndBottomReachThePagesWindow) {
 
 TEST(ScrollDocument, MissingPiecesAndFailuresDoNothingAndRaiseNothing) {
     Page page;
-    page.window.bag.Fail(L"scrollTo", E_FAIL);
-    page.window.bag.Fail(L"scrollBy", E_FAIL);
+    page.body.bag.Set(L"scrollHeight", LONG{900});
+    page.window.scrollResult = E_FAIL;
+    // Each scroll reaches the page, which refuses it; the refusal ends there.
     ScrollDocumentToTop(page.browser.Dispatch());
     ScrollDocumentTo(page.browser.Dispatch(), 1, 2);
     ScrollDocumentToBottom(page.doc.Dispatch());
+    EXPECT_EQ(page.window.refused,
+              (Scrolls{{L"scrollTo", 0, 0}, {L"scrollTo", 1, 2}, {L"scrollBy", 0, 900}}));
+    page.window.refused.clear();
 
-    page.window.bag.Fail(L"scrollTo", S_OK);
-    page.window.bag.Fail(L"scrollBy", S_OK);
+    page.window.scrollResult = S_OK;
     FakeDispatch notHtml;
     FakeBrowser other;
     other.SetDocument(notHtml.Dispatch());
@@ -197,6 +200,7 @@ TEST(ScrollDocument, MissingPiecesAndFailuresDoNothingAndRaiseNothing) {
     page.doc.SetWindow(nullptr);
     ScrollDocumentTo(page.browser.Dispatch(), 1, 2);
     EXPECT_TRUE(page.window.scrolls.empty());
+    EXPECT_TRUE(page.window.refused.empty());
 }
 
 // --- positions and bars -------------------------------------------------------------------------

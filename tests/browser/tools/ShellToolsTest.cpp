@@ -184,13 +184,20 @@ TEST(Favourites, AnEntryWithUrlAndTitleGoesToTheHelperAndItsFailuresStayInside) 
     AddFavoriteEntry(L" ", L"Example", calls);
     EXPECT_EQ(ShellDouble::creations, 1);
 
+    // A failing dialog, one that raises among them, ends in the routine: the helper was asked
+    // and given back each time.
     for (const HRESULT failure : {E_FAIL, E_UNEXPECTED}) {
         helper.addResult = failure;
-        EXPECT_NO_THROW(AddFavoriteEntry(L"http://example.org/", L"Example", calls));
+        AddFavoriteEntry(L"http://example.org/", L"Example", calls);
     }
+    EXPECT_EQ(ShellDouble::creations, 3);
     EXPECT_EQ(helper.added.size(), 3u);
+    EXPECT_EQ(helper.Count(), 1u);
+    // A helper that cannot be made asks for nothing.
     ShellDouble::helper = nullptr;
-    EXPECT_NO_THROW(AddFavoriteEntry(L"http://example.org/", L"Example", calls));
+    AddFavoriteEntry(L"http://example.org/", L"Example", calls);
+    EXPECT_EQ(ShellDouble::creations, 4);
+    EXPECT_EQ(helper.added.size(), 3u);
     EXPECT_EQ(helper.Count(), 1u);
 }
 
@@ -202,7 +209,9 @@ TEST(Favourites, TheSystemsHelperCannotBeCreatedHereSoNothingHappens) {
     if (probe) probe->Release();
     if (SUCCEEDED(hr)) GTEST_SKIP() << "the helper exists here";
     EXPECT_EQ(hr, CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_NO_THROW(AddFavoriteEntry(L"http://example.org/", L"Example"));
+    // Returns at once: no dialog waits for a user, none is left behind.
+    AddFavoriteEntry(L"http://example.org/", L"Example");
+    EXPECT_EQ(tn::test::ThreadBoxWindow(), nullptr);
 }
 
 TEST(Favourites, AnInternetShortcutGivesItsUrlAndAnythingElseNothing) {
@@ -478,10 +487,26 @@ TEST(MailTools, ATextGoesWithSubjectAndBodyForEditing) {
     EXPECT_TRUE(sent.files.empty());
 }
 
+// A host whose save writes the page to the file, as the component's does.
+class SavingHost : public tn::test::FakeToolHost {
+public:
+    HRESULT SaveToFile(const std::wstring& FileName) override {
+        const HRESULT hr = FakeToolHost::SaveToFile(FileName);
+        if (hr != S_OK || !writes) return hr;
+        tn::testing::WriteFileBytes(FileName, "<html>page</html>");
+        // Read while the file is there: the mail's thread deletes it.
+        wchar_t path[MAX_PATH] = {};
+        if (::GetShortPathNameW(FileName.c_str(), path, MAX_PATH) > 0) shortPath = path;
+        return hr;
+    }
+    bool writes = true;
+    std::wstring shortPath;
+};
+
 TEST(MailTools, APageIsSavedAndGoesAsTheAttachmentOfAMailThatLeavesItsOwner) {
     const MapiCallsSpy spy;
     const TempDir dir;
-    tn::test::FakeToolHost host;
+    SavingHost host;
     auto owner = TComponent::CreateOwned<TComponent>();
     const std::wstring file = dir.File(L"page.mht");
     MailPageAsAttachment(host, owner.get(), file, L"Subject", L"Body");
@@ -496,6 +521,60 @@ TEST(MailTools, APageIsSavedAndGoesAsTheAttachmentOfAMailThatLeavesItsOwner) {
     EXPECT_EQ(sent.files,
               (std::vector<MapiCallsSpy::File>{{static_cast<ULONG>(-1), path, "page.mht"}}));
     EXPECT_NE(sent.flags & MAPI_DIALOG, 0u);
+}
+
+// The path of the one attachment of the one mail sent, once it went.
+std::string OnlyAttachmentSent() {
+    if (!MapiCallsSpy::Sent()) return "(no mail)";
+    if (MapiCallsSpy::Sends.size() != 1 || MapiCallsSpy::Sends[0].files.size() != 1)
+        return std::to_string(MapiCallsSpy::Sends.size()).append(" mails");
+    return MapiCallsSpy::Sends[0].files[0].path;
+}
+
+// The mail's thread deletes what it sent: a save that failed, or wrote nothing, sends nothing, and
+// the file that was at the path before stays. Only the page saved next goes.
+TEST(MailTools, ASaveThatFailsOrWritesNothingSendsNothingAndKeepsTheFileThatWasThere) {
+    const MapiCallsSpy spy;
+    const TempDir dir;
+    const std::wstring theirs = dir.File(L"theirs.htm");
+    const struct {
+        const char* name;
+        HRESULT result;
+        bool writes;
+    } cases[] = {
+        {"the save fails", E_FAIL, true},
+        {"a freed component's save", E_ABORT, true},
+        {"no document to save", S_FALSE, true},
+        {"the save writes nothing", S_OK, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        tn::testing::WriteFileBytes(theirs, "the user's own file");
+        SavingHost host;
+        host.saveResult = c.result;
+        host.writes = c.writes;
+        MailPageAsAttachment(host, nullptr, theirs, L"Subject", L"Body");
+        EXPECT_EQ(host.saved, std::vector<std::wstring>{theirs});
+    }
+    const std::wstring page = dir.File(L"page.htm");
+    SavingHost host;
+    MailPageAsAttachment(host, nullptr, page, L"Subject", L"Body");
+    EXPECT_EQ(OnlyAttachmentSent(), std::string(page.begin(), page.end()));
+    EXPECT_EQ(tn::testing::ReadFileBytes(theirs), "the user's own file");
+}
+
+// The library takes 8-bit paths: one that the ANSI code page cannot hold goes by its short name.
+TEST(MailTools, APagePathTheAnsiCodePageCannotHoldGoesByItsShortName) {
+    const MapiCallsSpy spy;
+    const TempDir dir;
+    const std::wstring page = dir.File(L"page\u0915.mht");
+    SavingHost host;
+    MailPageAsAttachment(host, nullptr, page, L"Subject", L"Body");
+    const std::string sent = OnlyAttachmentSent();
+    const std::wstring expected = host.shortPath;
+    ASSERT_FALSE(expected.empty());
+    ASSERT_NE(expected, page) << "this system gives short names";
+    EXPECT_EQ(sent, std::string(expected.begin(), expected.end()));
 }
 
 // --- downloads ----------------------------------------------------------------------------------

@@ -129,6 +129,16 @@ TEST(DocumentContainsText, TheBodyIsSearchedFromItsStartAfterTheWait) {
     EXPECT_FALSE(DocumentContainsText(host, L"alpha"));
 }
 
+TEST(DocumentContainsText, AWaitThatFreesTheHostAnswersFalseAndAsksItNothingMore) {
+    FakeToolHost host;
+    TextPage page(L"alpha beta");
+    host.document = page.doc.Dispatch();
+    host.waitEndsLife = true;
+    EXPECT_FALSE(DocumentContainsText(host, L"alpha"));
+    EXPECT_EQ(host.touchedAfterEnd, 0);
+    EXPECT_TRUE(page.RangeCalls().empty());
+}
+
 // --- highlighting -------------------------------------------------------------------------------
 
 TEST(HighlightText, EveryMatchIsColouredAndTheNextSearchStartsJustAfterIt) {
