@@ -124,7 +124,13 @@ bool TFormBack::DrawLayeredImage(HWND wnd, const std::wstring& path, int percent
 }
 
 void TFormBack::FormShow(TObject*) {
-    if (!FormLogin) CreateFormLogin();
+    if (!FormLogin) {
+        // The skin first: it is drawn already, and the login window with its browser takes
+        // longer to make than the skin did. A tray start shows none of it.
+        if (!Showing() && !(IfFristActive && IsTrayStart(ProgramArgs())))
+            ::ShowWindow(Handle(), SW_SHOWNORMAL);
+        CreateFormLogin();
+    }
     // A login page that is the play page hands over while the login window is being made, and
     // that hides this window; the login window then stays hidden with it.
     if (TForm* login = LoginForm(); login && Visible()) {

@@ -7,6 +7,7 @@
 
 #include "browser/BrowserModule.h"
 #include "classlib/Application.h"
+#include "classlib/CommandLine.h"
 #include "classlib/FileUtil.h"
 #include "classlib/Text.h"
 #include "services/PublicUnit.h"
@@ -20,6 +21,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -68,17 +70,72 @@ SIZE SkinSize() {
     return {at(16), at(20)};
 }
 
+// While it lives, notes in order when the background window (back) and the login window are
+// shown, and when the login window is made.
+class ShowOrderWatch {
+public:
+    explicit ShowOrderWatch(HWND back)
+        : FCreates(::SetWindowsHookExW(WH_CBT, &Creates, nullptr, ::GetCurrentThreadId())),
+          FShows(::SetWindowsHookExW(WH_CALLWNDPROC, &Shows, nullptr, ::GetCurrentThreadId())) {
+        Back = back;
+        Log.clear();
+    }
+    ShowOrderWatch(const ShowOrderWatch&) = delete;
+    ShowOrderWatch& operator=(const ShowOrderWatch&) = delete;
+    ~ShowOrderWatch() {
+        if (FCreates) ::UnhookWindowsHookEx(FCreates);
+        if (FShows) ::UnhookWindowsHookEx(FShows);
+    }
+    [[nodiscard]] bool Hooked() const noexcept { return FCreates && FShows; }
+
+    static inline std::vector<std::string> Log;
+
+private:
+    static bool IsLogin(HWND wnd) {
+        wchar_t cls[16] = {};
+        ::GetClassNameW(wnd, cls, 16);
+        return std::wstring_view(cls) == L"TFormLogin";
+    }
+    static LRESULT CALLBACK Creates(int code, WPARAM wp, LPARAM lp) {
+        if (code == HCBT_CREATEWND && IsLogin(reinterpret_cast<HWND>(wp)))
+            Log.emplace_back("login made");
+        return ::CallNextHookEx(nullptr, code, wp, lp);
+    }
+    static LRESULT CALLBACK Shows(int code, WPARAM wp, LPARAM lp) {
+        const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+        if (code == HC_ACTION && m->message == WM_SHOWWINDOW && m->wParam) {
+            if (m->hwnd == Back) Log.emplace_back("back shown");
+            if (IsLogin(m->hwnd)) Log.emplace_back("login shown");
+        }
+        return ::CallNextHookEx(nullptr, code, wp, lp);
+    }
+    static inline HWND Back = nullptr;
+    HHOOK FCreates;
+    HHOOK FShows;
+};
+
 class FormBackTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(FileExists(GetLoginBackImagePath())) << "skin missing beside the test program";
         FormBack = Application->CreateForm<TFormBack>();
-        FormBack->Show();
+        {
+            const ShowOrderWatch watch(FormBack->Handle());
+            ASSERT_TRUE(watch.Hooked());
+            FormBack->Show();
+            FirstShown.log = ShowOrderWatch::Log;
+        }
+        FirstShown.active = ::GetActiveWindow();
         FirstShown.back = WindowRect(FormBack->Handle());
         if (FormLogin) FirstShown.login = WindowRect(FormLogin->Handle());
     }
-    // Both windows as the first show left them.
-    static inline struct { RECT back, login; } FirstShown{};
+    // Both windows as the first show left them, the order it showed and made them in, and the
+    // active window it left.
+    static inline struct {
+        RECT back, login;
+        std::vector<std::string> log;
+        HWND active;
+    } FirstShown{};
     TFormBack& back = *FormBack;
     HWND wnd = FormBack->Handle();
 };
@@ -105,6 +162,28 @@ TEST_F(FormBackTest, IsCreatedAsTheLayeredMainFormWithTheSkinsSize) {
     EXPECT_TRUE(back.IfFristActive);
     EXPECT_FALSE(back.IsBarIcon());
     EXPECT_EQ(back.pmtaskbar->Items().Items().size(), 2u);
+}
+
+// Run twice by CTest: without arguments, and with "/autorun" as the first (the tray start). The
+// skin is drawn when the window is made: a plain start shows it before it makes the login window
+// with its browser; the login window comes over it, and the skin's window is left active.
+TEST_F(FormBackTest, TheFirstShowShowsTheSkinBeforeTheLoginWindowIsMadeButNotOnTheTrayStart) {
+    ASSERT_NE(FormLogin, nullptr);
+    const HWND login = FormLogin->Handle();
+    const auto& log = FirstShown.log;
+    if (ParamStr(1) != L"/autorun") {
+        EXPECT_EQ(log, (std::vector<std::string>{"back shown", "login made", "login shown"}));
+        EXPECT_EQ(FirstShown.active, wnd);
+        EXPECT_EQ(::GetWindow(login, GW_OWNER), wnd);
+        EXPECT_TRUE(::IsWindowVisible(login));
+        return;
+    }
+    // The login window is shown as it is made, then goes to the tray with the skin.
+    EXPECT_EQ(log, (std::vector<std::string>{"login made", "login shown"}));
+    EXPECT_FALSE(::IsWindowVisible(wnd));
+    EXPECT_FALSE(::IsWindowVisible(login));
+    EXPECT_TRUE(back.InTray());
+    EXPECT_FALSE(back.IfFristActive);
 }
 
 TEST_F(FormBackTest, DrawLayeredImageGivesTheWindowThePicturesSizeAndRefusesWhatCannotLoad) {
