@@ -2,7 +2,7 @@
 // load retry, the update check, the first-activation record and the hand-over to the game window.
 #pragma once
 
-#include "browser/HostedWB.h"
+#include "browser/component/HostedWB.h"
 #include "classlib/Forms.h"
 #include "classlib/Http.h"
 #include "classlib/MemoryStream.h"

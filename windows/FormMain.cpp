@@ -36,9 +36,6 @@ void TitleFont(TFont& font) {
     font.SetColor(kTitleTextColor);
 }
 
-// A cache walk that fails this often in a row has met a cache that keeps failing.
-constexpr int kMaxCacheStepFailures = 3;
-
 // The cache walks under way. Never destroyed: a walk ends after the static objects' teardown has
 // begun only when nothing stopped it, and must not find its list gone.
 struct TCacheWalks {
@@ -75,16 +72,8 @@ void TClearCacheThread::StopAll() noexcept {
 }
 
 void TClearCacheThread::Execute() {
-    // The walk's own steps, so that a stop is seen between two entries.
-    HANDLE enumeration = nullptr;
-    if (DeleteFirstCacheEntry(enumeration, FCalls) == ERROR_SUCCESS) {
-        for (int failures = 0; !Terminated() && failures < kMaxCacheStepFailures;) {
-            const DWORD code = DeleteNextCacheEntry(enumeration, FCalls);
-            if (code == ERROR_NO_MORE_ITEMS) break;
-            failures = code == ERROR_SUCCESS ? 0 : failures + 1;
-        }
-    }
-    (void)FCalls.FindCloseUrlCache(enumeration);
+    // Asked between two entries, so that the program's end stops the walk.
+    DeleteAllCacheEntries(FCalls, [this] { return Terminated(); });
 }
 
 TFormMain::TFormMain(TComponent* owner) : TForm(owner), FTray(kTrayTip) {

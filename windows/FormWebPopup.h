@@ -3,7 +3,7 @@
 // and hides on a close click, a load error or its time-out.
 #pragma once
 
-#include "browser/HostedWB.h"
+#include "browser/component/HostedWB.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"

@@ -3,7 +3,7 @@
 // "client_command" windows, the page title in its window's title bar).
 #pragma once
 
-#include "browser/HostedWB.h"
+#include "browser/component/HostedWB.h"
 #include "classlib/Forms.h"
 
 #include <functional>

@@ -2,7 +2,7 @@
 // place, and the pictures kept in the program's resources.
 #pragma once
 
-#include "browser/HostedWB.h"
+#include "browser/component/HostedWB.h"
 #include "classlib/Graphics.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "windows/ModuleSteps.h"
 
-#include "browser/BrowserModule.h"
+#include "browser/component/BrowserModule.h"
 #include "gdiplus/GdipApi.h"
 #include "gdiplus/GdipObj.h"
 #include "services/PublicUnit.h"

@@ -1,6 +1,6 @@
 #include "browser/tools/ScriptTools.h"
 
-#include "browser/HwbGuids.h"
+#include "browser/host/HwbGuids.h"
 #include "browser/tools/ToolBasics.h"
 
 #include <docobj.h>

@@ -1,7 +1,7 @@
 #include "browser/tools/ShellTools.h"
 
-#include "browser/HwbUtils.h"
-#include "browser/MapiMail.h"
+#include "browser/host/HwbUtils.h"
+#include "browser/tools/MapiMail.h"
 #include "classlib/ComPtr.h"
 #include "classlib/Dialogs.h"
 #include "classlib/IniFile.h"

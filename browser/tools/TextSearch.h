@@ -2,7 +2,7 @@
 // fields, its own and those of the shell's open browser windows.
 #pragma once
 
-#include "browser/EnumSet.h"
+#include "browser/host/EnumSet.h"
 #include "browser/tools/ToolHost.h"
 #include "classlib/ComPtr.h"
 

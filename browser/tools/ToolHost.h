@@ -3,7 +3,7 @@
 // one such host; a test hands the tools another.
 #pragma once
 
-#include "browser/HwbUtils.h"
+#include "browser/host/HwbUtils.h"
 #include "classlib/ComPtr.h"
 
 #include <windows.h>

@@ -154,11 +154,12 @@ DWORD DeleteNextCacheEntry(HANDLE enumeration, const TInternetClientCalls& calls
     return ERROR_SUCCESS;
 }
 
-void DeleteAllCacheEntries(const TInternetClientCalls& calls) noexcept {
+void DeleteAllCacheEntries(const TInternetClientCalls& calls,
+                           const std::function<bool()>& stop) noexcept {
     HANDLE enumeration = nullptr;
     if (DeleteFirstCacheEntry(enumeration, calls) == ERROR_SUCCESS) {
         int failures = 0;
-        for (;;) {
+        while (!(stop && stop())) {
             const DWORD code = DeleteNextCacheEntry(enumeration, calls);
             if (code == ERROR_NO_MORE_ITEMS) break;
             if (code == ERROR_SUCCESS)

@@ -6,6 +6,7 @@
 #include <unknwn.h>
 #include <wininet.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -44,8 +45,10 @@ public:
 // The system's own calls; safe to use from any thread.
 [[nodiscard]] const TInternetClientCalls& SystemInternetClient() noexcept;
 
-// Deletes every entry of the user's cache that the default filter selects; reports nothing.
-void DeleteAllCacheEntries(const TInternetClientCalls& calls = SystemInternetClient()) noexcept;
+// Deletes every entry of the user's cache that the default filter selects; reports nothing. A
+// stop question, when given, is asked between two entries (a walk that must end early).
+void DeleteAllCacheEntries(const TInternetClientCalls& calls = SystemInternetClient(),
+                           const std::function<bool()>& stop = {}) noexcept;
 // Steps of that walk: 0 or the system's error code. The first step hands out the enumeration
 // handle (null when none was opened), which the caller closes.
 [[nodiscard]] DWORD

@@ -4,7 +4,7 @@
 
 #include "tests/support/WindowTestSupport.h"
 
-#include "browser/HwbCore.h"
+#include "browser/host/HwbCore.h"
 #include "classlib/Application.h"
 #include "classlib/Forms.h"
 

@@ -3,7 +3,7 @@
 // The send runs on its own thread: read what was kept once Sent() has been signalled.
 #pragma once
 
-#include "browser/MapiMail.h"
+#include "browser/tools/MapiMail.h"
 #include "classlib/Handles.h"
 
 #include <windows.h>

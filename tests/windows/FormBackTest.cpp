@@ -5,7 +5,7 @@
 #include "windows/FormLogin.h"
 #include "windows/Launcher.h"
 
-#include "browser/BrowserModule.h"
+#include "browser/component/BrowserModule.h"
 #include "classlib/Application.h"
 #include "classlib/CommandLine.h"
 #include "classlib/FileUtil.h"

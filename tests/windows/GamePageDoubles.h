@@ -3,7 +3,7 @@
 // calls, and the control's event sink, through which the tests raise the events it never fires.
 #pragma once
 
-#include "browser/HostedWB.h"
+#include "browser/component/HostedWB.h"
 #include "classlib/Application.h"
 #include "classlib/ComPtr.h"
 #include "tests/support/ComDoubles.h"

@@ -5,7 +5,7 @@
 #include "classlib/Forms.h"
 #include "classlib/Registry.h"
 #include "tests/browser/FakeBrowser.h"
-#include "tests/browser/FakeToolHost.h"
+#include "tests/browser/tools/FakeToolHost.h"
 #include "tests/support/WindowTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -3,11 +3,11 @@
 // stand-in server.
 #include "browser/tools/Content.h"
 
-#include "browser/HostedWB.h"
+#include "browser/component/HostedWB.h"
 #include "classlib/Jpeg.h"
 #include "classlib/StdCtrls.h"
 #include "tests/browser/FakePage.h"
-#include "tests/browser/FakeToolHost.h"
+#include "tests/browser/tools/FakeToolHost.h"
 #include "tests/support/Standin.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WindowTestSupport.h"

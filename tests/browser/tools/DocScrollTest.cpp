@@ -3,7 +3,7 @@
 #include "browser/tools/DocScroll.h"
 
 #include "tests/browser/FakeBrowser.h"
-#include "tests/browser/FakeToolHost.h"
+#include "tests/browser/tools/FakeToolHost.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>

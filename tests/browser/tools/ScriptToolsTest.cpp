@@ -2,13 +2,13 @@
 // script and command helpers through the page doubles, the byte array of post data, and
 // downloads from the stand-in server.
 #include "browser/tools/Downloads.h"
-#include "browser/HostedWB.h"
+#include "browser/component/HostedWB.h"
 #include "browser/tools/ScriptTools.h"
 
 #include "classlib/Forms.h"
 #include "tests/browser/BrowserTestSupport.h"
 #include "tests/browser/FakeBrowser.h"
-#include "tests/browser/FakeToolHost.h"
+#include "tests/browser/tools/FakeToolHost.h"
 #include "tests/support/Standin.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WindowTestSupport.h"

@@ -4,7 +4,7 @@
 
 #include "classlib/Registry.h"
 #include "tests/browser/FakeBrowser.h"
-#include "tests/browser/FakeToolHost.h"
+#include "tests/browser/tools/FakeToolHost.h"
 #include "tests/browser/MapiCallsSpy.h"
 #include "tests/support/Standin.h"
 #include "tests/support/TempDir.h"

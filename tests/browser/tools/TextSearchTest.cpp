@@ -4,7 +4,7 @@
 #include "browser/tools/TextSearch.h"
 
 #include "tests/browser/FakeBrowser.h"
-#include "tests/browser/FakeToolHost.h"
+#include "tests/browser/tools/FakeToolHost.h"
 #include "tests/support/WindowTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -197,6 +197,19 @@ TEST(UrlCacheClear, StepsDeleteOneEntryEachAndReportTheEnd) {
     EXPECT_TRUE(cache.closed.empty()); // the steps leave the handle to their caller
 }
 
+TEST(UrlCacheClear, AWalkAskedToStopEndsBetweenTwoEntriesAndClosesItsHandle) {
+    FakeCache cache;
+    for (const wchar_t* url : {L"http://a.example/", L"http://b.example/", L"http://c.example/"})
+        cache.Add(url, L"f");
+    int asked = 0;
+    DeleteAllCacheEntries(cache, [&] { return ++asked == 2; });
+    // The first entry goes with the first step, the second before the stop is asked again.
+    EXPECT_EQ(cache.Remaining(), std::vector<std::wstring>{L"http://c.example/"});
+    EXPECT_EQ(asked, 2);
+    ASSERT_EQ(cache.closed.size(), 1u);
+    EXPECT_NE(cache.closed[0], nullptr);
+}
+
 TEST(UrlCacheClear, AnEntryThatCannotBeDeletedStaysAndTheWalkGoesOn) {
     FakeCache cache;
     for (const wchar_t* url :
