@@ -4,6 +4,7 @@
 
 #include "windows/FormLogin.h"
 #include "windows/Launcher.h"
+#include "windows/ModuleSteps.h"
 
 #include "browser/component/BrowserModule.h"
 #include "classlib/Application.h"
@@ -59,6 +60,12 @@ using test::TrayIconShown;
 using test::TraySpy;
 
 // The skin beside the program (run by CTest with two of them), as its picture header says.
+// A skin of another size than the shipped one, built beside the test programs.
+std::wstring SmallSkin() {
+    return L"Z:" + text::ReplaceAll(text::FromUtf8(std::getenv("TN_BINARY_DIR")), L"/", L"\\") +
+           L"\\assets\\skin_small.png";
+}
+
 SIZE SkinSize() {
     const std::string png = tn::testing::ReadFileBytes(GetLoginBackImagePath());
     const auto at = [&](std::size_t i) {
@@ -191,10 +198,7 @@ TEST_F(FormBackTest, DrawLayeredImageGivesTheWindowThePicturesSizeAndRefusesWhat
     other->SetBorderStyle(TBorderStyle::bsNone);
     other->SetBounds(30, 40, 100, 100);
     const HWND h = other->Handle();
-    const std::wstring small =
-        L"Z:" + text::ReplaceAll(text::FromUtf8(std::getenv("TN_BINARY_DIR")), L"/", L"\\") +
-        L"\\assets\\skin_small.png";
-    ASSERT_TRUE(TFormBack::DrawLayeredImage(h, small, 100));
+    ASSERT_TRUE(TFormBack::DrawLayeredImage(h, SmallSkin(), 100));
     RECT r = WindowRect(h);
     EXPECT_EQ(r.right - r.left, 400);
     EXPECT_EQ(r.bottom - r.top, 260);
@@ -207,6 +211,29 @@ TEST_F(FormBackTest, DrawLayeredImageGivesTheWindowThePicturesSizeAndRefusesWhat
         EXPECT_FALSE(TFormBack::DrawLayeredImage(h, bad, 100));
         r = WindowRect(h);
         EXPECT_EQ(r.right - r.left, 400);
+    }
+}
+
+// The entry routine has the skin painted on another thread while the windows are made: the window
+// puts on what was painted there, and a painting that failed ends the start with the resource
+// message.
+TEST_F(FormBackTest, ASkinPaintedAsideIsWhatTheWindowPutsOnAndAFailedOneEndsTheStart) {
+    {
+        const auto other =
+            TComponent::CreateOwned<TFormBack>(TLayeredPicture::PaintAside(SmallSkin(), 100));
+        const HWND h = other->Handle();
+        const RECT r = WindowRect(h);
+        EXPECT_EQ(r.right - r.left, 400);
+        EXPECT_EQ(r.bottom - r.top, 260);
+        EXPECT_TRUE(ExStyle(h) & WS_EX_LAYERED);
+    }
+    tn::testing::TempDir dir;
+    try {
+        (void)TComponent::CreateOwned<TFormBack>(
+            TLayeredPicture::PaintAside(dir.File(L"missing.png"), 100));
+        ADD_FAILURE() << "a window without its picture was made";
+    } catch (const TStartupError& e) {
+        EXPECT_EQ(e.Message(), L"您的资源缺失，请下载新的程序或联系Varkel客服，谢谢！");
     }
 }
 
