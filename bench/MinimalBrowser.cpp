@@ -1,135 +1,21 @@
-// The baseline of the login-page benchmark: a program that only initialises OLE, puts the system
+// A baseline of the login-page benchmark: a program that only initialises OLE, puts the system
 // web-browser control in place in a plain window and navigates it to the URL of its command line.
 // Usage: MinimalBrowser.exe <url>
 #include "bench/BenchSupport.h"
+#include "bench/MinimalBrowserWindow.h"
 
 #include <windows.h>
-#include <exdisp.h>
 #include <ole2.h>
 
-#include <string>
-
-namespace {
-
-// The least a container offers: a client site with an in-place site and frame in one object,
-// living as long as the program.
-class Site final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
-public:
-    explicit Site(HWND wnd) : FWnd(wnd) {}
-
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        *ppv = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IOleClientSite)
-            *ppv = static_cast<IOleClientSite*>(this);
-        else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite)
-            *ppv = static_cast<IOleInPlaceSite*>(this);
-        else if (riid == IID_IOleInPlaceUIWindow || riid == IID_IOleInPlaceFrame)
-            *ppv = static_cast<IOleInPlaceFrame*>(this);
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-    // IOleClientSite
-    HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override {
-        *c = nullptr;
-        return E_NOINTERFACE;
-    }
-    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-    // IOleWindow (for both the in-place site and the frame)
-    HRESULT STDMETHODCALLTYPE GetWindow(HWND* wnd) override {
-        *wnd = FWnd;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-
-    // IOleInPlaceSite
-    HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc,
-                                               LPRECT pos, LPRECT clip,
-                                               LPOLEINPLACEFRAMEINFO info) override {
-        *frame = this;
-        *doc = nullptr;
-        ::GetClientRect(FWnd, pos);
-        *clip = *pos;
-        info->fMDIApp = FALSE;
-        info->hwndFrame = FWnd;
-        info->haccel = nullptr;
-        info->cAccelEntries = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
-
-    // IOleInPlaceUIWindow and IOleInPlaceFrame
-    HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override {
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
-
-private:
-    HWND FWnd;
-};
-
-} // namespace
-
 int WINAPI wWinMain(HINSTANCE inst, HINSTANCE, PWSTR cmdLine, int) {
-    if (!cmdLine || !*cmdLine) return 2;
+    const std::wstring url = tn::bench::UrlFromCommandLine(cmdLine);
+    if (url.empty()) return 2;
     if (FAILED(::OleInitialize(nullptr))) return 1;
-
-    tn::bench::RegisterPlainClass(inst, L"MinimalBrowser");
-    const HWND wnd = ::CreateWindowExW(0, L"MinimalBrowser", L"MinimalBrowser", WS_POPUP, 0, 0, 603,
-                                       379, nullptr, nullptr, inst, nullptr);
-    static Site site(wnd);
-
-    IOleObject* object = nullptr;
-    IWebBrowser2* browser = nullptr;
-    if (FAILED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                  reinterpret_cast<void**>(&object))) ||
-        FAILED(object->SetClientSite(&site)) ||
-        FAILED(object->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&browser))))
-        return 1;
-    RECT area{};
-    ::GetClientRect(wnd, &area);
-    object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, wnd, &area);
-    ::ShowWindow(wnd, SW_SHOWNORMAL);
-
-    std::wstring url = cmdLine;
-    if (url.size() >= 2 && url.front() == L'"' && url.back() == L'"')
-        url = url.substr(1, url.size() - 2);
-    BSTR address = ::SysAllocString(url.c_str());
-    VARIANT empty;
-    ::VariantInit(&empty);
-    browser->Navigate(address, &empty, &empty, &empty, &empty);
-    ::SysFreeString(address);
-
-    tn::bench::RunMessageLoop();
-    browser->Release();
-    object->Close(OLECLOSE_NOSAVE);
-    object->SetClientSite(nullptr);
-    object->Release();
+    {
+        tn::bench::MinimalBrowserWindow browser;
+        if (!browser.Open(inst, url)) return 1;
+        tn::bench::RunMessageLoop();
+    }
     ::OleUninitialize();
     return 0;
 }

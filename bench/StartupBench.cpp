@@ -1,10 +1,11 @@
-// Start-up benchmark: the time from process start to the skin window being shown (the program's
-// first wait for input, with the window visible by then), for tn.exe and for a minimal program
-// that only shows the same picture, alternating, several runs each. Prints every run with its
-// peak working set, then the medians and their ratio. tn.exe also makes the login window with its
-// browser control before that first wait (its first show does), so it does more than the minimal
-// program; bench/login.sh compares the login page's first request with a minimal browser.
-// Usage: StartupBench.exe <tn.exe> <minimal.exe> [runs]
+// Start-up benchmark: from process start to the skin window being shown, and to the program's
+// first wait for input (its windows made by then), for tn.exe, for a minimal program that only
+// shows the same picture, and for the floor program that makes what tn.exe makes before that wait
+// (skin window, then the browser control in a second window navigating to the same URL). In
+// rounds of one start each; prints every run with its peak working set, then the medians and
+// tn.exe's ratios to both. tn.exe and the floor also ask for the login page before their first
+// wait; bench/login.sh measures that request.
+// Usage: StartupBench.exe <tn.exe> <minimal skin.exe> <floor.exe> <login URL> [runs]
 #include "bench/BenchSupport.h"
 
 #include <windows.h>
@@ -17,41 +18,19 @@ namespace {
 
 using tn::bench::Run;
 
-struct Found {
-    DWORD pid;
-    HWND wnd;
-};
-
-// The child's skin window: tn.exe's background window or the minimal program's.
-BOOL CALLBACK FindSkinWindow(HWND wnd, LPARAM lp) {
-    auto* f = reinterpret_cast<Found*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
-    wchar_t cls[64] = {};
-    ::GetClassNameW(wnd, cls, 64);
-    if (pid == f->pid &&
-        (::lstrcmpW(cls, L"TFormBack") == 0 || ::lstrcmpW(cls, L"MinimalSkin") == 0)) {
-        f->wnd = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-Run Measure(const std::wstring& exe) {
-    LARGE_INTEGER freq, t0, t1;
-    ::QueryPerformanceFrequency(&freq);
-    ::QueryPerformanceCounter(&t0);
+Run Measure(const std::wstring& exe, const std::wstring& args) {
+    Run run{{-1, -1}, 0};
+    const LONGLONG t0 = tn::bench::Now();
     tn::bench::Started program;
-    if (!tn::bench::Start(exe, L"", program)) return {};
-    Run run;
-    // Both programs show their window before their message loop first waits for input.
+    if (!tn::bench::Start(exe, args, program, true)) return run;
+    const tn::bench::SkinShowWatch watch(program.pid);
+    ::ResumeThread(program.thread.get());
+    // Every program shows its skin window before its message loop first waits for input.
     if (::WaitForInputIdle(program.process.get(), 30000) == 0) {
-        ::QueryPerformanceCounter(&t1);
-        Found f{program.pid, nullptr};
-        ::EnumWindows(&FindSkinWindow, reinterpret_cast<LPARAM>(&f));
-        if (f.wnd && ::IsWindowVisible(f.wnd)) {
-            run.ms = 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) /
-                     static_cast<double>(freq.QuadPart);
+        const LONGLONG idle = tn::bench::Now();
+        const LONGLONG shown = watch.WaitShown(0);
+        if (shown && ::IsWindowVisible(watch.Window())) {
+            run.ms = {tn::bench::MsBetween(t0, shown), tn::bench::MsBetween(t0, idle)};
             run.peakMiB = tn::bench::PeakMiB(program.process.get());
         }
     }
@@ -61,11 +40,17 @@ Run Measure(const std::wstring& exe) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 3) {
-        std::printf("usage: StartupBench.exe <tn.exe> <minimal.exe> [runs]\n");
+    if (argc < 5) {
+        std::printf("usage: StartupBench.exe <tn.exe> <minimal skin.exe> <floor.exe> <login URL> "
+                    "[runs]\n");
         return 2;
     }
-    const int runs = argc > 3 ? std::max(1, _wtoi(argv[3])) : 11;
+    const std::wstring tnExe = argv[1], minimal = argv[2], floor = argv[3];
+    const std::wstring url = L"\"" + std::wstring(argv[4]) + L"\"";
+    const int runs = argc > 5 ? std::max(1, _wtoi(argv[5])) : 11;
     return tn::bench::Compare(
-        runs, [&] { return Measure(argv[1]); }, [&] { return Measure(argv[2]); });
+        runs, {"skin", "idle"},
+        {{"tn.exe", {true, true}, [&] { return Measure(tnExe, L""); }},
+         {"MinimalSkin.exe", {true, true}, [&] { return Measure(minimal, L""); }},
+         {"MinimalStart.exe", {true, true}, [&] { return Measure(floor, url); }}});
 }

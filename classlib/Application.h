@@ -46,14 +46,14 @@ public:
     void SetIcon(HICON icon) noexcept;
 
     // Creates a form owned by the application; the first one becomes the main form.
-    template <typename T> T* CreateForm() {
+    template <typename T, typename... Args> T* CreateForm(Args&&... args) {
         const bool first = FMainForm == nullptr;
         FCreatingMainForm = first;
         struct Reset {
             bool& flag;
             ~Reset() { flag = false; }
         } reset{FCreatingMainForm};
-        T* form = TComponent::Create<T>(*this);
+        T* form = TComponent::Create<T>(*this, std::forward<Args>(args)...);
         if (first && !FMainForm) FMainForm = form;
         return form;
     }

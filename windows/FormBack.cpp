@@ -4,6 +4,7 @@
 #include "classlib/Handles.h"
 #include "gdiplus/Gdiplus.h"
 #include "services/PublicUnit.h"
+#include "services/Shell.h"
 #include "windows/FormLogin.h"
 #include "windows/Launcher.h"
 #include "windows/ModuleSteps.h"
@@ -30,6 +31,10 @@ TForm* LoginForm() noexcept {
 }
 
 } // namespace
+
+TFormBack::TFormBack(TComponent* owner, std::future<TLayeredPicture> skin) : TFormBack(owner) {
+    FSkin = std::move(skin);
+}
 
 TFormBack::TFormBack(TComponent* owner) : TForm(owner), FTray(kTrayTip) {
     SetName(L"FormBack");
@@ -83,48 +88,82 @@ void TFormBack::FormCreate(TObject*) {
                      ::GetWindowLongW(wnd, GWL_STYLE) | WS_MINIMIZEBOX | WS_SYSMENU);
     // The resource check has seen the file; a picture that still cannot be loaded would leave an
     // empty, invisible window, so the start ends with the resource message instead.
-    if (!DrawLayeredImage(wnd, GetLoginBackImagePath(), 100))
+    const TLayeredPicture skin =
+        FSkin.valid() ? FSkin.get() : TLayeredPicture::Paint(GetLoginBackImagePath(), 100);
+    if (!skin.Present(wnd))
         throw TStartupError(L"您的资源缺失，请下载新的程序或联系Varkel客服，谢谢！");
     UpdateBounds();
 }
 
-bool TFormBack::DrawLayeredImage(HWND wnd, const std::wstring& path, int percent) {
+TLayeredPicture TLayeredPicture::Paint(const std::wstring& path, int percent) noexcept {
     const std::unique_ptr<gp::TGPImage> image = gp::TGPImage::FromFile(path, false);
-    if (!image) return false;
+    if (!image) return {};
     const UINT width = image->GetWidth();
     const UINT height = image->GetHeight();
-    if (image->GetLastStatus() != gp::Ok || width == 0 || height == 0) return false;
+    if (image->GetLastStatus() != gp::Ok || width == 0 || height == 0) return {};
 
-    const WindowDc screen(wnd);
-    const UniqueMemDc mem(::CreateCompatibleDC(screen.get()));
-    const UniqueBitmap bitmap(
+    // The screen's own format is what a top-level window's device context has.
+    const WindowDc screen(nullptr);
+    TLayeredPicture picture;
+    picture.FDc.reset(::CreateCompatibleDC(screen.get()));
+    picture.FBitmap.reset(
         ::CreateCompatibleBitmap(screen.get(), static_cast<int>(width), static_cast<int>(height)));
-    if (!mem || !bitmap) return false;
-    struct Selected {
-        HDC dc;
-        HGDIOBJ old;
-        ~Selected() { ::SelectObject(dc, old); }
-    } selected{mem.get(), ::SelectObject(mem.get(), bitmap.get())};
-
+    if (!picture.FDc || !picture.FBitmap) return {};
+    picture.FSize = {static_cast<LONG>(width), static_cast<LONG>(height)};
     if (percent < 0 || percent > 100) percent = 100;
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::lrint(percent * 2.55)),
-                        AC_SRC_ALPHA};
+    picture.FAlpha = static_cast<BYTE>(std::lrint(percent * 2.55));
 
-    const std::unique_ptr<gp::TGPGraphics> graphics = gp::TGPGraphics::Create(mem.get());
-    if (!graphics) return false;
-    (void)graphics->DrawImage(image.get(), gp::REAL(0), gp::REAL(0), static_cast<gp::REAL>(width),
-                              static_cast<gp::REAL>(height));
+    const HGDIOBJ old = ::SelectObject(picture.FDc.get(), picture.FBitmap.get());
+    const std::unique_ptr<gp::TGPGraphics> graphics = gp::TGPGraphics::Create(picture.FDc.get());
+    if (graphics) {
+        (void)graphics->DrawImage(image.get(), gp::REAL(0), gp::REAL(0),
+                                  static_cast<gp::REAL>(width), static_cast<gp::REAL>(height));
+        graphics->ReleaseHDC(picture.FDc.get());
+    }
+    ::SelectObject(picture.FDc.get(), old);
+    if (!graphics) return {};
+    return picture;
+}
+
+std::future<TLayeredPicture> TLayeredPicture::PaintAside(std::wstring path, int percent) noexcept {
+    try {
+        return std::async(std::launch::async, [path = std::move(path), percent]() noexcept {
+            // The imaging codecs may be COM objects.
+            const TComScope com;
+            return Paint(path, percent);
+        });
+    } catch (...) {
+        // No thread to paint on: the window paints the picture itself.
+        return {};
+    }
+}
+
+bool TLayeredPicture::Present(HWND wnd) const noexcept {
+    if (!*this) return false;
+    const WindowDc target(wnd);
+    const HGDIOBJ old = ::SelectObject(FDc.get(), FBitmap.get());
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, FAlpha, AC_SRC_ALPHA};
     ::SetWindowLongW(wnd, GWL_EXSTYLE, ::GetWindowLongW(wnd, GWL_EXSTYLE) | WS_EX_LAYERED);
-    SIZE size{static_cast<LONG>(width), static_cast<LONG>(height)};
+    SIZE size = FSize;
     POINT source{0, 0};
-    const bool shown = ::UpdateLayeredWindow(wnd, screen.get(), nullptr, &size, mem.get(), &source,
+    const bool shown = ::UpdateLayeredWindow(wnd, target.get(), nullptr, &size, FDc.get(), &source,
                                              0, &blend, ULW_ALPHA) != FALSE;
-    graphics->ReleaseHDC(mem.get());
+    ::SelectObject(FDc.get(), old);
     return shown;
 }
 
+bool TFormBack::DrawLayeredImage(HWND wnd, const std::wstring& path, int percent) {
+    return TLayeredPicture::Paint(path, percent).Present(wnd);
+}
+
 void TFormBack::FormShow(TObject*) {
-    if (!FormLogin) CreateFormLogin();
+    if (!FormLogin) {
+        // The skin first: it is drawn already, and the login window with its browser takes
+        // longer to make than the skin did. A tray start shows none of it.
+        if (!Showing() && !(IfFristActive && IsTrayStart(ProgramArgs())))
+            ::ShowWindow(Handle(), SW_SHOWNORMAL);
+        CreateFormLogin();
+    }
     // A login page that is the play page hands over while the login window is being made, and
     // that hides this window; the login window then stays hidden with it.
     if (TForm* login = LoginForm(); login && Visible()) {

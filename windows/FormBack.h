@@ -4,17 +4,42 @@
 #pragma once
 
 #include "classlib/Forms.h"
+#include "classlib/Handles.h"
 #include "classlib/Menus.h"
 #include "classlib/Messages.h"
 #include "windows/TrayIcon.h"
 
+#include <future>
 #include <string>
 
 namespace tn {
 
+// A picture drawn into a memory bitmap compatible with the screen, ready to become the image of a
+// per-pixel-alpha layered window. Drawing it needs no window, so it can be done on another thread
+// while the window is being made.
+class TLayeredPicture {
+public:
+    TLayeredPicture() noexcept = default;
+    // Empty when the picture cannot be loaded or drawn.
+    static TLayeredPicture Paint(const std::wstring& path, int percent) noexcept;
+    // Paint on a thread of its own; a future without state when no thread could be started.
+    static std::future<TLayeredPicture> PaintAside(std::wstring path, int percent) noexcept;
+    // Gives wnd the picture at the picture's size, its position kept; false when empty or refused.
+    bool Present(HWND wnd) const noexcept;
+    explicit operator bool() const noexcept { return static_cast<bool>(FBitmap); }
+
+private:
+    UniqueMemDc FDc;
+    UniqueBitmap FBitmap; // not selected into FDc between the calls
+    SIZE FSize{};
+    BYTE FAlpha = 255;
+};
+
 class TFormBack : public TForm {
 public:
     explicit TFormBack(TComponent* owner);
+    // With the skin picture already being painted elsewhere; the creation waits for it.
+    TFormBack(TComponent* owner, std::future<TLayeredPicture> skin);
 
     // Layout.
     TPopupMenu* pmtaskbar;
@@ -62,6 +87,7 @@ private:
 
     bool FIsBarIcon = false;
     TTrayIcon FTray;
+    std::future<TLayeredPicture> FSkin;
 };
 
 } // namespace tn

@@ -11,6 +11,9 @@
 
 #include <windows.h>
 
+#include <future>
+#include <utility>
+
 namespace tn {
 namespace {
 
@@ -24,6 +27,11 @@ void RunRoad() {
             TClearCacheThread::StopAll();
         }
     } forms;
+    // The skin is drawn beside the making of the application window and the road's checks; the
+    // background window waits for it and only puts it on. A road without that window drops it
+    // here, after it is drawn.
+    std::future<TLayeredPicture> skin;
+    if (!IsUninstallMode()) skin = TLayeredPicture::PaintAside(GetLoginBackImagePath(), 100);
     Application->Initialize();
     Application->SetTitle(kProductName);
     Application->MainFormOnTaskBar = true;
@@ -33,7 +41,7 @@ void RunRoad() {
     } else if (StatisticsManager && StatisticsManager->CheckSendSetupStatistics()) {
         // The setup report is the whole road: no window.
     } else if (CheckResource()) {
-        FormBack = Application->CreateForm<TFormBack>();
+        FormBack = Application->CreateForm<TFormBack>(std::move(skin));
     }
     Application->Run();
 }

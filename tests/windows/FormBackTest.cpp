@@ -4,9 +4,11 @@
 
 #include "windows/FormLogin.h"
 #include "windows/Launcher.h"
+#include "windows/ModuleSteps.h"
 
 #include "browser/component/BrowserModule.h"
 #include "classlib/Application.h"
+#include "classlib/CommandLine.h"
 #include "classlib/FileUtil.h"
 #include "classlib/Text.h"
 #include "services/PublicUnit.h"
@@ -20,6 +22,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -57,6 +60,12 @@ using test::TrayIconShown;
 using test::TraySpy;
 
 // The skin beside the program (run by CTest with two of them), as its picture header says.
+// A skin of another size than the shipped one, built beside the test programs.
+std::wstring SmallSkin() {
+    return L"Z:" + text::ReplaceAll(text::FromUtf8(std::getenv("TN_BINARY_DIR")), L"/", L"\\") +
+           L"\\assets\\skin_small.png";
+}
+
 SIZE SkinSize() {
     const std::string png = tn::testing::ReadFileBytes(GetLoginBackImagePath());
     const auto at = [&](std::size_t i) {
@@ -68,17 +77,72 @@ SIZE SkinSize() {
     return {at(16), at(20)};
 }
 
+// While it lives, notes in order when the background window (back) and the login window are
+// shown, and when the login window is made.
+class ShowOrderWatch {
+public:
+    explicit ShowOrderWatch(HWND back)
+        : FCreates(::SetWindowsHookExW(WH_CBT, &Creates, nullptr, ::GetCurrentThreadId())),
+          FShows(::SetWindowsHookExW(WH_CALLWNDPROC, &Shows, nullptr, ::GetCurrentThreadId())) {
+        Back = back;
+        Log.clear();
+    }
+    ShowOrderWatch(const ShowOrderWatch&) = delete;
+    ShowOrderWatch& operator=(const ShowOrderWatch&) = delete;
+    ~ShowOrderWatch() {
+        if (FCreates) ::UnhookWindowsHookEx(FCreates);
+        if (FShows) ::UnhookWindowsHookEx(FShows);
+    }
+    [[nodiscard]] bool Hooked() const noexcept { return FCreates && FShows; }
+
+    static inline std::vector<std::string> Log;
+
+private:
+    static bool IsLogin(HWND wnd) {
+        wchar_t cls[16] = {};
+        ::GetClassNameW(wnd, cls, 16);
+        return std::wstring_view(cls) == L"TFormLogin";
+    }
+    static LRESULT CALLBACK Creates(int code, WPARAM wp, LPARAM lp) {
+        if (code == HCBT_CREATEWND && IsLogin(reinterpret_cast<HWND>(wp)))
+            Log.emplace_back("login made");
+        return ::CallNextHookEx(nullptr, code, wp, lp);
+    }
+    static LRESULT CALLBACK Shows(int code, WPARAM wp, LPARAM lp) {
+        const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+        if (code == HC_ACTION && m->message == WM_SHOWWINDOW && m->wParam) {
+            if (m->hwnd == Back) Log.emplace_back("back shown");
+            if (IsLogin(m->hwnd)) Log.emplace_back("login shown");
+        }
+        return ::CallNextHookEx(nullptr, code, wp, lp);
+    }
+    static inline HWND Back = nullptr;
+    HHOOK FCreates;
+    HHOOK FShows;
+};
+
 class FormBackTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(FileExists(GetLoginBackImagePath())) << "skin missing beside the test program";
         FormBack = Application->CreateForm<TFormBack>();
-        FormBack->Show();
+        {
+            const ShowOrderWatch watch(FormBack->Handle());
+            ASSERT_TRUE(watch.Hooked());
+            FormBack->Show();
+            FirstShown.log = ShowOrderWatch::Log;
+        }
+        FirstShown.active = ::GetActiveWindow();
         FirstShown.back = WindowRect(FormBack->Handle());
         if (FormLogin) FirstShown.login = WindowRect(FormLogin->Handle());
     }
-    // Both windows as the first show left them.
-    static inline struct { RECT back, login; } FirstShown{};
+    // Both windows as the first show left them, the order it showed and made them in, and the
+    // active window it left.
+    static inline struct {
+        RECT back, login;
+        std::vector<std::string> log;
+        HWND active;
+    } FirstShown{};
     TFormBack& back = *FormBack;
     HWND wnd = FormBack->Handle();
 };
@@ -107,15 +171,34 @@ TEST_F(FormBackTest, IsCreatedAsTheLayeredMainFormWithTheSkinsSize) {
     EXPECT_EQ(back.pmtaskbar->Items().Items().size(), 2u);
 }
 
+// Run twice by CTest: without arguments, and with "/autorun" as the first (the tray start). The
+// skin is drawn when the window is made: a plain start shows it before it makes the login window
+// with its browser; the login window comes over it, and the skin's window is left active.
+TEST_F(FormBackTest, TheFirstShowShowsTheSkinBeforeTheLoginWindowIsMadeButNotOnTheTrayStart) {
+    ASSERT_NE(FormLogin, nullptr);
+    const HWND login = FormLogin->Handle();
+    const auto& log = FirstShown.log;
+    if (ParamStr(1) != L"/autorun") {
+        EXPECT_EQ(log, (std::vector<std::string>{"back shown", "login made", "login shown"}));
+        EXPECT_EQ(FirstShown.active, wnd);
+        EXPECT_EQ(::GetWindow(login, GW_OWNER), wnd);
+        EXPECT_TRUE(::IsWindowVisible(login));
+        return;
+    }
+    // The login window is shown as it is made, then goes to the tray with the skin.
+    EXPECT_EQ(log, (std::vector<std::string>{"login made", "login shown"}));
+    EXPECT_FALSE(::IsWindowVisible(wnd));
+    EXPECT_FALSE(::IsWindowVisible(login));
+    EXPECT_TRUE(back.InTray());
+    EXPECT_FALSE(back.IfFristActive);
+}
+
 TEST_F(FormBackTest, DrawLayeredImageGivesTheWindowThePicturesSizeAndRefusesWhatCannotLoad) {
     auto other = TComponent::CreateOwned<TForm>();
     other->SetBorderStyle(TBorderStyle::bsNone);
     other->SetBounds(30, 40, 100, 100);
     const HWND h = other->Handle();
-    const std::wstring small =
-        L"Z:" + text::ReplaceAll(text::FromUtf8(std::getenv("TN_BINARY_DIR")), L"/", L"\\") +
-        L"\\assets\\skin_small.png";
-    ASSERT_TRUE(TFormBack::DrawLayeredImage(h, small, 100));
+    ASSERT_TRUE(TFormBack::DrawLayeredImage(h, SmallSkin(), 100));
     RECT r = WindowRect(h);
     EXPECT_EQ(r.right - r.left, 400);
     EXPECT_EQ(r.bottom - r.top, 260);
@@ -128,6 +211,29 @@ TEST_F(FormBackTest, DrawLayeredImageGivesTheWindowThePicturesSizeAndRefusesWhat
         EXPECT_FALSE(TFormBack::DrawLayeredImage(h, bad, 100));
         r = WindowRect(h);
         EXPECT_EQ(r.right - r.left, 400);
+    }
+}
+
+// The entry routine has the skin painted on another thread while the windows are made: the window
+// puts on what was painted there, and a painting that failed ends the start with the resource
+// message.
+TEST_F(FormBackTest, ASkinPaintedAsideIsWhatTheWindowPutsOnAndAFailedOneEndsTheStart) {
+    {
+        const auto other =
+            TComponent::CreateOwned<TFormBack>(TLayeredPicture::PaintAside(SmallSkin(), 100));
+        const HWND h = other->Handle();
+        const RECT r = WindowRect(h);
+        EXPECT_EQ(r.right - r.left, 400);
+        EXPECT_EQ(r.bottom - r.top, 260);
+        EXPECT_TRUE(ExStyle(h) & WS_EX_LAYERED);
+    }
+    tn::testing::TempDir dir;
+    try {
+        (void)TComponent::CreateOwned<TFormBack>(
+            TLayeredPicture::PaintAside(dir.File(L"missing.png"), 100));
+        ADD_FAILURE() << "a window without its picture was made";
+    } catch (const TStartupError& e) {
+        EXPECT_EQ(e.Message(), L"您的资源缺失，请下载新的程序或联系Varkel客服，谢谢！");
     }
 }
 
