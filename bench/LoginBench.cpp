@@ -53,7 +53,7 @@ Run Measure(const std::wstring& exe, const std::wstring& args, bool skin,
     } catch (...) {
         run.ms[1] = -1;
     }
-    // The skin may come after the request (tn.exe shows its skin window last).
+    // The skin may come after the request: a program may ask for the page before it shows it.
     if (watch)
         if (const LONGLONG shown = watch->WaitShown(30000))
             run.ms[0] = tn::bench::MsBetween(t0, shown);

@@ -30,13 +30,14 @@ void RunRoad() {
     // The skin is drawn beside the making of the application window and the road's checks; the
     // background window waits for it and only puts it on. A road without that window drops it
     // here, after it is drawn.
+    const bool uninstall = IsUninstallMode();
     std::future<TLayeredPicture> skin;
-    if (!IsUninstallMode()) skin = TLayeredPicture::PaintAside(GetLoginBackImagePath(), 100);
+    if (!uninstall) skin = TLayeredPicture::PaintAside(GetLoginBackImagePath(), 100);
     Application->Initialize();
     Application->SetTitle(kProductName);
     Application->MainFormOnTaskBar = true;
 
-    if (IsUninstallMode()) {
+    if (uninstall) {
         (void)DoUninstall();
     } else if (StatisticsManager && StatisticsManager->CheckSendSetupStatistics()) {
         // The setup report is the whole road: no window.
