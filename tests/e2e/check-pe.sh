@@ -21,9 +21,10 @@ sections=$($objdump -h "$exe")
 grep -q ' \.gnu_debuglink ' <<<"$sections" || { echo "names no debug file"; exit 1; }
 $objdump -h "$exe.debug" | grep -q ' \.debug_info ' || { echo "no debug information in $exe.debug"; exit 1; }
 # The DLLs loaded at a function's first call: system ones too, each function looked up by the
-# name the DLL exports it under (a 32-bit name with its argument size, "f@8", is not exported).
+# name the DLL exports it under (a 32-bit name with its argument size, "f@8", is not exported),
+# and each function's slot starting at its own loader stub.
 delayed=$(python3 "$(dirname "$0")/delay-imports.py" "$exe" "$exe.debug" "${objdump%objdump}nm") ||
-    { echo "delay-loaded imports unreadable"; exit 1; }
+    { echo "delay-loaded imports wrong or unreadable (above)"; exit 1; }
 bad=$(cut -d' ' -f1 <<<"$delayed" | tr 'A-Z' 'a-z' | grep -Ev "$allowed" || true)
 [ -z "$bad" ] || { echo "delay-loads non-system DLLs: $bad"; exit 1; }
 bad=$(tr ' ' '\n' <<<"$delayed" | grep -F '@' || true)
