@@ -398,8 +398,9 @@ TMonitorArea MonitorAreaOf(HWND wnd) noexcept {
                                  : ::MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
     MONITORINFO info{};
     info.cbSize = sizeof info;
-    if (monitor && ::GetMonitorInfoW(monitor, &info)) return {info.rcMonitor, info.rcWork};
-    return {{0, 0, ScreenWidth(), ScreenHeight()}, ScreenWorkArea()};
+    const SIZE primary{ScreenWidth(), ScreenHeight()};
+    if (monitor && ::GetMonitorInfoW(monitor, &info)) return {info.rcMonitor, info.rcWork, primary};
+    return {{0, 0, primary.cx, primary.cy}, ScreenWorkArea(), primary};
 }
 
 } // namespace tn

@@ -18,10 +18,12 @@ enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 enum class TFormStyle { fsNormal, fsStayOnTop };
 
-// A monitor's whole rectangle and the part of it that no task bar covers, in screen coordinates.
+// A monitor's whole rectangle and the part of it that no task bar covers, in screen coordinates,
+// and the size of the primary monitor, against which the system measures a maximized window.
 struct TMonitorArea {
     RECT Bounds;
     RECT WorkArea;
+    SIZE Primary;
 };
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 

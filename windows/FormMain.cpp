@@ -220,6 +220,7 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner), FTray(kTrayTip) {
 
     Bind(WM_REVIGATE, &TFormMain::WMRevigate);
     Bind(WM_GETMINMAXINFO, &TFormMain::WMGetMinMaxInfo);
+    Bind(WM_WINDOWPOSCHANGING, &TFormMain::WMWindowPosChanging);
     Bind(WM_SYSCOMMAND, &TFormMain::WMSysCommand);
     Bind(WM_BARICON, &TFormMain::WMBarIconClick);
     Bind(WM_TIMER, &TFormMain::WMTimer);
@@ -454,13 +455,34 @@ void TFormMain::mniStartupClick(TObject*) {
 
 void TFormMain::WMGetMinMaxInfo(TWMGetMinMaxInfo& Msg) {
     // The work area of the monitor the window is on, whatever covers the rest of it (a taskbar at
-    // any edge, or none there); the position counts from the monitor's corner.
+    // any edge, or none there); the position counts from the monitor's corner. The system reads
+    // the size as the primary monitor's and, on a larger monitor, grows it by the difference, past
+    // a work area that a taskbar cuts: there the tracking size holds it to the work area.
     if (Msg.MinMaxInfo) {
+        MINMAXINFO& info = *Msg.MinMaxInfo;
         const TMonitorArea monitor = MonitorArea();
         const RECT& work = monitor.WorkArea;
-        Msg.MinMaxInfo->ptMaxSize = {work.right - work.left, work.bottom - work.top};
-        Msg.MinMaxInfo->ptMaxPosition = {work.left - monitor.Bounds.left,
-                                         work.top - monitor.Bounds.top};
+        info.ptMaxSize = {work.right - work.left, work.bottom - work.top};
+        info.ptMaxPosition = {work.left - monitor.Bounds.left, work.top - monitor.Bounds.top};
+        if (monitor.Bounds.right - monitor.Bounds.left > monitor.Primary.cx)
+            info.ptMaxTrackSize.x = info.ptMaxSize.x;
+        if (monitor.Bounds.bottom - monitor.Bounds.top > monitor.Primary.cy)
+            info.ptMaxTrackSize.y = info.ptMaxSize.y;
+    }
+    Dispatch(Msg.Raw);
+}
+
+void TFormMain::WMWindowPosChanging(TWMNoParams& Msg) {
+    // The system holds only windows with a sizing border to their tracking size; this one has
+    // none, so while maximized it holds itself, as the system would.
+    auto* const pos = reinterpret_cast<WINDOWPOS*>(Msg.Raw.LParam);
+    if (pos && !(pos->flags & SWP_NOSIZE) && ::IsZoomed(pos->hwnd)) {
+        MINMAXINFO info{};
+        info.ptMaxTrackSize = {::GetSystemMetrics(SM_CXMAXTRACK),
+                               ::GetSystemMetrics(SM_CYMAXTRACK)};
+        ::SendMessageW(pos->hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        pos->cx = std::min(pos->cx, static_cast<int>(info.ptMaxTrackSize.x));
+        pos->cy = std::min(pos->cy, static_cast<int>(info.ptMaxTrackSize.y));
     }
     Dispatch(Msg.Raw);
 }

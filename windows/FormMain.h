@@ -106,6 +106,8 @@ public:
     // Message handlers.
     void WMRevigate(TWMNoParams& Msg);
     void WMGetMinMaxInfo(TWMGetMinMaxInfo& Msg);
+    // Holds the maximized window to its maximum tracking size.
+    void WMWindowPosChanging(TWMNoParams& Msg);
     void WMSysCommand(TWMSysCommand& Msg);
     void WMBarIconClick(TWMNotifyIcon& Msg);
     // The shell made its taskbar again: a window in the tray adds its icon again.

@@ -462,16 +462,18 @@ TEST(Form, AlignedToTheClientItFillsTheWorkAreaOfItsOwnMonitor) {
     public:
         using TTestForm::TTestForm;
         TMonitorArea MonitorArea() const noexcept override {
-            return {{1024, 0, 2304, 1024}, {1024, 40, 2304, 1024}};
+            return {{1024, 0, 2304, 1024}, {1024, 40, 2304, 1024}, {1024, 768}};
         }
     };
     FormPtr form = TComponent::CreateOwned<OnSecondMonitor>();
     form->SetAlign(TAlign::alClient);
     EXPECT_TRUE(SameRect(form->BoundsRect(), RECT{1024, 40, 2304, 1024}));
-    // This system's own: the monitor the window is on.
+    // This system's own: the monitor the window is on, and the primary monitor's size.
     const TMonitorArea own = MonitorAreaOf(nullptr);
     EXPECT_TRUE(SameRect(own.Bounds, RECT{0, 0, ScreenWidth(), ScreenHeight()}));
     EXPECT_TRUE(SameRect(own.WorkArea, ScreenWorkArea()));
+    EXPECT_EQ(own.Primary.cx, ScreenWidth());
+    EXPECT_EQ(own.Primary.cy, ScreenHeight());
 }
 
 TEST(Form, ShownWithoutActivationItIsVisibleAndComesBackAsItWasHidden) {

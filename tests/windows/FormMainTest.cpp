@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <cmath>
@@ -263,70 +264,104 @@ TEST_F(GameWindow, MaximizeTogglesBetweenTheWorkAreaAndTheCentredDesignedSize) {
     EXPECT_TRUE(::IsZoomed(wnd));
 }
 
+std::string Text(const RECT& r) {
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ")-(" +
+           std::to_string(r.right) + ", " + std::to_string(r.bottom) + ")";
+}
+
+// Where the window manager puts a maximized window from the values it was given. They describe
+// the window as if on the primary monitor: the position counts from the corner of the window's
+// own monitor, and a size at least as large as the primary's grows by the difference between the
+// two monitors (in each dimension that reaches the primary's, or only when both do: the
+// measurements do not tell, so both are tried). The tracking size then bounds the size (the
+// game window holds itself to it: TheMaximizedWindowHoldsItselfToTheWorkAreaOfALargerMonitor).
+RECT MaximizedRect(const MINMAXINFO& info, const TMonitorArea& monitor, bool eachDimension) {
+    const bool reachesX = info.ptMaxSize.x >= monitor.Primary.cx;
+    const bool reachesY = info.ptMaxSize.y >= monitor.Primary.cy;
+    const bool growX = eachDimension ? reachesX : reachesX && reachesY;
+    const bool growY = eachDimension ? reachesY : reachesX && reachesY;
+    const LONG width =
+        info.ptMaxSize.x +
+        (growX ? monitor.Bounds.right - monitor.Bounds.left - monitor.Primary.cx : 0);
+    const LONG height =
+        info.ptMaxSize.y +
+        (growY ? monitor.Bounds.bottom - monitor.Bounds.top - monitor.Primary.cy : 0);
+    const LONG left = monitor.Bounds.left + info.ptMaxPosition.x;
+    const LONG top = monitor.Bounds.top + info.ptMaxPosition.y;
+    return {left, top, left + std::min(width, info.ptMaxTrackSize.x),
+            top + std::min(height, info.ptMaxTrackSize.y)};
+}
+
 // The monitor the window is on, whatever its taskbar does: one at any edge, one hidden until the
-// pointer comes (the work area is then the whole monitor), one on another monitor, and a second
-// monitor beside the primary one.
+// pointer comes (the work area is then the whole monitor), one on another monitor; and a second
+// monitor as large as the primary, larger (with its work area whole, cut by a taskbar yet at
+// least the primary's size, or cut to less than it), or smaller.
 TEST_F(GameWindow, TheMaximizedWindowFillsTheWorkAreaOfItsMonitorAndRestoresBelowATopTaskbar) {
-    const auto ask = [&] {
+    // The system's own values first, the tracking size that of the whole desktop.
+    const auto ask = [&](POINT desktop) {
         MINMAXINFO info{};
         info.ptMaxSize = {111, 222};
         info.ptMaxPosition = {5, 6};
+        info.ptMaxTrackSize = desktop;
         ::SendMessageW(wnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
         return info;
     };
-    // The system's own monitor.
-    MINMAXINFO info = ask();
+    // The system's own monitor, the primary one: its work area, the tracking size left alone.
+    const POINT systemTrack{::GetSystemMetrics(SM_CXMAXTRACK), ::GetSystemMetrics(SM_CYMAXTRACK)};
+    MINMAXINFO info = ask(systemTrack);
     const RECT work = WorkAreaOf(wnd);
     EXPECT_EQ(info.ptMaxSize.x, work.right - work.left);
     EXPECT_EQ(info.ptMaxSize.y, work.bottom - work.top);
     EXPECT_EQ(info.ptMaxPosition.x, 0);
     EXPECT_EQ(info.ptMaxPosition.y, 0);
+    EXPECT_EQ(info.ptMaxTrackSize.x, systemTrack.x);
+    EXPECT_EQ(info.ptMaxTrackSize.y, systemTrack.y);
 
+    constexpr SIZE primary{1024, 768};
     const struct {
         const char* name;
         TMonitorArea monitor;
-        POINT size, position; // the maximized window, the position from the monitor's corner
-        POINT restored;       // the top-left corner of the designed size
+        POINT restored; // the top-left corner of the designed size
     } cases[] = {
-        {"taskbar at the bottom",
-         {{0, 0, 1024, 768}, {0, 0, 1024, 728}},
-         {1024, 728},
-         {0, 0},
-         {-1, 2}},
-        {"taskbar at the top",
-         {{0, 0, 1024, 768}, {0, 40, 1024, 768}},
-         {1024, 728},
-         {0, 40},
-         {-1, 42}},
-        {"taskbar at the left",
-         {{0, 0, 1024, 768}, {60, 0, 1024, 768}},
-         {964, 768},
-         {60, 0},
-         {-1, 2}},
-        {"taskbar at the right",
-         {{0, 0, 1024, 768}, {0, 0, 964, 768}},
-         {964, 768},
-         {0, 0},
-         {-1, 2}},
+        {"taskbar at the bottom", {{0, 0, 1024, 768}, {0, 0, 1024, 728}, primary}, {-1, 2}},
+        {"taskbar at the top", {{0, 0, 1024, 768}, {0, 40, 1024, 768}, primary}, {-1, 42}},
+        {"taskbar at the left", {{0, 0, 1024, 768}, {60, 0, 1024, 768}, primary}, {-1, 2}},
+        {"taskbar at the right", {{0, 0, 1024, 768}, {0, 0, 964, 768}, primary}, {-1, 2}},
         {"taskbar hidden, or on another monitor",
-         {{0, 0, 1024, 768}, {0, 0, 1024, 768}},
-         {1024, 768},
-         {0, 0},
+         {{0, 0, 1024, 768}, {0, 0, 1024, 768}, primary},
          {-1, 2}},
-        {"second monitor with its own taskbar at the top",
-         {{1024, -100, 2304, 924}, {1024, -60, 2304, 924}},
-         {1280, 984},
-         {0, 40},
+        {"second monitor as large as the primary, with its own taskbar",
+         {{1024, 0, 2048, 768}, {1024, 0, 2048, 728}, primary},
+         {1023, 2}},
+        {"second monitor larger than the primary, no taskbar on it",
+         {{1024, -100, 2304, 924}, {1024, -100, 2304, 924}, primary},
+         {1151, -98}},
+        {"second monitor larger than the primary with its own taskbar at the top",
+         {{1024, -100, 2304, 924}, {1024, -60, 2304, 924}, primary},
          {1151, -58}},
+        {"second monitor larger than the primary, its taskbar at the left leaving the primary's "
+         "width",
+         {{1024, 0, 2304, 1024}, {1280, 0, 2304, 1024}, primary},
+         {1151, 2}},
+        {"second monitor wider but lower than the primary",
+         {{1024, 0, 2944, 700}, {1024, 0, 2944, 660}, primary},
+         {1471, 2}},
+        {"second monitor smaller than the primary",
+         {{-800, 0, 0, 600}, {-800, 0, 0, 560}, primary},
+         {-913, 2}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         form->monitor = c.monitor;
-        info = ask();
-        EXPECT_EQ(info.ptMaxSize.x, c.size.x);
-        EXPECT_EQ(info.ptMaxSize.y, c.size.y);
-        EXPECT_EQ(info.ptMaxPosition.x, c.position.x);
-        EXPECT_EQ(info.ptMaxPosition.y, c.position.y);
+        // The desktop spanning the primary monitor and this one.
+        const TMonitorArea& m = c.monitor;
+        info = ask({std::max(m.Bounds.right, m.Primary.cx) - std::min(m.Bounds.left, LONG{0}),
+                    std::max(m.Bounds.bottom, m.Primary.cy) - std::min(m.Bounds.top, LONG{0})});
+        for (const bool eachDimension : {true, false}) {
+            SCOPED_TRACE(eachDimension ? "grown in each dimension" : "grown in both or neither");
+            EXPECT_EQ(Text(MaximizedRect(info, c.monitor, eachDimension)),
+                      Text(c.monitor.WorkArea));
+        }
 
         // Restored from maximized to the designed size on the same monitor, then maximized again
         // in its work area.
@@ -339,6 +374,30 @@ TEST_F(GameWindow, TheMaximizedWindowFillsTheWorkAreaOfItsMonitorAndRestoresBelo
         form->imgMax->Click();
         EXPECT_TRUE(::IsZoomed(wnd));
     }
+    form->monitor.reset();
+}
+
+// The system bounds only a window with a sizing border by its tracking size; the game window has
+// none, so it keeps its maximized size within its own tracking size itself: on a monitor larger
+// than the primary, the size the window manager grows (a larger size set here while maximized
+// stands in for it) comes back to the work area. The restored window is not held.
+TEST_F(GameWindow, TheMaximizedWindowHoldsItselfToTheWorkAreaOfALargerMonitor) {
+    form->monitor = TMonitorArea{{0, 0, 1024, 768}, {0, 0, 1024, 728}, {800, 600}};
+    ASSERT_TRUE(::IsZoomed(wnd));
+    constexpr UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+    ::SetWindowPos(wnd, nullptr, 0, 0, 1024 + 224, 728 + 168, flags);
+    RECT r = Rect(wnd);
+    EXPECT_EQ(r.right - r.left, 1024);
+    EXPECT_EQ(r.bottom - r.top, 728);
+
+    form->imgMax->Click();
+    ASSERT_FALSE(::IsZoomed(wnd));
+    ::SetWindowPos(wnd, nullptr, 0, 0, 1100, 800, flags);
+    r = Rect(wnd);
+    EXPECT_EQ(r.right - r.left, 1100);
+    EXPECT_EQ(r.bottom - r.top, 800);
+    form->imgMax->Click();
+    EXPECT_TRUE(::IsZoomed(wnd));
     form->monitor.reset();
 }
 
