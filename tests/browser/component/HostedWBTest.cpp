@@ -1305,6 +1305,59 @@ TEST(ZModule, TheUsersOwnProxySettingsComeBackAtShutdownAsTheyWereBeforeTheFirst
     BrowserModuleStartup(); // for the application's teardown
 }
 
+// A logoff may end the process as soon as the session-end message returns, without the shutdown:
+// the user's settings are put back then, at once, and the shutdown owes nothing more.
+TEST(ZModule, TheUsersOwnProxySettingsComeBackWhenTheSessionEndsAndOnlyThen) {
+    const TProxyConnectionSettings users{PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_DETECT, L"corp:3128",
+                                         L"*.corp", std::nullopt};
+    const HWND app = Application->Handle();
+    ASSERT_NE(app, nullptr);
+    BrowserModuleShutdown({&ResetDouble, &SoundDouble});
+    struct Restart {
+        ~Restart() { BrowserModuleStartup(); } // for the application's teardown
+    } restart;
+    for (const bool processWide : {true, false}) {
+        SCOPED_TRACE(processWide ? "the user's settings" : "a session's");
+        BrowserModuleStartup({&ResetThroughRecorder, &SoundDouble});
+        ProxyRecorder::Reset();
+        ProxyRecorder::connection = users;
+        TProxySettings proxy;
+        proxy.Calls = &kProxyDouble;
+        EXPECT_TRUE(processWide ? proxy.SetProxy(L"", L"10.0.0.1:8080", L"")
+                                : proxy.SetProxyFromPAC(L"", L"http://pac/x.pac"));
+        ASSERT_NE(ProxyRecorder::connection, users);
+        const std::size_t written = ProxyRecorder::writes.size();
+
+        ::SendMessageW(app, WM_QUERYENDSESSION, 0, 0);
+        ::SendMessageW(app, WM_ENDSESSION, FALSE, 0); // the session goes on
+        EXPECT_EQ(ProxyRecorder::writes.size(), written);
+        EXPECT_NE(ProxyRecorder::connection, users);
+
+        ::SendMessageW(app, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        EXPECT_EQ(ProxyRecorder::connection, users);
+        ASSERT_GT(ProxyRecorder::writes.size(), written);
+        EXPECT_EQ(ProxyRecorder::writes[written].handle, processWide ? nullptr : kSession);
+
+        ShutdownCalls.clear();
+        BrowserModuleShutdown({&ResetDouble, &SoundDouble});
+        EXPECT_TRUE(ShutdownCalls.empty()) << "put back once";
+    }
+    // Put back it could not be (no session to write with): the shutdown, should it come, still
+    // owes it.
+    BrowserModuleStartup({&ResetThroughRecorder, &SoundDouble});
+    ProxyRecorder::Reset();
+    ProxyRecorder::connection = users;
+    TProxySettings proxy;
+    proxy.Calls = &kProxyDouble;
+    EXPECT_TRUE(proxy.SetProxy(L"", L"10.0.0.1:8080", L""));
+    ProxyRecorder::openFails = true;
+    ::SendMessageW(app, WM_ENDSESSION, TRUE, 0);
+    EXPECT_NE(ProxyRecorder::connection, users);
+    ProxyRecorder::openFails = false;
+    BrowserModuleShutdown({&ResetThroughRecorder, &SoundDouble});
+    EXPECT_EQ(ProxyRecorder::connection, users);
+}
+
 // Runs last of all: the application cannot run again once told to end.
 TEST(ZZTerminating, AWaitEndsWithoutFailingWhenTheApplicationIsTerminating) {
     Layout l;
