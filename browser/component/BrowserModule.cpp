@@ -7,6 +7,7 @@
 #include "browser/host/HwbUtils.h"
 #include "browser/tools/ProxyOptions.h"
 #include "browser/tools/StoredSettings.h"
+#include "classlib/Application.h"
 #include "classlib/Fpu.h"
 
 namespace tn {
@@ -31,6 +32,26 @@ bool ResetProxy(const TProxyConnectionSettings& before, bool processWide) noexce
 }
 
 const BrowserShutdownCalls kSystemShutdownCalls{&ResetProxy, &SetNavigationSoundScheme};
+
+// The application window's hook that sees the session end, and the calls it puts back through.
+int SessionEndHook = 0;
+BrowserShutdownCalls SessionEndCalls = kSystemShutdownCalls;
+
+// Each scope a write reached goes back to what it held before; one put back owes nothing more,
+// one that could not be (no session) is still owed.
+void RestoreProxySettings(const BrowserShutdownCalls& calls) noexcept {
+    if (Flags.ProxyChangedProcessWide && calls.resetProxyServer(Flags.ProxyBeforeProcessWide, true))
+        Flags.ProxyChangedProcessWide = false;
+    if (Flags.ProxyChangedOnHandle && calls.resetProxyServer(Flags.ProxyBeforeOnHandle, false))
+        Flags.ProxyChangedOnHandle = false;
+}
+
+// The process may be ended as soon as the session-end message returns, with no shutdown after
+// it: a logoff must not leave the user's other programs on this program's proxy.
+bool OnMainWindowMessage(UINT msg, WPARAM wParam) noexcept {
+    if (msg == WM_ENDSESSION && wParam) RestoreProxySettings(SessionEndCalls);
+    return false;
+}
 } // namespace
 
 const BrowserShutdownCalls& SystemBrowserShutdownCalls() noexcept {
@@ -45,9 +66,15 @@ TBrowserModuleFlags& BrowserModuleFlags() noexcept {
     return Flags;
 }
 
-void BrowserModuleStartup() {
+void BrowserModuleStartup(const BrowserShutdownCalls& calls) {
     SavedWord = Get8087CW();
     Flags = {};
+    SessionEndCalls = calls;
+    if (!SessionEndHook)
+        SessionEndHook =
+            Application->HookMainWindow([](UINT msg, WPARAM wParam, LPARAM, LRESULT&) noexcept {
+                return OnMainWindowMessage(msg, wParam);
+            });
     // S_FALSE (already initialised on this thread) counts as success and is balanced too.
     OleStarted = SUCCEEDED(::OleInitialize(nullptr));
     if (!HwbControl) {
@@ -58,10 +85,9 @@ void BrowserModuleStartup() {
 }
 
 void BrowserModuleShutdown(const BrowserShutdownCalls& calls) noexcept {
-    // Each scope that a proxy write reached goes back to what it held before.
-    if (Flags.ProxyChangedProcessWide)
-        (void)calls.resetProxyServer(Flags.ProxyBeforeProcessWide, true);
-    if (Flags.ProxyChangedOnHandle) (void)calls.resetProxyServer(Flags.ProxyBeforeOnHandle, false);
+    Application->UnhookMainWindow(SessionEndHook);
+    SessionEndHook = 0;
+    RestoreProxySettings(calls);
     if (Flags.NavSoundOff) calls.setNavigationSoundScheme(false);
     Flags = {};
     // The help and moniker libraries loaded on demand go before OLE does.

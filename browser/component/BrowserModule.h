@@ -8,10 +8,6 @@
 
 namespace tn {
 
-// Initialises OLE, saves the floating-point control word and switches the focus and mouse-wheel
-// hooks on.
-void BrowserModuleStartup();
-
 // The platform calls of the shutdown that reach beyond the process (the user's proxy and sound
 // settings); a test puts doubles in their place.
 struct BrowserShutdownCalls {
@@ -21,6 +17,15 @@ struct BrowserShutdownCalls {
     void (*setNavigationSoundScheme)(bool disable) noexcept;
 };
 [[nodiscard]] const BrowserShutdownCalls& SystemBrowserShutdownCalls() noexcept;
+
+// Initialises OLE, saves the floating-point control word and switches the focus and mouse-wheel
+// hooks on. From then on the end of the user's session (the application window's WM_ENDSESSION)
+// puts the user's proxy settings back through calls at once, as the shutdown would: the process
+// may be ended right after it.
+void BrowserModuleStartup(const BrowserShutdownCalls& calls);
+inline void BrowserModuleStartup() {
+    BrowserModuleStartup(SystemBrowserShutdownCalls());
+}
 
 // Puts the proxy and the navigation sound back as they were when the component changed them,
 // restores the control word, uninitialises OLE (only after a successful initialisation) and frees
@@ -35,8 +40,9 @@ inline void BrowserModuleShutdown() noexcept {
 
 // Process-wide flags of the component (GUI thread only).
 struct TBrowserModuleFlags {
-    // A proxy write succeeded in that scope since start-up; the shutdown resets that scope to
-    // what it held before the first of them.
+    // A proxy write succeeded in that scope since start-up, or since the session's end put it
+    // back; the shutdown (or the session's end) resets that scope to what it held before the
+    // first of them.
     bool ProxyChangedProcessWide = false;
     bool ProxyChangedOnHandle = false;
     TProxyConnectionSettings ProxyBeforeProcessWide;

@@ -61,8 +61,23 @@ std::optional<std::wstring> TakeText(wchar_t* text) {
     return taken;
 }
 
-// The options a write may change, as the handle (none: the user's settings) sees them.
+// The connection type as the user chose it, where the system keeps it apart from the type in
+// force (an automatic detection that found nothing is in force as a direct connection). A system
+// without it refuses the question. Asked alone: a refused list may still have handed out texts.
+std::optional<DWORD> ReadChosenFlags(HINTERNET target, const TProxyCalls& calls) {
+    std::vector<INTERNET_PER_CONN_OPTIONW> options(1);
+    options[0].dwOption = INTERNET_PER_CONN_FLAGS_UI;
+    INTERNET_PER_CONN_OPTION_LISTW all = OptionList(options);
+    DWORD length = sizeof all;
+    if (!calls.queryOption(target, INTERNET_OPTION_PER_CONNECTION_OPTION, &all, &length))
+        return std::nullopt;
+    return options[0].Value.dwValue;
+}
+
+// The options a write may change, as the handle (none: the user's settings) sees them; the
+// connection type as the user chose it wherever the system tells.
 bool ReadSettings(HINTERNET target, const TProxyCalls& calls, TProxyConnectionSettings& settings) {
+    const std::optional<DWORD> chosen = ReadChosenFlags(target, calls);
     std::vector<INTERNET_PER_CONN_OPTIONW> options(4);
     options[0].dwOption = INTERNET_PER_CONN_FLAGS;
     options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
@@ -84,7 +99,7 @@ bool ReadSettings(HINTERNET target, const TProxyCalls& calls, TProxyConnectionSe
         }
     }
     if (!kept) return false;
-    settings.Flags = options[0].Value.dwValue;
+    settings.Flags = chosen.value_or(options[0].Value.dwValue);
     settings.Server = std::move(texts[0]);
     settings.Bypass = std::move(texts[1]);
     settings.AutoConfigUrl = std::move(texts[2]);
@@ -183,6 +198,7 @@ bool ApplyProxyAutoConfig(const std::wstring& UserAgent, const std::wstring& PAC
 
 bool ResetProxyServer(const TProxyConnectionSettings& before, bool processWide,
                       const TProxyCalls& calls) {
+    // The type goes back as the connection type, however it was read: every system takes that.
     return WriteOptions(L"",
                         {FlagsOption(before.Flags),
                          TextOption(INTERNET_PER_CONN_PROXY_SERVER, before.Server),

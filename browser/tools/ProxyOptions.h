@@ -27,8 +27,9 @@ struct TProxyCalls {
 };
 [[nodiscard]] const TProxyCalls& SystemProxyCalls() noexcept;
 
-// What the options the routines write held: the connection flags, the proxy server, the bypass
-// list and the automatic configuration script (a text that is not set: none).
+// What the options the routines write held: the connection flags (as the user chose them, where
+// the system keeps that choice apart from the type in force), the proxy server, the bypass list
+// and the automatic configuration script (a text that is not set: none).
 struct TProxyConnectionSettings {
     DWORD Flags = PROXY_TYPE_DIRECT;
     std::optional<std::wstring> Server, Bypass, AutoConfigUrl;

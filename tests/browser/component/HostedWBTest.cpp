@@ -818,9 +818,21 @@ struct ProxyRecorder {
         DWORD option;
         std::vector<std::pair<DWORD, std::wstring>> values; // flags as decimal text
     };
+    // A per-connection query: its handle and the first option it asked for.
+    struct Query {
+        HINTERNET handle;
+        DWORD first;
+        bool operator==(const Query&) const = default;
+        friend void PrintTo(const Query& q, std::ostream* out) {
+            *out << "{" << q.handle << ", option " << q.first << "}";
+        }
+    };
     static inline std::vector<Write> writes;
     static inline std::vector<std::wstring> shown, agents;
-    static inline std::vector<HINTERNET> queried;
+    static inline std::vector<Query> queried;
+    // The connection type as the user chose it, where the system keeps it apart from the one in
+    // force (none: a system that refuses every query asking for it, as this platform does).
+    static inline std::optional<DWORD> chosenFlags;
     static inline bool openFails = false, connectFails = false, writeFails = false,
                        reloadFails = false, queryFails = false;
     static inline int closed = 0;
@@ -857,6 +869,7 @@ struct ProxyRecorder {
                 if (o.dwOption == INTERNET_PER_CONN_FLAGS) {
                     w.values.push_back({o.dwOption, std::to_wstring(o.Value.dwValue)});
                     if (!fails) connection.Flags = o.Value.dwValue;
+                    if (!fails && chosenFlags) chosenFlags = o.Value.dwValue;
                     continue;
                 }
                 w.values.push_back({o.dwOption, o.Value.pszValue ? o.Value.pszValue : L"(none)"});
@@ -869,14 +882,26 @@ struct ProxyRecorder {
         return !fails;
     }
     static BOOL WINAPI QueryOption(HINTERNET h, DWORD option, LPVOID buffer, LPDWORD length) {
-        queried.push_back(h);
-        if (queryFails || option != INTERNET_OPTION_PER_CONNECTION_OPTION) return FALSE;
+        if (option != INTERNET_OPTION_PER_CONNECTION_OPTION) {
+            ADD_FAILURE() << "option " << option << " queried";
+            return FALSE;
+        }
         EXPECT_EQ(*length, test::RecordSize(20, sizeof(INTERNET_PER_CONN_OPTION_LISTW)));
         auto* list = static_cast<INTERNET_PER_CONN_OPTION_LISTW*>(buffer);
+        queried.push_back({h, list->dwOptionCount ? list->pOptions[0].dwOption : 0});
+        if (queryFails) return FALSE;
+        for (DWORD i = 0; i < list->dwOptionCount; ++i) {
+            if (list->pOptions[i].dwOption == INTERNET_PER_CONN_FLAGS_UI && !chosenFlags) {
+                ::SetLastError(ERROR_INVALID_PARAMETER);
+                return FALSE;
+            }
+        }
         for (DWORD i = 0; i < list->dwOptionCount; ++i) {
             auto& o = list->pOptions[i];
             if (o.dwOption == INTERNET_PER_CONN_FLAGS) {
                 o.Value.dwValue = connection.Flags;
+            } else if (o.dwOption == INTERNET_PER_CONN_FLAGS_UI) {
+                o.Value.dwValue = *chosenFlags;
             } else if (const std::optional<std::wstring>* text = Text(o.dwOption); text && *text) {
                 // As the library hands texts out: the caller frees them with GlobalFree.
                 const std::size_t bytes = ((*text)->size() + 1) * sizeof(wchar_t);
@@ -901,6 +926,7 @@ struct ProxyRecorder {
         openFails = connectFails = writeFails = reloadFails = queryFails = false;
         closed = 0;
         connection = {};
+        chosenFlags = std::nullopt;
     }
 };
 const TProxyCalls kProxyDouble{&ProxyRecorder::Open,      &ProxyRecorder::Connect,
@@ -908,8 +934,10 @@ const TProxyCalls kProxyDouble{&ProxyRecorder::Open,      &ProxyRecorder::Connec
                                &ProxyRecorder::Close,     &ProxyRecorder::Show};
 
 using Values = std::vector<std::pair<DWORD, std::wstring>>;
+using Queries = std::vector<ProxyRecorder::Query>;
 constexpr DWORD kFlags = INTERNET_PER_CONN_FLAGS, kServer = INTERNET_PER_CONN_PROXY_SERVER,
-                kBypass = INTERNET_PER_CONN_PROXY_BYPASS, kPac = INTERNET_PER_CONN_AUTOCONFIG_URL;
+                kBypass = INTERNET_PER_CONN_PROXY_BYPASS, kPac = INTERNET_PER_CONN_AUTOCONFIG_URL,
+                kChosenFlags = INTERNET_PER_CONN_FLAGS_UI;
 const auto kSession = reinterpret_cast<HINTERNET>(0x1000);
 
 TEST(ProxyOptions, EachRoutineWritesItsOptionsInOrderThenReloads) {
@@ -1001,7 +1029,8 @@ TEST(ProxyOptions, EachRoutineReadsWhatTheConnectionHeldBeforeItWritesOrWritesNo
         EXPECT_TRUE(c.apply(&written, &read));
         EXPECT_TRUE(written);
         EXPECT_EQ(read, users);
-        EXPECT_EQ(ProxyRecorder::queried, std::vector<HINTERNET>{c.handle});
+        EXPECT_EQ(ProxyRecorder::queried, (Queries{{c.handle, kChosenFlags}, {c.handle, kFlags}}))
+            << "the user's choice first; refused, the options with the type in force";
         EXPECT_NE(ProxyRecorder::connection, users);
 
         ProxyRecorder::Reset();
@@ -1012,6 +1041,49 @@ TEST(ProxyOptions, EachRoutineReadsWhatTheConnectionHeldBeforeItWritesOrWritesNo
         EXPECT_TRUE(ProxyRecorder::writes.empty());
         EXPECT_EQ(ProxyRecorder::connection, users);
         EXPECT_EQ(ProxyRecorder::closed, 1);
+    }
+}
+
+// Where the system keeps the connection type the user chose apart from the one in force (an
+// automatic detection that found nothing is in force as direct), the choice is what is read and
+// put back; a system that refuses to be asked for it gives the type in force. Either goes back as
+// the connection type, which every system takes.
+TEST(ProxyOptions, TheConnectionTypeIsReadAsTheUserChoseItAndPutBackAsThat) {
+    constexpr DWORD chosen = PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_DETECT;
+    constexpr DWORD inForce = PROXY_TYPE_DIRECT;
+    const struct {
+        const char* name;
+        std::optional<DWORD> choice;
+        DWORD read;
+    } systems[] = {
+        {"a system that keeps the choice", chosen, chosen},
+        {"a system that refuses to be asked for it", std::nullopt, inForce},
+    };
+    for (const auto& s : systems) {
+        for (const bool processWide : {true, false}) {
+            SCOPED_TRACE(std::string(s.name) + (processWide ? ", the user's" : ", a session's"));
+            ProxyRecorder::Reset();
+            ProxyRecorder::connection = {inForce, std::nullopt, L"*.corp", std::nullopt};
+            ProxyRecorder::chosenFlags = s.choice;
+            TProxyConnectionSettings before;
+            bool written = false;
+            EXPECT_TRUE(processWide
+                            ? ApplyProxyServer(L"", L"p:81", L"", kProxyDouble, &written, &before)
+                            : ApplyProxyAutoConfig(L"", L"http://pac/x.pac", kProxyDouble, &written,
+                                                   &before));
+            EXPECT_TRUE(written);
+            EXPECT_EQ(before.Flags, s.read);
+            EXPECT_EQ(before.Bypass, std::optional<std::wstring>(L"*.corp"));
+            const HINTERNET h = processWide ? nullptr : kSession;
+            EXPECT_EQ(ProxyRecorder::queried, (Queries{{h, kChosenFlags}, {h, kFlags}}));
+
+            ProxyRecorder::writes.clear();
+            EXPECT_TRUE(ResetProxyServer(before, processWide, kProxyDouble));
+            ASSERT_FALSE(ProxyRecorder::writes.empty());
+            EXPECT_EQ(ProxyRecorder::writes[0].values[0],
+                      (std::pair<DWORD, std::wstring>{kFlags, std::to_wstring(s.read)}));
+            EXPECT_EQ(ProxyRecorder::connection.Flags, s.read);
+        }
     }
 }
 
@@ -1209,7 +1281,8 @@ TEST(ZModule, TheUsersOwnProxySettingsComeBackAtShutdownAsTheyWereBeforeTheFirst
             EXPECT_TRUE(proxy.SetProxyFromPAC(L"", L"http://pac/x.pac"));
             EXPECT_TRUE(proxy.SetProxy(L"", L"10.0.0.1", L"user", L"word", 8080));
         }
-        EXPECT_EQ(ProxyRecorder::queried.size(), 1u) << "only the first write reads";
+        EXPECT_EQ(ProxyRecorder::queried.size(), 2u)
+            << "only the first write reads (the user's choice, then the options)";
         ASSERT_NE(ProxyRecorder::connection, users);
         BrowserModuleShutdown({&ResetThroughRecorder, &SoundDouble});
         EXPECT_EQ(ProxyRecorder::connection, users);
@@ -1230,6 +1303,59 @@ TEST(ZModule, TheUsersOwnProxySettingsComeBackAtShutdownAsTheyWereBeforeTheFirst
     EXPECT_TRUE(ShutdownCalls.empty());
     EXPECT_EQ(ProxyRecorder::connection, users);
     BrowserModuleStartup(); // for the application's teardown
+}
+
+// A logoff may end the process as soon as the session-end message returns, without the shutdown:
+// the user's settings are put back then, at once, and the shutdown owes nothing more.
+TEST(ZModule, TheUsersOwnProxySettingsComeBackWhenTheSessionEndsAndOnlyThen) {
+    const TProxyConnectionSettings users{PROXY_TYPE_DIRECT | PROXY_TYPE_AUTO_DETECT, L"corp:3128",
+                                         L"*.corp", std::nullopt};
+    const HWND app = Application->Handle();
+    ASSERT_NE(app, nullptr);
+    BrowserModuleShutdown({&ResetDouble, &SoundDouble});
+    struct Restart {
+        ~Restart() { BrowserModuleStartup(); } // for the application's teardown
+    } restart;
+    for (const bool processWide : {true, false}) {
+        SCOPED_TRACE(processWide ? "the user's settings" : "a session's");
+        BrowserModuleStartup({&ResetThroughRecorder, &SoundDouble});
+        ProxyRecorder::Reset();
+        ProxyRecorder::connection = users;
+        TProxySettings proxy;
+        proxy.Calls = &kProxyDouble;
+        EXPECT_TRUE(processWide ? proxy.SetProxy(L"", L"10.0.0.1:8080", L"")
+                                : proxy.SetProxyFromPAC(L"", L"http://pac/x.pac"));
+        ASSERT_NE(ProxyRecorder::connection, users);
+        const std::size_t written = ProxyRecorder::writes.size();
+
+        ::SendMessageW(app, WM_QUERYENDSESSION, 0, 0);
+        ::SendMessageW(app, WM_ENDSESSION, FALSE, 0); // the session goes on
+        EXPECT_EQ(ProxyRecorder::writes.size(), written);
+        EXPECT_NE(ProxyRecorder::connection, users);
+
+        ::SendMessageW(app, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        EXPECT_EQ(ProxyRecorder::connection, users);
+        ASSERT_GT(ProxyRecorder::writes.size(), written);
+        EXPECT_EQ(ProxyRecorder::writes[written].handle, processWide ? nullptr : kSession);
+
+        ShutdownCalls.clear();
+        BrowserModuleShutdown({&ResetDouble, &SoundDouble});
+        EXPECT_TRUE(ShutdownCalls.empty()) << "put back once";
+    }
+    // Put back it could not be (no session to write with): the shutdown, should it come, still
+    // owes it.
+    BrowserModuleStartup({&ResetThroughRecorder, &SoundDouble});
+    ProxyRecorder::Reset();
+    ProxyRecorder::connection = users;
+    TProxySettings proxy;
+    proxy.Calls = &kProxyDouble;
+    EXPECT_TRUE(proxy.SetProxy(L"", L"10.0.0.1:8080", L""));
+    ProxyRecorder::openFails = true;
+    ::SendMessageW(app, WM_ENDSESSION, TRUE, 0);
+    EXPECT_NE(ProxyRecorder::connection, users);
+    ProxyRecorder::openFails = false;
+    BrowserModuleShutdown({&ResetThroughRecorder, &SoundDouble});
+    EXPECT_EQ(ProxyRecorder::connection, users);
 }
 
 // Runs last of all: the application cannot run again once told to end.
