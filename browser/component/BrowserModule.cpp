@@ -37,19 +37,23 @@ const BrowserShutdownCalls kSystemShutdownCalls{&ResetProxy, &SetNavigationSound
 int SessionEndHook = 0;
 BrowserShutdownCalls SessionEndCalls = kSystemShutdownCalls;
 
-// Each scope a write reached goes back to what it held before; one put back owes nothing more,
-// one that could not be (no session) is still owed.
-void RestoreProxySettings(const BrowserShutdownCalls& calls) noexcept {
+// The user's settings that reach beyond the process go back as they were: each proxy scope a
+// write reached, and the navigation sound. What was put back owes nothing more; a proxy scope
+// that could not be (no session) is still owed.
+void RestoreUserSettings(const BrowserShutdownCalls& calls) noexcept {
     if (Flags.ProxyChangedProcessWide && calls.resetProxyServer(Flags.ProxyBeforeProcessWide, true))
         Flags.ProxyChangedProcessWide = false;
     if (Flags.ProxyChangedOnHandle && calls.resetProxyServer(Flags.ProxyBeforeOnHandle, false))
         Flags.ProxyChangedOnHandle = false;
+    if (Flags.NavSoundOff) calls.setNavigationSoundScheme(false);
+    Flags.NavSoundOff = false;
 }
 
 // The process may be ended as soon as the session-end message returns, with no shutdown after
-// it: a logoff must not leave the user's other programs on this program's proxy.
+// it: a logoff must not leave the user's other programs on this program's proxy, nor the user's
+// clicks silent.
 bool OnMainWindowMessage(UINT msg, WPARAM wParam) noexcept {
-    if (msg == WM_ENDSESSION && wParam) RestoreProxySettings(SessionEndCalls);
+    if (msg == WM_ENDSESSION && wParam) RestoreUserSettings(SessionEndCalls);
     return false;
 }
 } // namespace
@@ -87,8 +91,7 @@ void BrowserModuleStartup(const BrowserShutdownCalls& calls) {
 void BrowserModuleShutdown(const BrowserShutdownCalls& calls) noexcept {
     Application->UnhookMainWindow(SessionEndHook);
     SessionEndHook = 0;
-    RestoreProxySettings(calls);
-    if (Flags.NavSoundOff) calls.setNavigationSoundScheme(false);
+    RestoreUserSettings(calls);
     Flags = {};
     // The help and moniker libraries loaded on demand go before OLE does.
     HwbUtilsShutdown();

@@ -20,8 +20,8 @@ struct BrowserShutdownCalls {
 
 // Initialises OLE, saves the floating-point control word and switches the focus and mouse-wheel
 // hooks on. From then on the end of the user's session (the application window's WM_ENDSESSION)
-// puts the user's proxy settings back through calls at once, as the shutdown would: the process
-// may be ended right after it.
+// puts the user's proxy and sound settings back through calls at once, as the shutdown would: the
+// process may be ended right after it.
 void BrowserModuleStartup(const BrowserShutdownCalls& calls);
 inline void BrowserModuleStartup() {
     BrowserModuleStartup(SystemBrowserShutdownCalls());

@@ -1326,17 +1326,21 @@ TEST(ZModule, TheUsersOwnProxySettingsComeBackWhenTheSessionEndsAndOnlyThen) {
         EXPECT_TRUE(processWide ? proxy.SetProxy(L"", L"10.0.0.1:8080", L"")
                                 : proxy.SetProxyFromPAC(L"", L"http://pac/x.pac"));
         ASSERT_NE(ProxyRecorder::connection, users);
+        BrowserModuleFlags().NavSoundOff = true; // as a component with sounds off leaves it
         const std::size_t written = ProxyRecorder::writes.size();
+        ShutdownCalls.clear();
 
         ::SendMessageW(app, WM_QUERYENDSESSION, 0, 0);
         ::SendMessageW(app, WM_ENDSESSION, FALSE, 0); // the session goes on
         EXPECT_EQ(ProxyRecorder::writes.size(), written);
         EXPECT_NE(ProxyRecorder::connection, users);
+        EXPECT_TRUE(ShutdownCalls.empty());
 
         ::SendMessageW(app, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
         EXPECT_EQ(ProxyRecorder::connection, users);
         ASSERT_GT(ProxyRecorder::writes.size(), written);
         EXPECT_EQ(ProxyRecorder::writes[written].handle, processWide ? nullptr : kSession);
+        EXPECT_EQ(ShutdownCalls, std::vector<std::string>{"sound on"});
 
         ShutdownCalls.clear();
         BrowserModuleShutdown({&ResetDouble, &SoundDouble});
