@@ -131,8 +131,8 @@ private:
     void ShowLoginAgain(bool loginWasShown) noexcept;
     // The downloaded installer saved, started and, once started, recorded; a file that started
     // nothing is deleted. False when the program is ending and nothing was done.
-    bool SaveAndStartInstaller(const TMemoryStream& stream, const std::wstring& version,
-                               TInstallerStart& started) noexcept;
+    bool RunInstaller(const TMemoryStream& stream, const std::wstring& version,
+                      TInstallerStart& started) noexcept;
 
     // One client for both requests; no read time-out for the version file.
     THttpClient IdHTTP1;
