@@ -41,17 +41,24 @@ template <typename F> void WithRunKey(F&& body) noexcept {
     }
 }
 
-bool DownloadAndStart(const wchar_t* sourcePath, const wchar_t* fileName) noexcept {
+bool DownloadAndStart(const wchar_t* sourcePath, const wchar_t* fileName,
+                      TStepGate* gate) noexcept {
     try {
         THttpClient client;
         client.SetReadTimeout(10000);
         TMemoryStream stream;
         client.Get(std::wstring(deploy::kDownloadServer) + sourcePath, stream);
-        const std::wstring folder = GetDownloadDir();
-        (void)ForceDirectories(folder);
-        // Whether the installer ran is not this routine's question.
-        (void)SaveAndStartInstaller(stream, IncludeTrailingBackslash(folder), fileName, true);
-        return true;
+        const auto saveAndStart = [&] {
+            const std::wstring folder = GetDownloadDir();
+            (void)ForceDirectories(folder);
+            // Whether the installer ran is not this routine's question.
+            (void)SaveAndStartInstaller(stream, IncludeTrailingBackslash(folder), fileName, true);
+        };
+        if (!gate) {
+            saveAndStart();
+            return true;
+        }
+        return gate->Run(saveAndStart);
     } catch (...) {
         // Network, status and file failures all mean: not downloaded.
         return false;
@@ -332,14 +339,14 @@ TInstallerStart StartInstaller(const std::wstring& file) noexcept {
     }
 }
 
-bool DownloadIconTips() noexcept {
-    return DownloadAndStart(L"/Varkel/pfr/pfrIconTips/pfrIconTipsSetup.exe",
-                            L"IconTips_Update.exe");
+bool DownloadIconTips(TStepGate* gate) noexcept {
+    return DownloadAndStart(L"/Varkel/pfr/pfrIconTips/pfrIconTipsSetup.exe", L"IconTips_Update.exe",
+                            gate);
 }
 
-bool DownloadAnimateIcon() noexcept {
+bool DownloadAnimateIcon(TStepGate* gate) noexcept {
     return DownloadAndStart(L"/Varkel/bn/animateicon/VarkelAnimateIcon.exe",
-                            L"IconAnimate_Update.exe");
+                            L"IconAnimate_Update.exe", gate);
 }
 
 } // namespace tn

@@ -8,6 +8,7 @@
 #include <oaidl.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 
 namespace tn {
@@ -26,10 +27,21 @@ void SetAutoRun(const std::wstring& name) noexcept;
 // Deletes the value of that name when it exists; an empty name deletes nothing.
 void RemoveAutoRun(const std::wstring& name) noexcept;
 
-// Each fetches its installer, saves it for the download folder beside the executable and starts
-// it (SaveAndStartInstaller); true when the file was saved and its start attempted.
-[[nodiscard]] bool DownloadIconTips() noexcept;
-[[nodiscard]] bool DownloadAnimateIcon() noexcept;
+// Lets a step on files and programs run, or not: the program's end may refuse it.
+class TStepGate {
+public:
+    // Runs step unless refused; false when it did not run.
+    virtual bool Run(const std::function<void()>& step) = 0;
+
+protected:
+    ~TStepGate() = default;
+};
+
+// Each fetches its installer, then, through gate when there is one, saves it for the download
+// folder beside the executable and starts it (SaveAndStartInstaller); true when the file was saved
+// and its start attempted. The download itself runs outside the gate.
+[[nodiscard]] bool DownloadIconTips(TStepGate* gate = nullptr) noexcept;
+[[nodiscard]] bool DownloadAnimateIcon(TStepGate* gate = nullptr) noexcept;
 
 // The calls behind an installer's save and start: the system's in production, doubles in tests (a
 // test may replace entries and must put them back).

@@ -417,7 +417,8 @@ bool TUpdataThread::RunInstaller(const TMemoryStream& stream, const std::wstring
 }
 
 void TUpdataThread::Execute() {
-    if (!FileExists(GetAnimateExePath())) (void)DownloadAnimateIcon();
+    // Its installer is saved and started under the same rule as the full one.
+    if (!FileExists(GetAnimateExePath())) (void)DownloadAnimateIcon(FGate.get());
 
     // The version file lies beside the executable only while it is read: saved, read and deleted
     // in one step, which the program's end waits for.
