@@ -8,14 +8,18 @@
 #include "classlib/Http.h"
 #include "classlib/MemoryStream.h"
 #include "classlib/Registry.h"
+#include "classlib/Text.h"
 #include "services/PublicUnit.h"
 
 #include <windows.h>
 #include <mshtml.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace tn {
 
@@ -37,22 +41,93 @@ template <typename F> void WithRunKey(F&& body) noexcept {
     }
 }
 
-bool DownloadAndStart(const wchar_t* sourcePath, const wchar_t* fileName) noexcept {
+bool DownloadAndStart(const wchar_t* sourcePath, const wchar_t* fileName,
+                      TStepGate* gate) noexcept {
     try {
         THttpClient client;
         client.SetReadTimeout(10000);
         TMemoryStream stream;
         client.Get(std::wstring(deploy::kDownloadServer) + sourcePath, stream);
-        const std::wstring folder = GetDownloadDir();
-        (void)ForceDirectories(folder);
-        const std::wstring file = InstallerFolder(IncludeTrailingBackslash(folder)) + fileName;
-        stream.SaveToFile(file);
-        (void)StartInstaller(file);
-        return true;
+        const auto saveAndStart = [&] {
+            const std::wstring folder = GetDownloadDir();
+            (void)ForceDirectories(folder);
+            // Whether the installer ran is not this routine's question.
+            (void)SaveAndStartInstaller(stream, IncludeTrailingBackslash(folder), fileName, true);
+        };
+        if (!gate) {
+            saveAndStart();
+            return true;
+        }
+        return gate->Run(saveAndStart);
     } catch (...) {
         // Network, status and file failures all mean: not downloaded.
         return false;
     }
+}
+
+[[noreturn]] void RaiseInstallerError(const char* what, const std::wstring& file, DWORD error) {
+    throw EFileError(std::string(what) + " " + text::ToUtf8(file) + " (error " +
+                         std::to_string(error) + ")",
+                     error);
+}
+
+// name with 32 random hexadecimal digits before its extension: no other program can know it
+// before the file is there.
+std::wstring NameOfItsOwn(const std::wstring& name) {
+    GUID random{};
+    if (FAILED(::CoCreateGuid(&random))) RaiseInstallerError("naming", name, ERROR_GEN_FAILURE);
+    unsigned char bytes[sizeof random];
+    std::memcpy(bytes, &random, sizeof bytes);
+    std::wstring digits;
+    for (const unsigned char b : bytes) {
+        digits += L"0123456789ABCDEF"[b >> 4];
+        digits += L"0123456789ABCDEF"[b & 15];
+    }
+    const auto dot = name.rfind(L'.');
+    if (dot == std::wstring::npos) return name + L"_" + digits;
+    return name.substr(0, dot) + L"_" + digits + name.substr(dot);
+}
+
+// A new file, never one that is already there; a part-written one goes.
+void WriteNewFile(const std::wstring& file, const std::vector<std::uint8_t>& bytes) {
+    UniqueHandleKernel handle(InstallerCalls().CreateFileW(
+        file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) RaiseInstallerError("creating", file, ::GetLastError());
+    for (std::size_t at = 0; at < bytes.size();) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - at, 1u << 24));
+        DWORD written = 0;
+        if (!::WriteFile(handle.get(), bytes.data() + at, chunk, &written, nullptr) ||
+            written == 0) {
+            const DWORD error = ::GetLastError();
+            handle.reset();
+            ::DeleteFileW(file.c_str());
+            RaiseInstallerError("writing", file, error);
+        }
+        at += written;
+    }
+}
+
+// The file opened so that, while the handle lives, it can be read (the system's loader) but not
+// written, renamed or deleted; none when it does not hold bytes, whoever changed it meanwhile.
+UniqueHandleKernel HoldUnchanged(const std::wstring& file, const std::vector<std::uint8_t>& bytes) {
+    UniqueHandleKernel held(InstallerCalls().CreateFileW(
+        file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!held) return {};
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(held.get(), &size) ||
+        static_cast<unsigned long long>(size.QuadPart) != bytes.size())
+        return {};
+    std::vector<std::uint8_t> chunk(std::min<std::size_t>(bytes.size(), 1u << 16));
+    for (std::size_t at = 0; at < bytes.size();) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min(chunk.size(), bytes.size() - at));
+        if (!::ReadFile(held.get(), chunk.data(), want, &got, nullptr) || got == 0 ||
+            std::memcmp(chunk.data(), bytes.data() + at, got) != 0)
+            return {};
+        at += got;
+    }
+    return held;
 }
 
 // What a dispatch call raised is of no interest here, but its texts are ours to free.
@@ -187,7 +262,8 @@ bool CallPageScript(int first, int second, const std::wstring& name, IDispatch* 
 }
 
 TInstallerCalls& InstallerCalls() noexcept {
-    static TInstallerCalls calls{&::CreateProcessW, &::ShellExecuteExW, &SystemWritesVirtualized};
+    static TInstallerCalls calls{&::CreateProcessW, &::ShellExecuteExW, &::CreateFileW,
+                                 &SystemWritesVirtualized};
     return calls;
 }
 
@@ -195,6 +271,35 @@ std::wstring InstallerFolder(const std::wstring& preferred) {
     if (!InstallerCalls().WritesVirtualized() && CanWriteIn(preferred)) return preferred;
     const std::wstring temp = GetTempDir();
     return temp.empty() ? preferred : temp;
+}
+
+TInstallerStart SaveAndStartInstaller(const TMemoryStream& bytes, const std::wstring& preferred,
+                                      const std::wstring& name, bool keepUnstarted) {
+    const std::wstring folder = InstallerFolder(preferred);
+    const bool inPreferred = folder == preferred;
+    std::wstring file;
+    if (inPreferred) {
+        file = folder + name;
+        bytes.SaveToFile(file);
+    } else {
+        // Another program of the user could have put a file of a foreseeable name there first,
+        // or replace it before an administrator says yes.
+        file = folder + NameOfItsOwn(name);
+        WriteNewFile(file, bytes.Bytes());
+    }
+    TInstallerStart started = TInstallerStart::Failed;
+    {
+        // Whatever was there between the write and this open, what starts is what was fetched.
+        const UniqueHandleKernel held = HoldUnchanged(file, bytes.Bytes());
+        if (!held) {
+            ::DeleteFileW(file.c_str());
+            RaiseInstallerError("holding unchanged", file, ERROR_FILE_INVALID);
+        }
+        started = StartInstaller(file);
+    }
+    if (started != TInstallerStart::Started && !(keepUnstarted && inPreferred))
+        ::DeleteFileW(file.c_str());
+    return started;
 }
 
 TInstallerStart StartInstaller(const std::wstring& file) noexcept {
@@ -234,14 +339,14 @@ TInstallerStart StartInstaller(const std::wstring& file) noexcept {
     }
 }
 
-bool DownloadIconTips() noexcept {
-    return DownloadAndStart(L"/Varkel/pfr/pfrIconTips/pfrIconTipsSetup.exe",
-                            L"IconTips_Update.exe");
+bool DownloadIconTips(TStepGate* gate) noexcept {
+    return DownloadAndStart(L"/Varkel/pfr/pfrIconTips/pfrIconTipsSetup.exe", L"IconTips_Update.exe",
+                            gate);
 }
 
-bool DownloadAnimateIcon() noexcept {
+bool DownloadAnimateIcon(TStepGate* gate) noexcept {
     return DownloadAndStart(L"/Varkel/bn/animateicon/VarkelAnimateIcon.exe",
-                            L"IconAnimate_Update.exe");
+                            L"IconAnimate_Update.exe", gate);
 }
 
 } // namespace tn

@@ -2,10 +2,13 @@
 // starting the companion programs' installers, the full-screen test and page script calls.
 #pragma once
 
+#include "classlib/MemoryStream.h"
+
 #include <windows.h>
 #include <oaidl.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 
 namespace tn {
@@ -24,19 +27,34 @@ void SetAutoRun(const std::wstring& name) noexcept;
 // Deletes the value of that name when it exists; an empty name deletes nothing.
 void RemoveAutoRun(const std::wstring& name) noexcept;
 
-// Each fetches its installer into the download folder beside the executable (see InstallerFolder)
-// and starts it; true when the file was saved and the start was attempted.
-[[nodiscard]] bool DownloadIconTips() noexcept;
-[[nodiscard]] bool DownloadAnimateIcon() noexcept;
+// Lets a step on files and programs run, or not: the program's end may refuse it.
+class TStepGate {
+public:
+    // Runs step unless refused; false when it did not run.
+    virtual bool Run(const std::function<void()>& step) = 0;
 
-// The calls behind an installer's start: the system's in production, doubles in tests (a test may
-// replace entries and must put them back).
+protected:
+    ~TStepGate() = default;
+};
+
+// Each fetches its installer, then, through gate when there is one, saves it for the download
+// folder beside the executable and starts it (SaveAndStartInstaller); true when the file was saved
+// and its start attempted. The download itself runs outside the gate.
+[[nodiscard]] bool DownloadIconTips(TStepGate* gate = nullptr) noexcept;
+[[nodiscard]] bool DownloadAnimateIcon(TStepGate* gate = nullptr) noexcept;
+
+// The calls behind an installer's save and start: the system's in production, doubles in tests (a
+// test may replace entries and must put them back).
 struct TInstallerCalls {
     BOOL(WINAPI* CreateProcessW)
     (LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES process,
      LPSECURITY_ATTRIBUTES thread, BOOL inherit, DWORD flags, LPVOID environment, LPCWSTR folder,
      LPSTARTUPINFOW startup, LPPROCESS_INFORMATION started);
     BOOL(WINAPI* ShellExecuteExW)(SHELLEXECUTEINFOW* info);
+    // The opens of a saved installer: made new in the temporary folder, then held for its start.
+    HANDLE(WINAPI* CreateFileW)
+    (LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+     DWORD flags, HANDLE templateFile);
     // True when the system redirects this program's writes to protected folders into a store of
     // the user's own, which a program started with administrator rights does not see.
     bool (*WritesVirtualized)() noexcept;
@@ -52,6 +70,15 @@ enum class TInstallerStart { Started, Declined, Failed };
 // files there plainly; else the user's temporary folder, which an installer that runs with
 // administrator rights can read.
 [[nodiscard]] std::wstring InstallerFolder(const std::wstring& preferred);
+// Saves a downloaded installer where InstallerFolder says and starts it (StartInstaller). In
+// preferred it is name, an older file replaced. In the temporary folder, which every program of the
+// user may write, it is a new file named name with a random part added. From the save until the
+// start returns nobody may write, rename or delete it, and it is started only when it holds bytes.
+// A file that started nothing goes, unless keepUnstarted and it lies in preferred. Raises
+// EFileError, nothing started, when it cannot be saved or held as it was written.
+[[nodiscard]] TInstallerStart SaveAndStartInstaller(const TMemoryStream& bytes,
+                                                    const std::wstring& preferred,
+                                                    const std::wstring& name, bool keepUnstarted);
 
 // COM on this thread for the scope (the shell's calls need it); where it already runs, this only
 // counts it up and down.

@@ -397,24 +397,19 @@ void TUpdataThread::ReportFailure(bool loginWasShown) noexcept {
     ShowLoginAgain(loginWasShown);
 }
 
-bool TUpdataThread::SaveAndStartInstaller(const TMemoryStream& stream, const std::wstring& version,
-                                          TInstallerStart& started) noexcept {
+bool TUpdataThread::RunInstaller(const TMemoryStream& stream, const std::wstring& version,
+                                 TInstallerStart& started) noexcept {
     started = TInstallerStart::Failed;
     try {
         return FGate->Run([&] {
-            // Where an installer that asks for administrator rights can read it.
-            const std::wstring file = InstallerFolder(FExeFolder) + L"Setup_Varkelpfr.exe";
             try {
-                stream.SaveToFile(file);
-                started = StartInstaller(file);
+                started = SaveAndStartInstaller(stream, FExeFolder, L"Setup_Varkelpfr.exe", false);
             } catch (...) {
-                // Not saved, or only in part: nothing to start.
+                // Not saved, only in part, or changed before its start: nothing started.
             }
             if (started == TInstallerStart::Started)
                 (void)WriteIniValue(GetIniPath(true), L"Common", L"LastTimeUpGradeVersion",
                                     version);
-            else
-                ::DeleteFileW(file.c_str());
         });
     } catch (...) {
         return true; // no memory for the paths: nothing started, a failure like any other
@@ -422,7 +417,8 @@ bool TUpdataThread::SaveAndStartInstaller(const TMemoryStream& stream, const std
 }
 
 void TUpdataThread::Execute() {
-    if (!FileExists(GetAnimateExePath())) (void)DownloadAnimateIcon();
+    // Its installer is saved and started under the same rule as the full one.
+    if (!FileExists(GetAnimateExePath())) (void)DownloadAnimateIcon(FGate.get());
 
     // The version file lies beside the executable only while it is read: saved, read and deleted
     // in one step, which the program's end waits for.
@@ -478,7 +474,7 @@ void TUpdataThread::Execute() {
     }
 
     TInstallerStart started = TInstallerStart::Failed;
-    if (!SaveAndStartInstaller(stream, current, started)) return;
+    if (!RunInstaller(stream, current, started)) return;
     switch (started) {
     case TInstallerStart::Started:
         (void)WithLoginWindow([](TFormLogin& login) { login.CloseApp(); });

@@ -27,10 +27,10 @@ class TUpdataThread;
 // What joins the update thread's steps on files and programs to the program's end: once the gate
 // is closed, or the application told to end, no step starts, and closing waits for the step
 // under way. The steps wait on nothing but the file system and the programs they start.
-class TUpdateGate {
+class TUpdateGate final : public TStepGate {
 public:
     // Runs step unless closed or ending; false when it did not run.
-    bool Run(const std::function<void()>& step);
+    bool Run(const std::function<void()>& step) override;
     void Close() noexcept;
     [[nodiscard]] bool Closed() noexcept;
 
@@ -131,8 +131,8 @@ private:
     void ShowLoginAgain(bool loginWasShown) noexcept;
     // The downloaded installer saved, started and, once started, recorded; a file that started
     // nothing is deleted. False when the program is ending and nothing was done.
-    bool SaveAndStartInstaller(const TMemoryStream& stream, const std::wstring& version,
-                               TInstallerStart& started) noexcept;
+    bool RunInstaller(const TMemoryStream& stream, const std::wstring& version,
+                      TInstallerStart& started) noexcept;
 
     // One client for both requests; no read time-out for the version file.
     THttpClient IdHTTP1;

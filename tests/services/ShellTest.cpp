@@ -2,6 +2,7 @@
 
 #include "classlib/FileUtil.h"
 #include "classlib/Handles.h"
+#include "classlib/Text.h"
 #include "services/PublicUnit.h"
 #include "tests/services/InstallerCallsSpy.h"
 #include "tests/services/WaitFile.h"
@@ -14,6 +15,7 @@
 #include <mshtml.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -127,6 +129,159 @@ TEST(Installer, IsSavedWhereAnInstallerWithAdministratorRightsCanReadIt) {
     WIN32_FIND_DATAW found;
     const UniqueFind none(::FindFirstFileW((dir.Path() + L"*.tmp").c_str(), &found));
     EXPECT_FALSE(none);
+}
+
+// ---- the saved installer up to its start
+
+// The companions' installers as the stand-in serves them, saved and started through the doubles.
+class SavedInstaller : public Shell {
+protected:
+    void TearDown() override {
+        for (const std::wstring& line : Spy::CommandLines)
+            for (const std::wstring& file : {Spy::FileOf(line), Spy::FileOf(line) + L".moved"})
+                ::DeleteFileW(file.c_str());
+        Shell::TearDown();
+    }
+    const std::wstring FTemp = GetTempDir();
+};
+
+// Every program of the user may write the temporary folder: there an installer is a new file
+// with a name nobody can foresee, whatever lies there under the installer's own name.
+TEST_F(SavedInstaller, InTheTemporaryFolderIsANewFileOfANameOfItsOwn) {
+    Spy spy;
+    Spy::Virtualized = true;
+    const std::wstring fixed = FTemp + L"IconAnimate_Update.exe";
+    testing::WriteFileBytes(fixed, "another program's file");
+    EXPECT_TRUE(DownloadAnimateIcon());
+    EXPECT_TRUE(DownloadAnimateIcon());
+    ASSERT_EQ(Spy::CommandLines.size(), 2u);
+    const std::wstring first = Spy::FileOf(Spy::CommandLines[0]);
+    const std::wstring second = Spy::FileOf(Spy::CommandLines[1]);
+    EXPECT_NE(first, second);
+    for (const std::wstring& file : {first, second}) {
+        SCOPED_TRACE(text::ToUtf8(file));
+        EXPECT_EQ(ExtractFilePath(file), FTemp);
+        EXPECT_TRUE(ExtractFileName(file).starts_with(L"IconAnimate_Update_"));
+        EXPECT_TRUE(file.ends_with(L".exe"));
+        EXPECT_EQ(ReadFileBytes(file).substr(0, 2), "MZ"); // started: it stays for the installer
+    }
+    EXPECT_TRUE(ReadFileBytes(fixed) == "another program's file") << "opened and written";
+    ::DeleteFileW(fixed.c_str());
+
+    // One that started nothing goes: no program, or the user said no.
+    const struct {
+        const char* name;
+        DWORD createError, shellError;
+    } unstarted[] = {{"no program", ERROR_BAD_EXE_FORMAT, 0}, {"declined", 740, ERROR_CANCELLED}};
+    for (const auto& c : unstarted) {
+        SCOPED_TRACE(c.name);
+        Spy::CreateError = c.createError;
+        Spy::ShellError = c.shellError;
+        EXPECT_TRUE(DownloadAnimateIcon());
+        const std::wstring file = Spy::FileOf(Spy::CommandLines.back());
+        EXPECT_EQ(ExtractFilePath(file), FTemp);
+        EXPECT_FALSE(FileExists(file));
+    }
+}
+
+// From the save until the start returns, the file can be read as the system's loader reads it,
+// and nobody can write, delete or rename it: what the administrator agrees to run is what came.
+TEST_F(SavedInstaller, IsHeldAgainstWritesRenamesAndDeletionWhileItsStartRuns) {
+    const struct {
+        const char* name;
+        bool virtualized;
+        DWORD createError; // 740: through the shell, after the plain start's refusal
+    } cases[] = {
+        {"the download folder, started at once", false, 0},
+        {"the download folder, through the shell", false, 740},
+        {"the temporary folder, started at once", true, 0},
+        {"the temporary folder, through the shell", true, 740},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Spy spy;
+        Spy::Virtualized = c.virtualized;
+        Spy::CreateError = c.createError;
+        struct Tries {
+            bool read, written, deleted, renamed;
+        };
+        std::vector<Tries> tries;
+        Spy::DuringStart = [&](const std::wstring& file) {
+            Tries t{};
+            t.read = UniqueHandleKernel(::CreateFileW(file.c_str(), GENERIC_READ | GENERIC_EXECUTE,
+                                                      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                                      OPEN_EXISTING, 0, nullptr))
+                         .valid();
+            t.written = UniqueHandleKernel(
+                            ::CreateFileW(file.c_str(), GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr))
+                            .valid();
+            t.deleted = ::DeleteFileW(file.c_str()) != FALSE;
+            t.renamed = ::MoveFileW(file.c_str(), (file + L".moved").c_str()) != FALSE;
+            tries.push_back(t);
+        };
+        EXPECT_TRUE(DownloadIconTips());
+        ASSERT_EQ(tries.size(), c.createError ? 2u : 1u);
+        for (const Tries& t : tries) {
+            EXPECT_TRUE(t.read);
+            EXPECT_FALSE(t.written);
+            EXPECT_FALSE(t.deleted);
+            EXPECT_FALSE(t.renamed);
+        }
+        for (const std::wstring& line : Spy::CommandLines)
+            ::DeleteFileW(Spy::FileOf(line).c_str());
+    }
+}
+
+// Between the save and the hold another program may reach the file: then nothing starts, and
+// the file goes, wherever it lies.
+TEST_F(SavedInstaller, ChangedBeforeItIsHeldStartsNothing) {
+    UniqueHandleKernel kept;
+    const struct {
+        const char* name;
+        std::function<void(const std::wstring& file)> change;
+    } cases[] = {
+        {"rewritten", [](const std::wstring& file) { testing::WriteFileBytes(file, "MZ other"); }},
+        {"as long, other bytes",
+         [](const std::wstring& file) {
+             const std::string bytes = ReadFileBytes(file);
+             testing::WriteFileBytes(file, bytes.substr(0, bytes.size() - 1) + '!');
+         }},
+        {"deleted and made anew",
+         [](const std::wstring& file) {
+             const std::string bytes = ReadFileBytes(file);
+             ::DeleteFileW(file.c_str());
+             testing::WriteFileBytes(file, "MZ" + bytes.substr(2, 40));
+         }},
+        {"kept open for writing",
+         [&kept](const std::wstring& file) {
+             kept.reset(::CreateFileW(file.c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+         }},
+    };
+    for (const bool virtualized : {false, true}) {
+        const std::wstring folder =
+            virtualized ? FTemp : IncludeTrailingBackslash(GetDownloadDir());
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (virtualized ? ", temporary folder" : ""));
+            Spy spy;
+            Spy::Virtualized = virtualized;
+            const auto before = testing::SavedInstallers(folder, L"IconTips_Update");
+            int changed = 0;
+            Spy::BeforeHold = [&](const std::wstring& file) {
+                ++changed;
+                c.change(file);
+            };
+            EXPECT_FALSE(DownloadIconTips());
+            kept.reset();
+            EXPECT_TRUE(Spy::CommandLines.empty());
+            EXPECT_TRUE(Spy::ShellStarts.empty());
+            EXPECT_EQ(changed, 1);
+            EXPECT_EQ(testing::SavedInstallers(folder, L"IconTips_Update"), before);
+        }
+    }
 }
 
 // ---- OpenUrl

@@ -30,6 +30,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <iterator>
@@ -771,10 +772,18 @@ TEST_F(FormLoginTest, AnInstallerThatNeedsRightsIsStartedByTheShellAndADeclineRe
         Spy::ShellError = ERROR_CANCELLED;
         Spy::Virtualized = c.virtualized;
         TFormLogin& f = Make();
-        const std::wstring installer = UpdateRoad::SavedAs(c.folder);
         // Hidden for the download, shown again after the decline.
         ASSERT_TRUE(WaitUntil([&] { return !Spy::ShellStarts.empty() && f.Showing(); }, 30000));
-        EXPECT_EQ(Spy::CommandLines, std::vector<std::wstring>{L"\"" + installer + L"\""});
+        ASSERT_EQ(Spy::CommandLines.size(), 1u);
+        const std::wstring installer = Spy::FileOf(Spy::CommandLines[0]);
+        EXPECT_EQ(Spy::CommandLines[0], L"\"" + installer + L"\"");
+        EXPECT_EQ(ExtractFilePath(installer), c.folder);
+        // Every program of the user may write the temporary folder: a name nobody foresees.
+        if (c.virtualized)
+            EXPECT_TRUE(ExtractFileName(installer).starts_with(L"Setup_Varkelpfr_"))
+                << text::ToUtf8(installer);
+        else
+            EXPECT_EQ(installer, UpdateRoad::SavedAs(c.folder));
         ASSERT_EQ(Spy::ShellStarts.size(), 1u);
         EXPECT_EQ(Spy::ShellStarts[0].file, installer);
         EXPECT_TRUE(Spy::ShellStarts[0].fileThere);
@@ -803,6 +812,65 @@ TEST_F(FormLoginTest, AnInstallerThatArrivesAfterTheLoginWindowHasGoneIsNeitherS
     EXPECT_TRUE(road.Recorded().empty());
     EXPECT_FALSE(FileExists(UpdateRoad::SavedAs(ExeFolder())));
     EXPECT_EQ(BoxSpy::Boxes.size(), 1u); // the offer, nothing after
+}
+
+// The animated-icon companion missing for the scope, so that the check fetches its installer.
+class CompanionMissing {
+public:
+    CompanionMissing() : FHad(FileExists(FPath)) {
+        if (FHad) FBytes = tn::testing::ReadFileBytes(FPath);
+        ::DeleteFileW(FPath.c_str());
+    }
+    CompanionMissing(const CompanionMissing&) = delete;
+    CompanionMissing& operator=(const CompanionMissing&) = delete;
+    ~CompanionMissing() {
+        if (FHad) tn::testing::WriteFileBytes(FPath, FBytes);
+    }
+
+private:
+    const std::wstring FPath = GetAnimateExePath();
+    bool FHad = false;
+    std::string FBytes;
+};
+
+// The companion's installer is saved and started under the same rule as the full one: once the
+// login window has gone, a download that ends is neither saved, wherever it would go, nor started.
+TEST_F(FormLoginTest,
+       ACompanionInstallerThatArrivesAfterTheLoginWindowHasGoneIsNeitherSavedNorStarted) {
+    constexpr char kCompanion[] = "/Varkel/bn/animateicon/VarkelAnimateIcon.exe";
+    const struct {
+        const char* name;
+        bool virtualized;
+        std::wstring folder;
+    } cases[] = {
+        {"the download folder", false, IncludeTrailingBackslash(GetDownloadDir())},
+        {"writes redirected: the temporary folder", true, GetTempDir()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        standin.Reset();
+        standin.Set("/formlogin/hang", StandinReply{.never = true});
+        const CompanionMissing missing;
+        Spy starts;
+        Spy::Virtualized = c.virtualized;
+        const auto before = tn::testing::SavedInstallers(c.folder, L"IconAnimate_Update");
+        standin.Set(kCompanion, StandinReply{.body = "MZ: late companion", .delayMs = 3000});
+        TFormLogin& f = Make();
+        ASSERT_TRUE(WaitUntil([&] { return RequestsTo(kCompanion) == 1; }, 30000));
+        const UniqueHandleKernel worker(
+            ::OpenThread(SYNCHRONIZE, FALSE, f.UpdataThread->ThreadID()));
+        ASSERT_TRUE(worker);
+        TComponent::Free(FormLogin);
+        ASSERT_TRUE(WaitUntil(
+            [&] { return ::WaitForSingleObject(worker.get(), 0) == WAIT_OBJECT_0; }, 30000));
+        EXPECT_TRUE(Spy::CommandLines.empty());
+        EXPECT_TRUE(Spy::ShellStarts.empty());
+        const auto after = tn::testing::SavedInstallers(c.folder, L"IconAnimate_Update");
+        EXPECT_EQ(after, before);
+        for (const std::wstring& file : after)
+            if (std::find(before.begin(), before.end(), file) == before.end())
+                ::DeleteFileW(file.c_str());
+    }
 }
 
 // Another program's window, made the active one: the user works elsewhere while the check runs.
