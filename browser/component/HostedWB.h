@@ -24,6 +24,7 @@ namespace tn {
 
 class TForm;
 class TInternetClientCalls;
+struct ShellCalls;
 class TImage;
 
 enum TUserAgentMode : unsigned { uaDefault, uaInternal, uaRegistry };
@@ -422,6 +423,8 @@ protected:
     // internet-client calls behind the cache lookup, the history and the online state.
     [[nodiscard]] virtual int BrowserMajorVersion() const noexcept;
     [[nodiscard]] virtual const TInternetClientCalls& InternetClient() const noexcept;
+    // The shell calls behind the favourites dialog.
+    [[nodiscard]] virtual const ShellCalls& Shell() const noexcept;
 
     // The owner hook and the activated-dialog check.
     void InstallOwnerHook();
