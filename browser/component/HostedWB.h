@@ -71,7 +71,8 @@ public:
 
     // Printing, the browser's dialogs, the page's source, text and links, and pictures of the
     // page. Failure shows only in the results (false, empty, nothing done): nothing is raised.
-    // Those that say so wait for the page first, without a time-out.
+    // Those that say so wait for the page first, without a time-out. A dialog runs the program's
+    // messages: one that frees this instance leaves the operation with its empty answer.
     // Waits; prints, without the print dialog when HideSetup; the header and footer go to the
     // print command only while the print options are not Enabled.
     void Print() noexcept;
