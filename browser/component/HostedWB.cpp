@@ -123,7 +123,8 @@ void THostedWB::LoadSettings() {
     if (FDisableErrors.ScriptErrorsSuppressed) ScriptErrorAction = eaContinue;
     FDisableErrors.SetfpExceptions(FDisableErrors.fpExceptions());
     InstallOwnerHook();
-    if (FProxySettings.AutoLoadProxy) RefreshProxy();
+    // The proxy's message box runs the program's messages, which may free this instance.
+    if (FProxySettings.AutoLoadProxy && !LivesAfter([this] { RefreshProxy(); })) return;
     if (FVisualEffects.DisableSounds) {
         DisableNavSound(true);
         BrowserModuleFlags().NavSoundOff = true;
@@ -133,12 +134,13 @@ void THostedWB::LoadSettings() {
 }
 
 void THostedWB::RefreshProxy() {
-    const TProxySettings& p = FProxySettings;
+    // A copy: the bypass box runs the program's messages, which may free this instance with its
+    // settings. The user's settings are then still written as asked, and put back at shutdown.
+    TProxySettings p = FProxySettings;
     if (!p.UserName.empty())
-        (void)FProxySettings.SetProxy(p.UserAgent, p.Address, p.UserName, p.Password, p.Port);
+        (void)p.SetProxy(p.UserAgent, p.Address, p.UserName, p.Password, p.Port);
     else
-        (void)FProxySettings.SetProxy(p.UserAgent, p.Address + L":" + text::IntToStr(p.Port),
-                                      p.Bypass);
+        (void)p.SetProxy(p.UserAgent, p.Address + L":" + text::IntToStr(p.Port), p.Bypass);
 }
 
 void THostedWB::DisableNavSound(bool bDisable) {

@@ -24,6 +24,7 @@ namespace tn {
 
 class TForm;
 class TInternetClientCalls;
+struct ShellCalls;
 class TImage;
 
 enum TUserAgentMode : unsigned { uaDefault, uaInternal, uaRegistry };
@@ -70,7 +71,8 @@ public:
 
     // Printing, the browser's dialogs, the page's source, text and links, and pictures of the
     // page. Failure shows only in the results (false, empty, nothing done): nothing is raised.
-    // Those that say so wait for the page first, without a time-out.
+    // Those that say so wait for the page first, without a time-out. A dialog runs the program's
+    // messages: one that frees this instance leaves the operation with its empty answer.
     // Waits; prints, without the print dialog when HideSetup; the header and footer go to the
     // print command only while the print options are not Enabled.
     void Print() noexcept;
@@ -422,6 +424,8 @@ protected:
     // internet-client calls behind the cache lookup, the history and the online state.
     [[nodiscard]] virtual int BrowserMajorVersion() const noexcept;
     [[nodiscard]] virtual const TInternetClientCalls& InternetClient() const noexcept;
+    // The shell calls behind the favourites dialog.
+    [[nodiscard]] virtual const ShellCalls& Shell() const noexcept;
 
     // The owner hook and the activated-dialog check.
     void InstallOwnerHook();

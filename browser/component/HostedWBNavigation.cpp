@@ -188,8 +188,11 @@ std::wstring THostedWB::EncodeUrl(const std::wstring& InputStr, bool bQueryStr) 
 // --- commands -----------------------------------------------------------------------------------
 
 HRESULT THostedWB::InvokeCMD(bool InvokeIE, int Value1, int Value2, VARIANT& vaIn, VARIANT& vaOut) {
-    return InvokeCommand(InvokeIE ? &CGID_IWebBrowser : nullptr, static_cast<DWORD>(Value1),
-                         static_cast<DWORD>(Value2), vaIn, vaOut);
+    // A command may show a dialog, whose messages may free this instance.
+    return AnswerIfLives(E_ABORT, [&] {
+        return InvokeCommand(InvokeIE ? &CGID_IWebBrowser : nullptr, static_cast<DWORD>(Value1),
+                             static_cast<DWORD>(Value2), vaIn, vaOut);
+    });
 }
 
 namespace {
@@ -258,8 +261,11 @@ void THostedWB::ShowAboutBox() {
     if (IWebBrowser2* browser = Browser()) {
         DISPPARAMS none{};
         OleVariant result;
-        if (SUCCEEDED(browser->Invoke(DISPID_ABOUTBOX, IID_NULL, LOCALE_USER_DEFAULT,
-                                      DISPATCH_METHOD, &none, result.put(), nullptr, nullptr)))
+        // The box runs the program's messages, which may free this instance: then it is done.
+        if (SUCCEEDED(AnswerIfLives(S_OK, [&] {
+                return browser->Invoke(DISPID_ABOUTBOX, IID_NULL, LOCALE_USER_DEFAULT,
+                                       DISPATCH_METHOD, &none, result.put(), nullptr, nullptr);
+            })))
             return;
     }
     // A control without an about box of its own: the browser view shows its version dialog.
@@ -346,7 +352,7 @@ void THostedWB::SearchAndHighlight(const std::wstring& AText, const std::wstring
                                    TScrollIntoView ScrollIntoView) {
     Swallowing([&] {
         if (!LivesAfterWait()) return;
-        HighlightTextInFrames(Document().get(), AText, ACaption, APrompt, Flags, cbackColor,
+        HighlightTextInFrames(*this, Document().get(), AText, ACaption, APrompt, Flags, cbackColor,
                               cForeColor, ScrollIntoView, true);
     });
 }
@@ -356,7 +362,7 @@ void THostedWB::SearchAndHighlight(const std::wstring& aText, TSearchFlags Flags
                                    TScrollIntoView ScrollIntoView) {
     Swallowing([&] {
         if (!LivesAfterWait()) return;
-        HighlightTextInFrames(Document().get(), aText, {}, {}, Flags, cbackColor, cForeColor,
+        HighlightTextInFrames(*this, Document().get(), aText, {}, {}, Flags, cbackColor, cForeColor,
                               ScrollIntoView, false);
     });
 }

@@ -27,6 +27,13 @@ template <typename Result, typename Body> Result Quietly(Result neutral, Body&& 
     return Quietly([&] { result = body(); }) ? result : neutral;
 }
 
+// The same for a body that shows a dialog: the dialog runs the program's messages, and one of them
+// may free the component, which then gives the neutral answer as well.
+template <typename Result, typename Body>
+Result QuietDialog(TBrowserToolHost& host, Result neutral, Body&& body) noexcept {
+    return Quietly(neutral, [&] { return host.AnswerIfLives(neutral, body); });
+}
+
 } // namespace
 
 // --- printing -----------------------------------------------------------------------------------
@@ -43,8 +50,8 @@ void THostedWB::PrintWithOptions() noexcept {
     (void)Quietly([this] {
         if (!LivesAfterWait()) return;
         const ComPtr<IDispatch> doc = Document();
-        PrintWithPageSetup(Browser(), doc.get(), true, FPrintOptions.Enabled,
-                           FPrintOptions.HideSetup, BrowserModuleFlags().FillNextPrintDialog);
+        PrintWithPageSetup(*this, doc.get(), true, FPrintOptions.Enabled, FPrintOptions.HideSetup,
+                           BrowserModuleFlags().FillNextPrintDialog);
     });
 }
 
@@ -52,8 +59,10 @@ bool THostedWB::PageSetup(bool UsePrintOptions) noexcept {
     return Quietly(false, [&] {
         if (!LivesAfterWait()) return false;
         const ComPtr<IDispatch> doc = Document();
-        return ShowPageSetup(doc.get(), UsePrintOptions, FPrintOptions.Enabled,
-                             BrowserModuleFlags().FillNextPrintDialog);
+        return AnswerIfLives(false, [&] {
+            return ShowPageSetup(doc.get(), UsePrintOptions, FPrintOptions.Enabled,
+                                 BrowserModuleFlags().FillNextPrintDialog);
+        });
     });
 }
 
@@ -69,7 +78,7 @@ void THostedWB::PrintPreview() noexcept {
 }
 
 void THostedWB::PrintPreviewExtended(int nCmdShow) noexcept {
-    (void)Quietly([&] { ShowPrintPreviewWindow(Browser(), nCmdShow, FPrintOptions.HideSetup); });
+    (void)Quietly([&] { ShowPrintPreviewWindow(*this, nCmdShow, FPrintOptions.HideSetup); });
 }
 
 void THostedWB::PrintPreviewFromTemplate(const std::wstring& TemplateFileName) noexcept {
@@ -92,29 +101,31 @@ std::wstring THostedWB::SaveDialogEx(const std::wstring& AFilter,
 }
 
 bool THostedWB::SaveDialog() noexcept {
-    return Quietly(false, [this] { return ShowSaveAsCommand(Document().get()); });
+    return QuietDialog(*this, false, [this] { return ShowSaveAsCommand(Document().get()); });
 }
 
 bool THostedWB::ShowInternetOptions() noexcept {
-    return Quietly(false, [this] { return ShowInternetOptionsCommand(Document().get()); });
+    return QuietDialog(*this, false,
+                       [this] { return ShowInternetOptionsCommand(Document().get()); });
 }
 
 bool THostedWB::ShowPageProperties() noexcept {
-    return Quietly(false, [this] { return ShowPagePropertiesCommand(Document().get()); });
+    return QuietDialog(*this, false,
+                       [this] { return ShowPagePropertiesCommand(Document().get()); });
 }
 
 bool THostedWB::ShowFindDialog() noexcept {
-    return Quietly(false, [this] { return ShowFindCommand(Document().get()); });
+    return QuietDialog(*this, false, [this] { return ShowFindCommand(Document().get()); });
 }
 
 bool THostedWB::ViewPageSourceHtml() noexcept {
-    return Quietly(false, [this] { return ShowSourceCommand(Document().get()); });
+    return QuietDialog(*this, false, [this] { return ShowSourceCommand(Document().get()); });
 }
 
 void THostedWB::SaveImagesDialog() noexcept {
     (void)Quietly([this] {
         const TForm* form = GetParentForm(this);
-        SaveDocumentImages(form ? form->HandleIfAllocated() : nullptr, Application().get(),
+        SaveDocumentImages(*this, form ? form->HandleIfAllocated() : nullptr, Application().get(),
                            Document().get());
     });
 }

@@ -33,6 +33,10 @@ const TInternetClientCalls& THostedWB::InternetClient() const noexcept {
     return SystemInternetClient();
 }
 
+const ShellCalls& THostedWB::Shell() const noexcept {
+    return SystemShellCalls();
+}
+
 // --- folders, paths and host --------------------------------------------------------------------
 
 std::wstring THostedWB::GetCookiesPath() noexcept {
@@ -88,7 +92,11 @@ void THostedWB::AddToFavorites(const std::wstring& URL, const std::wstring& Titl
 }
 
 bool THostedWB::ShowOrganizeFavorites() noexcept {
-    return Quietly([this] { return ShowOrganizeFavoritesDialog(HostWindow()); });
+    // The dialog runs the program's messages, which may free this instance.
+    return Quietly([this] {
+        return AnswerIfLives(false,
+                             [this] { return ShowOrganizeFavoritesDialog(HostWindow(), Shell()); });
+    });
 }
 
 void THostedWB::CreateDesktopShortcut() noexcept {

@@ -95,7 +95,8 @@ TBrowserCommandCalls& BrowserCommandCalls() noexcept {
 
 bool OpenPageDialog(TBrowserToolHost& Host, TComponent* Owner) {
     TFileDialogRequest request = PageDialogRequest(Owner, kOpenTitle, kOpenFilter);
-    const bool confirmed = DialogCalls().OpenFile(request);
+    bool confirmed = false;
+    if (!Host.LivesAfter([&] { confirmed = DialogCalls().OpenFile(request); })) return false;
     if (confirmed) (void)Host.Go(request.FileName, 0);
     return confirmed;
 }
@@ -105,7 +106,9 @@ void SavePageDialog(TBrowserToolHost& Host, TComponent* Owner, const std::wstrin
     FileName.clear();
     TFileDialogRequest request = PageDialogRequest(Owner, Title.empty() ? kSaveTitle : Title,
                                                    Filter.empty() ? kSaveFilter : Filter);
-    if (DialogCalls().SaveFile(request)) FileName = request.FileName;
+    bool confirmed = false;
+    if (!Host.LivesAfter([&] { confirmed = DialogCalls().SaveFile(request); })) return;
+    if (confirmed) FileName = request.FileName;
     if (!request.FileName.empty()) (void)Host.SaveToFile(request.FileName);
 }
 

@@ -24,12 +24,13 @@ struct TBrowserCommandCalls {
 [[nodiscard]] TBrowserCommandCalls& BrowserCommandCalls() noexcept;
 
 // A file-open dialog for pages, pictures and documents, owned by the window of Owner (or of its
-// nearest windowed owner); a confirmed file is opened in Host. Whether the user confirmed.
+// nearest windowed owner); a confirmed file is opened in Host. Whether the user confirmed; false
+// when the dialog freed Host.
 bool OpenPageDialog(TBrowserToolHost& Host, TComponent* Owner);
 
 // A file-save dialog with the caller's Title and Filter (the defaults for empty ones); FileName
 // gets the chosen name when confirmed, else it is empty. Whenever the dialog ends with a file
-// name, Host saves its document there.
+// name, Host saves its document there; a dialog that freed Host saves nothing and names nothing.
 void SavePageDialog(TBrowserToolHost& Host, TComponent* Owner, const std::wstring& Title,
                     const std::wstring& Filter, std::wstring& FileName);
 

@@ -172,10 +172,15 @@ void SaveDocumentTextDialog(TBrowserToolHost& Owner, IDispatch* Application, IUn
     if (DialogCalls().SaveFile(request)) SaveLinesToFile(lines, request.FileName);
 }
 
-void SaveDocumentImages(HWND Owner, IDispatch* Application, IUnknown* Document) {
+void SaveDocumentImages(TBrowserToolHost& Host, HWND Owner, IDispatch* Application,
+                        IUnknown* Document) {
     if (!IsHtmlDocument(Document)) return;
     std::wstring folder;
-    if (!DialogCalls().SelectDirectory(Owner, L"Save Images", folder)) return;
+    bool chosen = false;
+    if (!Host.LivesAfter(
+            [&] { chosen = DialogCalls().SelectDirectory(Owner, L"Save Images", folder); }) ||
+        !chosen)
+        return;
     // The download writes nothing into a folder that is missing, so it is made first.
     const std::wstring images = IncludeTrailingBackslash(folder) + L"Images";
     bool made = false;
@@ -187,8 +192,10 @@ void SaveDocumentImages(HWND Owner, IDispatch* Application, IUnknown* Document) 
         const std::wstring name = ImageFileName(address);
         if (name.empty()) continue;
         if (!made) made = ForceDirectories(images);
-        // As with any download here, its result is not looked at.
-        (void)DownloadUrlToFile(address, images + L"\\" + name);
+        // As with any download here, its result is not looked at. Its binding may run this
+        // thread's messages.
+        if (!Host.LivesAfter([&] { (void)DownloadUrlToFile(address, images + L"\\" + name); }))
+            return;
     }
 }
 

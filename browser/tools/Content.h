@@ -44,10 +44,12 @@ void GetPageLinks(IDispatch* Application, std::vector<std::wstring>& List);
 void SaveDocumentTextDialog(TBrowserToolHost& Owner, IDispatch* Application, IUnknown* Document);
 
 // With an HTML document, asks for a folder (in a dialog owned by Owner) and downloads each GIF,
-// JPG, BMP and PNG picture of the page into its "Images" subfolder, made when needed; the kind is
-// that of the address's path, and a name the system takes for a device is never written. A
-// cancelled choice saves nothing. Raises EOleError.
-void SaveDocumentImages(HWND Owner, IDispatch* Application, IUnknown* Document);
+// JPG, BMP and PNG picture of Host's page into its "Images" subfolder, made when needed; the kind
+// is that of the address's path, and a name the system takes for a device is never written. A
+// cancelled choice saves nothing, and the walk ends when the dialog or a download freed Host.
+// Raises EOleError.
+void SaveDocumentImages(TBrowserToolHost& Host, HWND Owner, IDispatch* Application,
+                        IUnknown* Document);
 
 // After the host's wait, sets the character set of the host's document and, with Refresh, reloads
 // the page. True once the character set is set; false when the wait freed the host. Errors are

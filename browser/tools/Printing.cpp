@@ -117,27 +117,37 @@ void PrintWithHeaderFooter(IWebBrowser2* Browser, const std::wstring& Header,
     }
 }
 
-void PrintWithPageSetup(IWebBrowser2* Browser, IUnknown* Document, bool UsePrintOptions,
+void PrintWithPageSetup(TBrowserToolHost& Host, IUnknown* Document, bool UsePrintOptions,
                         bool OptionsEnabled, bool DontPrompt, bool& FillNextPrintDialog) {
-    (void)ShowPageSetup(Document, UsePrintOptions, OptionsEnabled, FillNextPrintDialog);
-    PrintDocument(Browser, DontPrompt, false, {}, {});
+    if (!Host.LivesAfter([&] {
+            (void)ShowPageSetup(Document, UsePrintOptions, OptionsEnabled, FillNextPrintDialog);
+        }))
+        return;
+    PrintDocument(Host.Browser(), DontPrompt, false, {}, {});
 }
 
 void ShowPrintPreview(IWebBrowser2* Browser) {
     (void)ExecOnHtmlDocument(Browser, OLECMDID_PRINTPREVIEW, kDontPromptUser);
 }
 
-void ShowPrintPreviewWindow(IWebBrowser2* Browser, int CmdShow, bool DontPrompt) {
-    if (!ExecOnHtmlDocument(Browser, OLECMDID_PRINTPREVIEW, PromptOption(DontPrompt))) return;
+void ShowPrintPreviewWindow(TBrowserToolHost& Host, int CmdShow, bool DontPrompt) {
+    IWebBrowser2* browser = Host.Browser();
+    bool shown = false;
+    if (!Host.LivesAfter([&] {
+            shown = ExecOnHtmlDocument(browser, OLECMDID_PRINTPREVIEW, PromptOption(DontPrompt));
+        }) ||
+        !shown)
+        return;
     // The preview frame comes up on its own time and gives no signal but the foreground, so it
-    // is looked for between rounds of the application's messages.
+    // is looked for between rounds of the application's messages; the preview of a host they
+    // freed went with it.
     const TPrintPreviewCalls& calls = PrintPreviewCalls();
     const DWORD start = calls.GetTickCount();
     HWND preview = nullptr;
     do {
         const HWND foreground = calls.GetForegroundWindow();
         if (ClassNameOf(foreground) == kPrintPreviewClass) preview = foreground;
-        calls.ProcessMessages();
+        if (!Host.LivesAfter([&] { calls.ProcessMessages(); })) return;
     } while (!preview && calls.GetTickCount() - start < kPreviewWaitMs);
     if (preview) (void)calls.ShowWindow(preview, CmdShow);
 }

@@ -2,6 +2,8 @@
 // ExecWB or the document's command target.
 #pragma once
 
+#include "browser/tools/ToolHost.h"
+
 #include <windows.h>
 #include <exdisp.h>
 #include <unknwn.h>
@@ -37,17 +39,19 @@ void PrintDocument(IWebBrowser2* Browser, bool DontPrompt, bool WithHeaderFooter
 void PrintWithHeaderFooter(IWebBrowser2* Browser, const std::wstring& Header,
                            const std::wstring& Footer, DWORD ExecOpt) noexcept;
 
-// ShowPageSetup, then PrintDocument without header and footer.
-void PrintWithPageSetup(IWebBrowser2* Browser, IUnknown* Document, bool UsePrintOptions,
+// ShowPageSetup, then PrintDocument of Host's control without header and footer; nothing is
+// printed when the page-setup dialog freed Host.
+void PrintWithPageSetup(TBrowserToolHost& Host, IUnknown* Document, bool UsePrintOptions,
                         bool OptionsEnabled, bool DontPrompt, bool& FillNextPrintDialog);
 
 // The print preview, without a prompt; raises as PrintDocument does.
 void ShowPrintPreview(IWebBrowser2* Browser);
 
-// The print preview (without a prompt when DontPrompt); then, for up to 7 s, waits for the preview
-// window to come to the foreground, looking again whenever messages came (they are processed) or
-// a short while passed, and shows it with CmdShow. Raises as PrintDocument does.
-void ShowPrintPreviewWindow(IWebBrowser2* Browser, int CmdShow, bool DontPrompt);
+// The print preview of Host's control (without a prompt when DontPrompt); then, for up to 7 s,
+// waits for the preview window to come to the foreground, looking again whenever messages came
+// (they are processed) or a short while passed, and shows it with CmdShow. A command or a round
+// of messages that freed Host ends it. Raises as PrintDocument does.
+void ShowPrintPreviewWindow(TBrowserToolHost& Host, int CmdShow, bool DontPrompt);
 
 // The print preview with a print template, through the command target of Document (any object
 // that has one); nothing without one.

@@ -77,14 +77,33 @@ HRESULT CreateSystemShellWindows(IShellWindows** Windows) {
                               reinterpret_cast<void**>(Windows));
 }
 
+// HighlightTextInFrames once the text is settled.
+void HighlightInFrames(IUnknown* Document, const std::wstring& Text, TSearchFlags Flags,
+                       const std::wstring& BackColor, const std::wstring& ForeColor,
+                       TScrollIntoView ScrollMode) {
+    const int objects = CountEmbeddedObjects(Document);
+    if (objects < 1) {
+        (void)HighlightText(Document, Text, Flags, BackColor, ForeColor, ScrollMode);
+        return;
+    }
+    for (int i = 0; i < objects; ++i) {
+        ComPtr<IWebBrowser2> frame;
+        GetFrameBrowser(Document, i, frame);
+        if (!frame) continue;
+        ComPtr<IDispatch> frameDocument;
+        OleCheck(frame->get_Document(frameDocument.put()));
+        if (IsHtmlDocument(frameDocument.get()))
+            HighlightInFrames(frameDocument.get(), Text, Flags, BackColor, ForeColor, ScrollMode);
+    }
+}
+
 } // namespace
 
 void FindTextRange(TBrowserToolHost& Host, IUnknown* Document, const std::wstring& Text, LONG Count,
                    LONG Flags, ComPtr<IHTMLTxtRange>& Range) {
     Range.reset();
     try {
-        (void)WaitForDocument(Host);
-        if (!IsHtmlDocument(Document)) return;
+        if (!Host.LivesAfterWait() || !IsHtmlDocument(Document)) return;
         ComPtr<IHTMLDocument2> doc;
         OleCheck(Document->QueryInterface(IID_IHTMLDocument2, doc.put_void()));
         const ComPtr<IHTMLTxtRange> range = BodyRange(doc.get());
@@ -148,27 +167,17 @@ int HighlightText(IUnknown* Document, const std::wstring& Text, TSearchFlags Fla
     return count;
 }
 
-void HighlightTextInFrames(IUnknown* Document, std::wstring Text, const std::wstring& Caption,
-                           const std::wstring& PromptText, TSearchFlags Flags,
-                           const std::wstring& BackColor, const std::wstring& ForeColor,
-                           TScrollIntoView ScrollMode, bool Prompt) {
+void HighlightTextInFrames(TBrowserToolHost& Host, IUnknown* Document, std::wstring Text,
+                           const std::wstring& Caption, const std::wstring& PromptText,
+                           TSearchFlags Flags, const std::wstring& BackColor,
+                           const std::wstring& ForeColor, TScrollIntoView ScrollMode, bool Prompt) {
     if (!IsHtmlDocument(Document)) return;
-    if (Prompt && !DialogCalls().InputQuery(Caption, PromptText, Text)) return;
-    if (Text.empty()) return;
-    const int objects = CountEmbeddedObjects(Document);
-    if (objects < 1) {
-        (void)HighlightText(Document, Text, Flags, BackColor, ForeColor, ScrollMode);
+    bool confirmed = true;
+    if (Prompt &&
+        !Host.LivesAfter([&] { confirmed = DialogCalls().InputQuery(Caption, PromptText, Text); }))
         return;
-    }
-    for (int i = 0; i < objects; ++i) {
-        ComPtr<IWebBrowser2> frame;
-        GetFrameBrowser(Document, i, frame);
-        if (!frame) continue;
-        ComPtr<IDispatch> frameDocument;
-        OleCheck(frame->get_Document(frameDocument.put()));
-        HighlightTextInFrames(frameDocument.get(), Text, Caption, PromptText, Flags, BackColor,
-                              ForeColor, ScrollMode, false);
-    }
+    if (!confirmed || Text.empty()) return;
+    HighlightInFrames(Document, Text, Flags, BackColor, ForeColor, ScrollMode);
 }
 
 bool SetFormFieldValue(IHTMLDocument3* Doc, const std::wstring& FieldName,

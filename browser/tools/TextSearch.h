@@ -18,9 +18,10 @@ enum TSearchFlag : unsigned { sfMatchWholeWord, sfMatchCase };
 using TSearchFlags = TEnumSet<TSearchFlag>;
 enum TScrollIntoView : unsigned { sivNoScroll, sivFirstMatch, sivLastMatch };
 
-// After the host's wait: a range over the body, its start moved Count characters on, searched for
-// Text with the find flags Flags; the match, scrolled into view, or empty. A match at the first
-// character is thus never found. The class library's errors give empty; others reach the caller.
+// After the host's wait (none when the wait freed the host): a range over the body, its start moved
+// Count characters on, searched for Text with the find flags Flags; the match, scrolled into view,
+// or empty. A match at the first character is thus never found. The class library's errors give
+// empty; others reach the caller.
 void FindTextRange(TBrowserToolHost& Host, IUnknown* Document, const std::wstring& Text, LONG Count,
                    LONG Flags, ComPtr<IHTMLTxtRange>& Range);
 
@@ -35,14 +36,14 @@ int HighlightText(IUnknown* Document, const std::wstring& Text, TSearchFlags Fla
                   const std::wstring& BackColor, const std::wstring& ForeColor,
                   TScrollIntoView ScrollMode);
 
-// HighlightText on the document, or, when it holds embedded objects, on the document of each frame
-// among them (and so on into nested frames); the frameset itself is not searched. With Prompt the
-// user first confirms or changes the text in the input query (Caption, PromptText); Cancel or an
-// empty text searches nothing.
-void HighlightTextInFrames(IUnknown* Document, std::wstring Text, const std::wstring& Caption,
-                           const std::wstring& PromptText, TSearchFlags Flags,
-                           const std::wstring& BackColor, const std::wstring& ForeColor,
-                           TScrollIntoView ScrollMode, bool Prompt);
+// HighlightText on Host's document, or, when it holds embedded objects, on the document of each
+// frame among them (and so on into nested frames); the frameset itself is not searched. With
+// Prompt the user first confirms or changes the text in the input query (Caption, PromptText);
+// Cancel, an empty text or a query that freed Host searches nothing.
+void HighlightTextInFrames(TBrowserToolHost& Host, IUnknown* Document, std::wstring Text,
+                           const std::wstring& Caption, const std::wstring& PromptText,
+                           TSearchFlags Flags, const std::wstring& BackColor,
+                           const std::wstring& ForeColor, TScrollIntoView ScrollMode, bool Prompt);
 
 // Sets Value on the field elements named FieldName that are INPUT, SELECT or TEXTAREA: with
 // ElementNr -1 the first of them, with ElementNr above 0 only the element of that index, else none.

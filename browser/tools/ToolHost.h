@@ -11,6 +11,7 @@
 #include <mshtml.h>
 
 #include <string>
+#include <utility>
 
 namespace tn {
 
@@ -33,12 +34,23 @@ public:
     virtual bool Wait(DWORD TimeOut) = 0;
     // A token of the host's life, ended when its destruction starts.
     [[nodiscard]] virtual TLifeToken Life() const noexcept = 0;
-    // The wait without time-out, for a routine that goes on with the host whatever the wait
-    // answered: false only when the wait freed the host, which must then be left untouched.
-    [[nodiscard]] bool LivesAfterWait() {
+    // Runs what pumps messages (a wait, a dialog, a message box): false when a message it pumped
+    // freed the host, which must then be left untouched, its control and owner included.
+    template <typename Pumping> [[nodiscard]] bool LivesAfter(Pumping&& pumping) {
         const TLifeToken life = Life();
-        (void)Wait(0);
+        std::forward<Pumping>(pumping)();
         return life.Alive();
+    }
+    // The answer of what pumps messages; neutral when a message it pumped freed the host.
+    template <typename Result, typename Pumping>
+    [[nodiscard]] Result AnswerIfLives(Result neutral, Pumping&& pumping) {
+        Result answer = neutral;
+        return LivesAfter([&] { answer = std::forward<Pumping>(pumping)(); }) ? answer : neutral;
+    }
+    // The wait without time-out, for a routine that goes on with the host whatever the wait
+    // answered: false only when the wait freed the host.
+    [[nodiscard]] bool LivesAfterWait() {
+        return LivesAfter([this] { (void)Wait(0); });
     }
     // Navigates, waiting for the page when a time-out is given; false when refused.
     virtual bool Go(const std::wstring& Url, DWORD TimeOut) = 0;

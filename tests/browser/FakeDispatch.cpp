@@ -63,6 +63,7 @@ HRESULT CommandRecorder::Exec(const GUID* group, DWORD cmd, DWORD option, VARIAN
         v->scode = DISP_E_PARAMNOTFOUND;
     }
     calls.push_back(std::move(c));
+    if (running) running(cmd);
     if (outArg && !out.IsEmpty()) (void)::VariantCopy(outArg, const_cast<VARIANT*>(&out.get()));
     return result;
 }

@@ -167,6 +167,9 @@ struct CommandRecorder {
     std::vector<Call> calls;
     HRESULT result = S_OK;
     OleVariant out; // copied to the output variant when not empty
+    // Runs inside each command once it is recorded, as the program's messages run while a
+    // command's dialog is up.
+    std::function<void(DWORD cmd)> running;
 
     HRESULT Exec(const GUID* group, DWORD cmd, DWORD option, VARIANT* in, VARIANT* outArg);
 };

@@ -5,15 +5,21 @@
 #include "browser/component/HostedWB.h"
 #include "browser/host/HwbControl.h"
 #include "browser/host/HwbUtils.h"
+#include "browser/tools/Printing.h"
 #include "browser/tools/ProxyOptions.h"
+#include "browser/tools/ShellTools.h"
 #include "browser/tools/StoredSettings.h"
 
+#include "classlib/Dialogs.h"
+#include "classlib/FileUtil.h"
 #include "classlib/Fpu.h"
 #include "classlib/MemoryStream.h"
 #include "classlib/Registry.h"
 #include "tests/browser/BrowserTestSupport.h"
 #include "tests/browser/FakeDocument.h"
+#include "tests/browser/FakePage.h"
 #include "tests/browser/MapiCallsSpy.h"
+#include "tests/browser/PrintingDoubles.h"
 #include "tests/support/ComDoubles.h"
 #include "tests/support/RecordSizes.h"
 #include "tests/support/TempDir.h"
@@ -22,6 +28,7 @@
 
 #include <commctrl.h>
 #include <mshtmhst.h>
+#include <olectl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -71,9 +78,18 @@ public:
     int busyPasses = 0;                           // Busy answers true this many times
     IOleInPlaceActiveObject* ownObject = nullptr; // null: the control's own
     IDispatch* document = nullptr;                // borrowed; null: the control's (none here)
+    IDispatch* application = nullptr;             // borrowed; null: the control's
+    IWebBrowser2* browser = nullptr;              // borrowed; null: the control's
     test::FakeCommands* commandTarget = nullptr;  // null: the document's
+    const ShellCalls* shell = nullptr;            // null: the system's
     [[nodiscard]] ComPtr<IDispatch> Document() const override {
         return document ? ComPtr(document) : THostedWB::Document();
+    }
+    [[nodiscard]] ComPtr<IDispatch> Application() const override {
+        return application ? ComPtr(application) : THostedWB::Application();
+    }
+    [[nodiscard]] IWebBrowser2* Browser() const override {
+        return browser ? browser : THostedWB::Browser();
     }
     void SetProperty(DISPID id, const VARIANT& value) override {
         writes.push_back(id);
@@ -95,6 +111,9 @@ protected:
     [[nodiscard]] ComPtr<IOleCommandTarget> DocumentCommandTarget() const override {
         return commandTarget ? ComPtr<IOleCommandTarget>(commandTarget)
                              : THostedWB::DocumentCommandTarget();
+    }
+    [[nodiscard]] const ShellCalls& Shell() const noexcept override {
+        return shell ? *shell : THostedWB::Shell();
     }
 };
 
@@ -705,6 +724,7 @@ TEST(HostedWB, AnOperationWhoseWaitFreesTheComponentGivesItsEmptyAnswerAndTouche
                        Results{THostedWB::srNotFound});
          }},
         {"SearchString", [](WB& wb) { EXPECT_FALSE(wb.SearchString(L"a")); }},
+        {"SearchText", [](WB& wb) { EXPECT_FALSE(wb.SearchText(L"a", 1)); }},
         {"SetCharartersSet", [](WB& wb) { EXPECT_FALSE(wb.SetCharartersSet(L"utf-8", true)); }},
         {"SendPageInMailAsAttachment",
          [&](WB& wb) { wb.SendPageInMailAsAttachment(nullptr, file, L"Subject", L"Body"); }},
@@ -1360,6 +1380,271 @@ TEST(ZModule, TheUsersOwnProxySettingsComeBackWhenTheSessionEndsAndOnlyThen) {
     ProxyRecorder::openFails = false;
     BrowserModuleShutdown({&ResetThroughRecorder, &SoundDouble});
     EXPECT_EQ(ProxyRecorder::connection, users);
+}
+
+// --- freed during its own dialog ----------------------------------------------------------------
+
+// The class library's dialogs and boxes as the spy answers them, each first running WhileUp, as
+// its modal loop runs the program's messages; the table found is back afterwards.
+class DialogsThatRunMessages {
+public:
+    DialogsThatRunMessages() : FSaved(DialogCalls()) {
+        Inner = FSaved;
+        DialogCalls() = {&Box, &Input, &Open, &Save, &Folder};
+    }
+    DialogsThatRunMessages(const DialogsThatRunMessages&) = delete;
+    DialogsThatRunMessages& operator=(const DialogsThatRunMessages&) = delete;
+    ~DialogsThatRunMessages() {
+        DialogCalls() = FSaved;
+        WhileUp = nullptr;
+    }
+    static inline std::function<void()> WhileUp;
+
+private:
+    static void Run() {
+        if (WhileUp) WhileUp();
+    }
+    static int WINAPI Box(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags) {
+        Run();
+        return Inner.MessageBoxW(owner, text, caption, flags);
+    }
+    static bool Input(const std::wstring& caption, const std::wstring& prompt,
+                      std::wstring& value) {
+        Run();
+        return Inner.InputQuery(caption, prompt, value);
+    }
+    static bool Open(TFileDialogRequest& request) {
+        Run();
+        return Inner.OpenFile(request);
+    }
+    static bool Save(TFileDialogRequest& request) {
+        Run();
+        return Inner.SaveFile(request);
+    }
+    static bool Folder(HWND owner, const std::wstring& title, std::wstring& folder) {
+        Run();
+        return Inner.SelectDirectory(owner, title, folder);
+    }
+    static inline TDialogCalls Inner{};
+    TDialogCalls FSaved;
+};
+
+// A control whose about box runs the program's messages and then fails, as one without a box of
+// its own would.
+class AboutBoxBrowser : public test::FakeBrowser {
+public:
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags,
+                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* excep,
+                                     UINT* argErr) override {
+        if (id != DISPID_ABOUTBOX)
+            return FakeBrowser::Invoke(id, iid, lcid, flags, params, result, excep, argErr);
+        if (commands.running) commands.running(0);
+        return E_NOTIMPL;
+    }
+};
+
+// The favourites dialog runs the program's messages and answers that it was shown.
+struct FavouritesThatRunMessages {
+    static HINSTANCE WINAPI Execute(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT) {
+        return nullptr;
+    }
+    static BOOL WINAPI Organise(HWND, LPSTR) {
+        if (DialogsThatRunMessages::WhileUp) DialogsThatRunMessages::WhileUp();
+        return TRUE;
+    }
+    static HRESULT Helper(IShellUIHelper**) { return E_NOTIMPL; }
+};
+const ShellCalls kFavouritesThatRunMessages{&FavouritesThatRunMessages::Execute,
+                                            &FavouritesThatRunMessages::Organise,
+                                            &FavouritesThatRunMessages::Helper};
+
+// The proxy's bypass box runs the program's messages; the rest is the recorder's.
+void ShowBypassRunningMessages(const std::wstring& text) {
+    if (DialogsThatRunMessages::WhileUp) DialogsThatRunMessages::WhileUp();
+    ProxyRecorder::Show(text);
+}
+const TProxyCalls kProxyWithBoxThatRunsMessages{
+    &ProxyRecorder::Open,        &ProxyRecorder::Connect, &ProxyRecorder::SetOption,
+    &ProxyRecorder::QueryOption, &ProxyRecorder::Close,   &ShowBypassRunningMessages};
+
+// A shown form with a browser whose freed block is kept and poisoned, showing a complete page of
+// doubles that outlive it, so that whatever reaches the page afterwards shows. The first dialog,
+// box or command that runs the program's messages dispatches the form's release, which frees the
+// browser with the form.
+struct FreedInDialog {
+    test::FakePage<AboutBoxBrowser> page;
+    TForm* form;
+    WB* wb;
+    TLifeToken life;
+    FreedInDialog() {
+        form = TComponent::Create<TForm>(*Application);
+        wb = TComponent::Create<test::Poisoned<WB>>(*form);
+        wb->SetParent(form);
+        form->Show();
+        (void)wb->Handle();
+        wb->readyState = 4; // the waits before the dialogs run no messages
+        wb->document = page.doc.Dispatch();
+        wb->application = page.App();
+        wb->browser = &page.browser;
+        wb->shell = &kFavouritesThatRunMessages;
+        life = wb->Life();
+        page.doc.commands.running =
+            page.browser.commands.running = [this](DWORD) { RunMessages(); };
+        DialogsThatRunMessages::WhileUp = [this] { RunMessages(); };
+    }
+    FreedInDialog(const FreedInDialog&) = delete;
+    FreedInDialog& operator=(const FreedInDialog&) = delete;
+    ~FreedInDialog() {
+        DialogsThatRunMessages::WhileUp = nullptr;
+        if (life.Alive()) TComponent::Free(form);
+    }
+    void RunMessages() {
+        if (!life.Alive()) return;
+        form->Release();
+        Application->ProcessMessages();
+    }
+};
+
+// Every operation that shows a dialog or a box, or runs a command that may show one: freed while
+// it is up, the operation gives its empty answer and touches nothing of the component or its
+// control afterwards (a read of a freed pointer would fault, a write would show in the poisoned
+// block, a call would reach the page's doubles). Work that no longer needs the component (a text
+// already read and saved to the chosen file, the proxy write) finishes.
+TEST(HostedWB, AnOperationWhoseDialogFreesTheComponentGivesItsEmptyAnswerAndTouchesNothing) {
+    const test::DialogCallsSpy spy;
+    const DialogsThatRunMessages dialogs;
+    const test::PreviewCallsSpy preview;
+    const test::ClassWindow previewWindow(kPrintPreviewClass);
+    const tn::testing::TempDir dir;
+    const std::wstring file = dir.File(L"chosen.htm");
+    BrowserModuleFlags() = {};
+    struct Case {
+        const char* name;
+        std::function<void(FreedInDialog&)> run;
+    };
+    const Case cases[] = {
+        {"Print",
+         [](FreedInDialog& f) {
+             f.wb->PrintOptions().Enabled = true; // the plain print command
+             f.wb->Print();
+             EXPECT_EQ(f.page.browser.commands.calls.size(), 1u);
+         }},
+        {"PrintWithOptions",
+         [](FreedInDialog& f) {
+             f.wb->PrintWithOptions();
+             EXPECT_EQ(f.page.doc.commands.calls.size(), 1u) << "the page setup";
+             EXPECT_TRUE(f.page.browser.commands.calls.empty()) << "nothing printed";
+         }},
+        {"PageSetup", [](FreedInDialog& f) { EXPECT_FALSE(f.wb->PageSetup(true)); }},
+        {"PrintSetup", [](FreedInDialog& f) { f.wb->PrintSetup(); }},
+        {"PrintPreview", [](FreedInDialog& f) { f.wb->PrintPreview(); }},
+        {"PrintPreviewExtended",
+         [&](FreedInDialog& f) {
+             test::PreviewCallsSpy::Foreground = {previewWindow.get()};
+             test::PreviewCallsSpy::Elapsed = {0, 8000};
+             f.wb->PrintPreviewExtended(SW_SHOW);
+             EXPECT_EQ(test::PreviewCallsSpy::Polls, 0) << "no wait for a preview gone with it";
+             EXPECT_TRUE(test::PreviewCallsSpy::Shows.empty());
+         }},
+        {"PrintPreviewFromTemplate",
+         [&](FreedInDialog& f) { f.wb->PrintPreviewFromTemplate(dir.File(L"t.htm")); }},
+        {"OpenDialog",
+         [&](FreedInDialog& f) {
+             test::DialogCallsSpy::FileAnswer = file;
+             EXPECT_FALSE(f.wb->OpenDialog());
+             EXPECT_TRUE(f.page.browser.navigations.empty());
+         }},
+        {"SaveDialogEx",
+         [&](FreedInDialog& f) {
+             test::DialogCallsSpy::FileAnswer = file;
+             EXPECT_EQ(f.wb->SaveDialogEx(L"", L""), L"");
+             EXPECT_TRUE(f.page.doc.fileSaves.empty());
+         }},
+        {"SaveDialog", [](FreedInDialog& f) { EXPECT_FALSE(f.wb->SaveDialog()); }},
+        {"ShowInternetOptions",
+         [](FreedInDialog& f) { EXPECT_FALSE(f.wb->ShowInternetOptions()); }},
+        {"ShowPageProperties", [](FreedInDialog& f) { EXPECT_FALSE(f.wb->ShowPageProperties()); }},
+        {"ShowFindDialog", [](FreedInDialog& f) { EXPECT_FALSE(f.wb->ShowFindDialog()); }},
+        {"ViewPageSourceHtml", [](FreedInDialog& f) { EXPECT_FALSE(f.wb->ViewPageSourceHtml()); }},
+        {"SaveImagesDialog",
+         [&](FreedInDialog& f) {
+             test::FakeElement picture(L"IMG");
+             picture.bag.Set(L"src", L"file:///C:/tn-missing/picture.png");
+             f.page.images.Add(picture.Dispatch());
+             test::DialogCallsSpy::FolderAnswer = dir.File(L"");
+             f.wb->SaveImagesDialog();
+             EXPECT_FALSE(DirectoryExists(dir.File(L"Images"))) << "nothing saved";
+         }},
+        {"SavePageTextDialog",
+         [&](FreedInDialog& f) {
+             test::DialogCallsSpy::FileAnswer = dir.File(L"text.txt");
+             f.wb->SavePageTextDialog();
+             EXPECT_NE(tn::testing::ReadFileBytes(dir.File(L"text.txt")).find("Hello"),
+                       std::string::npos)
+                 << "the text read before the dialog is saved all the same";
+         }},
+        {"ViewPageSourceText", [](FreedInDialog& f) { f.wb->ViewPageSourceText(); }},
+        {"SearchAndHighlight, asking",
+         [](FreedInDialog& f) {
+             test::DialogCallsSpy::InputAnswer = L"Hello";
+             f.wb->SearchAndHighlight(L"a", L"Find", L"Text:", {}, L"yellow", L"black",
+                                      sivFirstMatch);
+             EXPECT_TRUE(f.page.doc.enumFlags.empty()) << "the page is not searched";
+         }},
+        {"PasteSpecial", [](FreedInDialog& f) { EXPECT_FALSE(f.wb->PasteSpecial()); }},
+        {"ShowOrganizeFavorites",
+         [](FreedInDialog& f) { EXPECT_FALSE(f.wb->ShowOrganizeFavorites()); }},
+        {"ShowAboutBox", [](FreedInDialog& f) { f.wb->ShowAboutBox(); }},
+        {"RefreshProxy",
+         [](FreedInDialog& f) {
+             TProxySettings& proxy = f.wb->ProxySettings();
+             proxy.Calls = &kProxyWithBoxThatRunsMessages;
+             proxy.UserAgent = L"agent";
+             proxy.Address = L"10.0.0.1";
+             proxy.Port = 8080;
+             proxy.Bypass = L"*.local";
+             f.wb->RefreshProxy();
+             EXPECT_EQ(ProxyRecorder::shown, std::vector<std::wstring>{L"*.local"});
+             ASSERT_FALSE(ProxyRecorder::writes.empty()) << "the settings are written as asked";
+             EXPECT_EQ(
+                 ProxyRecorder::writes[0].values,
+                 (Values{{kFlags, L"2"}, {kServer, L"10.0.0.1:8080"}, {kBypass, L"*.local"}}));
+             EXPECT_EQ(ProxyRecorder::agents, std::vector<std::wstring>{L"agent"});
+             EXPECT_TRUE(BrowserModuleFlags().ProxyChangedProcessWide)
+                 << "and put back at shutdown";
+         }},
+        {"LoadSettings with AutoLoadProxy",
+         [](FreedInDialog& f) {
+             TProxySettings& proxy = f.wb->ProxySettings();
+             proxy.Calls = &kProxyWithBoxThatRunsMessages;
+             proxy.AutoLoadProxy = true;
+             f.wb->VisualEffects().DisableSounds = true;
+             f.wb->SetHTMLCode({L"about:blank"});
+             f.wb->LoadSettings();
+             EXPECT_FALSE(BrowserModuleFlags().NavSoundOff) << "the load goes no further";
+             EXPECT_TRUE(f.page.browser.navigations.empty());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::DialogCallsSpy::FileAnswer.reset();
+        test::DialogCallsSpy::FolderAnswer.reset();
+        test::DialogCallsSpy::InputAnswer.reset();
+        ProxyRecorder::Reset();
+        {
+            FreedInDialog f;
+            const test::FaultCount faults;
+            try {
+                c.run(f);
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << "raised: " << e.what();
+            }
+            EXPECT_EQ(faults.Value(), 0) << "the freed component was read";
+            EXPECT_FALSE(f.life.Alive()) << "freed while its dialog was up";
+        }
+        EXPECT_TRUE(test::Poisoned<WB>::FreedUntouched());
+    }
+    BrowserModuleFlags() = {};
 }
 
 // Runs last of all: the application cannot run again once told to end.

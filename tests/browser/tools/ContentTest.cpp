@@ -247,16 +247,17 @@ TEST(Content, PicturesOfTheFourKindsAreSavedIntoTheImagesFolderOfTheChosenOne) {
     ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
     const DialogCallsSpy spy;
     const auto owner = reinterpret_cast<HWND>(0x4321);
+    FakeToolHost host;
 
     // Cancelled: nothing is asked of the server.
-    SaveDocumentImages(owner, page.App(), page.Doc());
+    SaveDocumentImages(host, owner, page.App(), page.Doc());
     ASSERT_EQ(DialogCallsSpy::Folders.size(), 1u);
     EXPECT_EQ(DialogCallsSpy::Folders[0].owner, owner) << "the dialog is the component's form's";
     EXPECT_TRUE(standin.Requests().empty());
     EXPECT_FALSE(Exists(folder + L"\\Images"));
 
     DialogCallsSpy::FolderAnswer = folder;
-    SaveDocumentImages(owner, page.App(), page.Doc());
+    SaveDocumentImages(host, owner, page.App(), page.Doc());
     EXPECT_EQ(tn::testing::ReadFileBytes(folder + L"\\Images\\logo.PNG"), png);
     // The page's name cannot lead out of the folder: it lands inside, cleaned.
     EXPECT_TRUE(Exists(folder + L"\\Images\\x.png"));
@@ -269,8 +270,8 @@ TEST(Content, PicturesOfTheFourKindsAreSavedIntoTheImagesFolderOfTheChosenOne) {
               (std::vector<std::string>{"/img/logo.PNG", "/x.png", "/img/ok.png?size=2"}));
 
     pictures[0]->bag.Fail(L"src", E_ACCESSDENIED);
-    EXPECT_THROW(SaveDocumentImages(owner, page.App(), page.Doc()), EOleError);
-    SaveDocumentImages(owner, page.App(), nullptr);
+    EXPECT_THROW(SaveDocumentImages(host, owner, page.App(), page.Doc()), EOleError);
+    SaveDocumentImages(host, owner, page.App(), nullptr);
     EXPECT_EQ(DialogCallsSpy::Folders.size(), 3u) << "no HTML document, no folder asked";
 }
 
@@ -465,7 +466,7 @@ TEST(Content, TheRealControlDrawsButHasNoContent) {
     EXPECT_TRUE(list.empty());
     ShowDocumentText(app.get(), doc.get());
     SaveDocumentTextDialog(host, app.get(), doc.get());
-    SaveDocumentImages(nullptr, app.get(), doc.get());
+    SaveDocumentImages(host, nullptr, app.get(), doc.get());
     EXPECT_TRUE(DialogCallsSpy::Boxes.empty());
     EXPECT_TRUE(DialogCallsSpy::Saves.empty());
     EXPECT_TRUE(DialogCallsSpy::Folders.empty());

@@ -3,6 +3,7 @@
 #include "browser/tools/Printing.h"
 
 #include "tests/browser/PrintingDoubles.h"
+#include "tests/browser/tools/FakeToolHost.h"
 #include "tests/support/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,11 @@ using test::PrintBrowser;
 struct Page {
     FakeDocument doc;
     PrintBrowser browser;
-    Page() { browser.SetDocument(doc.Dispatch()); }
+    test::FakeToolHost host;
+    Page() {
+        browser.SetDocument(doc.Dispatch());
+        host.browser = &browser;
+    }
 };
 
 TEST(Printing, HeaderAndFooterGoAsTwoStringsInTheTaggedArrayWithTheOptionOfTheFlag) {
@@ -77,13 +82,15 @@ TEST(Printing, WithoutAnHtmlDocumentNothingHappens) {
     for (IDispatch* doc : {static_cast<IDispatch*>(nullptr), notHtml.Dispatch()}) {
         PrintBrowser browser;
         browser.SetDocument(doc);
+        test::FakeToolHost host;
+        host.browser = &browser;
         bool flag = false;
         PrintDocument(&browser, true, true, L"h", L"f");
         PrintDocument(&browser, true, false, L"", L"");
         ShowPrintSetup(&browser, true);
         ShowPrintPreview(&browser);
-        ShowPrintPreviewWindow(&browser, SW_SHOW, true);
-        PrintWithPageSetup(&browser, doc, true, true, true, flag);
+        ShowPrintPreviewWindow(host, SW_SHOW, true);
+        PrintWithPageSetup(host, doc, true, true, true, flag);
         EXPECT_FALSE(ShowPageSetup(doc, true, true, flag));
         EXPECT_FALSE(flag);
         EXPECT_TRUE(browser.execs.empty());
@@ -94,7 +101,8 @@ TEST(Printing, WithoutAnHtmlDocumentNothingHappens) {
     PrintWithHeaderFooter(nullptr, L"h", L"f", 2);
     ShowPrintSetup(nullptr, false);
     ShowPrintPreview(nullptr);
-    PrintWithPageSetup(nullptr, nullptr, true, true, true, flag);
+    test::FakeToolHost none;
+    PrintWithPageSetup(none, nullptr, true, true, true, flag);
     EXPECT_FALSE(flag);
 }
 
@@ -104,7 +112,7 @@ TEST(Printing, FailingCommandsRaiseExceptWithHeaderAndFooter) {
     EXPECT_THROW(PrintDocument(&page.browser, true, false, L"", L""), EOleSysError);
     EXPECT_THROW(ShowPrintSetup(&page.browser, true), EOleSysError);
     EXPECT_THROW(ShowPrintPreview(&page.browser), EOleSysError);
-    EXPECT_THROW(ShowPrintPreviewWindow(&page.browser, SW_SHOW, true), EOleSysError);
+    EXPECT_THROW(ShowPrintPreviewWindow(page.host, SW_SHOW, true), EOleSysError);
     EXPECT_NO_THROW(PrintDocument(&page.browser, true, true, L"h", L"f"));
     EXPECT_NO_THROW(PrintWithHeaderFooter(&page.browser, L"h", L"f", 1));
     EXPECT_EQ(page.browser.execs.size(), 6u);
@@ -150,7 +158,7 @@ TEST(PageSetup, RaisesTheRequestOnlyForOptionsInUseAndEnabledAndNeverClearsIt) {
 TEST(PageSetup, PrintWithPageSetupShowsTheSetupThenPrintsWithoutHeaderAndFooter) {
     Page page;
     bool flag = false;
-    PrintWithPageSetup(&page.browser, page.doc.Unknown(), true, true, false, flag);
+    PrintWithPageSetup(page.host, page.doc.Unknown(), true, true, false, flag);
     EXPECT_TRUE(flag);
     ASSERT_EQ(page.doc.commands.calls.size(), 1u);
     EXPECT_EQ(page.doc.commands.calls[0].cmd, 8u);
@@ -160,7 +168,7 @@ TEST(PageSetup, PrintWithPageSetupShowsTheSetupThenPrintsWithoutHeaderAndFooter)
     EXPECT_EQ(page.browser.execs[0].inType, VT_EMPTY);
 
     page.doc.commands.result = E_FAIL;
-    PrintWithPageSetup(&page.browser, page.doc.Unknown(), false, true, true, flag);
+    PrintWithPageSetup(page.host, page.doc.Unknown(), false, true, true, flag);
     EXPECT_EQ(page.browser.execs.size(), 2u) << "a failed setup still prints";
 }
 
@@ -206,7 +214,7 @@ TEST(PrintPreview, WithoutAPreviewWindowTheWaitGivesUpAt7001MsWithoutShowingAnyt
     const ClassWindow other(L"TnNotThePreview");
     PreviewCallsSpy::Foreground = {nullptr, other.get()};
     PreviewCallsSpy::Elapsed = {0, 3000, 7000, 7001, 9000};
-    ShowPrintPreviewWindow(&page.browser, SW_SHOWMAXIMIZED, false);
+    ShowPrintPreviewWindow(page.host, SW_SHOWMAXIMIZED, false);
     EXPECT_EQ(PreviewCallsSpy::Polls, 3) << "7000 ms goes on, 7001 ms ends";
     EXPECT_EQ(PreviewCallsSpy::Reads, 4);
     EXPECT_TRUE(PreviewCallsSpy::Shows.empty());
@@ -222,7 +230,7 @@ TEST(PrintPreview, APreviewFoundOnTheThirdPollIsShownOnceWithTheGivenCommand) {
     const ClassWindow preview(kPrintPreviewClass);
     PreviewCallsSpy::Foreground = {nullptr, other.get(), preview.get(), other.get()};
     PreviewCallsSpy::Elapsed = {0, 100, 200, 300};
-    ShowPrintPreviewWindow(&page.browser, SW_SHOWMAXIMIZED, true);
+    ShowPrintPreviewWindow(page.host, SW_SHOWMAXIMIZED, true);
     EXPECT_EQ(PreviewCallsSpy::Polls, 3) << "messages are processed in the round that finds it";
     EXPECT_EQ(PreviewCallsSpy::Shows,
               (std::vector<std::pair<HWND, int>>{{preview.get(), SW_SHOWMAXIMIZED}}));

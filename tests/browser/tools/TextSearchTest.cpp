@@ -223,6 +223,7 @@ struct Frame {
 TEST(HighlightTextInFrames, EveryFrameIsSearchedOnceTheUserConfirmedTheTextOnce) {
     DialogCallsSpy spy;
     DialogCallsSpy::InputAnswer = L"ab";
+    FakeToolHost host;
     // The top page holds frame a, a plug-in and frame b; b holds frame c.
     TextPage top(L"ab ab");
     Frame a(L"x ab ab"), b(L"ab"), c(L"ab");
@@ -231,8 +232,8 @@ TEST(HighlightTextInFrames, EveryFrameIsSearchedOnceTheUserConfirmedTheTextOnce)
     b.page.doc.embeddings = {c.browser.Unknown()};
     const CountWatch counts{&top.doc, &a.browser, &b.browser, &c.browser, &plugIn, &a.page.doc};
 
-    HighlightTextInFrames(top.doc.Unknown(), L"abc", L"Find", L"Text:", {sfMatchCase}, L"yellow",
-                          L"", sivNoScroll, true);
+    HighlightTextInFrames(host, top.doc.Unknown(), L"abc", L"Find", L"Text:", {sfMatchCase},
+                          L"yellow", L"", sivNoScroll, true);
     ASSERT_EQ(DialogCallsSpy::Inputs.size(), 1u);
     EXPECT_EQ(DialogCallsSpy::Inputs[0].caption, L"Find");
     EXPECT_EQ(DialogCallsSpy::Inputs[0].prompt, L"Text:");
@@ -252,23 +253,24 @@ TEST(HighlightTextInFrames, EveryFrameIsSearchedOnceTheUserConfirmedTheTextOnce)
 TEST(HighlightTextInFrames, CancelOrAnEmptyTextSearchesNothing) {
     DialogCallsSpy spy;
     TextPage page(L"ab ab");
+    FakeToolHost host;
     DialogCallsSpy::InputAnswer.reset();
-    HighlightTextInFrames(page.doc.Unknown(), L"ab", L"Find", L"Text:", {}, L"red", L"",
+    HighlightTextInFrames(host, page.doc.Unknown(), L"ab", L"Find", L"Text:", {}, L"red", L"",
                           sivFirstMatch, true);
     DialogCallsSpy::InputAnswer = L"";
-    HighlightTextInFrames(page.doc.Unknown(), L"ab", L"Find", L"Text:", {}, L"red", L"",
+    HighlightTextInFrames(host, page.doc.Unknown(), L"ab", L"Find", L"Text:", {}, L"red", L"",
                           sivFirstMatch, true);
     EXPECT_EQ(DialogCallsSpy::Inputs.size(), 2u);
-    HighlightTextInFrames(page.doc.Unknown(), L"", L"Find", L"Text:", {}, L"red", L"",
+    HighlightTextInFrames(host, page.doc.Unknown(), L"", L"Find", L"Text:", {}, L"red", L"",
                           sivFirstMatch, false);
     FakeDispatch notHtml;
-    HighlightTextInFrames(notHtml.Unknown(), L"ab", L"Find", L"Text:", {}, L"red", L"",
+    HighlightTextInFrames(host, notHtml.Unknown(), L"ab", L"Find", L"Text:", {}, L"red", L"",
                           sivFirstMatch, true);
     EXPECT_EQ(DialogCallsSpy::Inputs.size(), 2u) << "no page: no question";
     EXPECT_TRUE(page.range.log.empty());
 
     // Without the prompt the text goes straight to the frameless page.
-    HighlightTextInFrames(page.doc.Unknown(), L"ab", L"Find", L"Text:", {}, L"red", L"",
+    HighlightTextInFrames(host, page.doc.Unknown(), L"ab", L"Find", L"Text:", {}, L"red", L"",
                           sivFirstMatch, false);
     EXPECT_EQ(DialogCallsSpy::Inputs.size(), 2u);
     EXPECT_EQ(page.RangeCalls().front(), L"findText(ab,1,0)");
