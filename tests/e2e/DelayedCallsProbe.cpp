@@ -4,6 +4,7 @@
 // names each library whose call failed (a bit each), or is the fault's code.
 #include <winsock2.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 #include <iphlpapi.h>
 #include <mswsock.h>
@@ -30,6 +31,11 @@ LONG WINAPI Faulted(EXCEPTION_POINTERS* info) {
     ::ExitProcess(static_cast<UINT>(info->ExceptionRecord->ExceptionCode));
 }
 
+bool CommonControls() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    return ::InitCommonControlsEx(&controls) != FALSE;
+}
+
 bool CommonDialogs() {
     return ::CommDlgExtendedError() == 0;
 }
@@ -43,6 +49,24 @@ bool IpHelper() {
     ULONG size = 0;
     const DWORD result = ::GetAdaptersInfo(nullptr, &size);
     return result == ERROR_BUFFER_OVERFLOW || result == ERROR_NO_DATA;
+}
+
+bool ImageBlending() {
+    const HDC screen = ::GetDC(nullptr);
+    const HDC target = ::CreateCompatibleDC(screen), source = ::CreateCompatibleDC(screen);
+    const HBITMAP a = ::CreateCompatibleBitmap(screen, 4, 4);
+    const HBITMAP b = ::CreateCompatibleBitmap(screen, 4, 4);
+    const HGDIOBJ oldA = ::SelectObject(target, a), oldB = ::SelectObject(source, b);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, 0};
+    const bool blended = ::AlphaBlend(target, 0, 0, 4, 4, source, 0, 0, 4, 4, blend) != FALSE;
+    ::SelectObject(target, oldA);
+    ::SelectObject(source, oldB);
+    ::DeleteObject(a);
+    ::DeleteObject(b);
+    ::DeleteDC(target);
+    ::DeleteDC(source);
+    ::ReleaseDC(nullptr, screen);
+    return blended;
 }
 
 bool Sockets() {
@@ -62,10 +86,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         const char* dll;
         bool (*call)();
     } calls[] = {
-        {"comdlg32", &CommonDialogs},
-        {"crypt32", &Certificates},
-        {"iphlpapi", &IpHelper},
-        {"wsock32", &Sockets},
+        {"comctl32", &CommonControls}, {"comdlg32", &CommonDialogs}, {"crypt32", &Certificates},
+        {"iphlpapi", &IpHelper},       {"msimg32", &ImageBlending},  {"wsock32", &Sockets},
     };
     int failed = 0;
     for (std::size_t i = 0; i < sizeof calls / sizeof calls[0]; ++i) {
