@@ -7,6 +7,15 @@ namespace {
 
 // Posted by Release; the form frees itself when it arrives.
 constexpr UINT CM_RELEASE = WM_APP + 0x3F01;
+// Posted by a cancel that came in menu mode; the cancel is acted on when it arrives.
+constexpr UINT CM_CANCELMODE = WM_APP + 0x3F02;
+
+bool InMenuMode() noexcept {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetCurrentThreadId(), &info) &&
+           (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0;
+}
 
 constexpr DWORD kBorderStyles = WS_POPUP | WS_CAPTION | WS_BORDER | WS_THICKFRAME | WS_SYSMENU |
                                 WS_MINIMIZEBOX | WS_MAXIMIZEBOX | DS_MODALFRAME;
@@ -337,6 +346,22 @@ void TForm::Dispatch(TMessage& m) {
         // A form activated while the application stays active (a box closed, a window shown
         // again) is told to the application's hooks as the application's own activation is.
         if (Application) Application->PostActivate();
+        return;
+    case WM_CANCELMODE:
+        // Some window systems (X under Wine) report a lost focus late: word of an activation
+        // change made just before this form became the foreground again arrives while a menu is
+        // up and would close it at once. In menu mode a cancel is acted on once the activation
+        // it reports has happened, and only when the form has lost the foreground.
+        if (InMenuMode() && ::GetForegroundWindow() == HandleIfAllocated()) {
+            ::PostMessageW(HandleIfAllocated(), CM_CANCELMODE, 0, 0);
+            m.Result = 0;
+            return;
+        }
+        TWinControl::Dispatch(m);
+        return;
+    case CM_CANCELMODE:
+        if (::GetForegroundWindow() != HandleIfAllocated())
+            ::SendMessageW(HandleIfAllocated(), WM_CANCELMODE, 0, 0);
         return;
     case WM_CLOSE:
         Close();

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -606,6 +607,69 @@ TEST(PopupMenu, TakesTheForegroundBeforeTrackingAndPostsANullMessageBeforeTheCli
         menu->Popup(30, 40);
         EXPECT_EQ(log, c.calls);
         EXPECT_EQ(test::PopupCallsSpy::Windows, std::vector<HWND>(3, form->Handle()));
+    }
+}
+
+// Inside a popup menu's loop: once the menu is open, sends its window the cancel that this
+// display's late word of a lost focus brings (the foreground window is told while it still holds
+// the foreground), and the foreground moves elsewhere if asked; a menu still open a tick later is
+// answered with its second item.
+struct LateCancelDriver {
+    static inline HWND form = nullptr;
+    static inline HWND elsewhere = nullptr;
+    static inline HWND foregroundAtCancel = nullptr;
+    static inline bool cancelled = false;
+    static inline UINT_PTR timer = 0;
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+        const HWND menu = test::ThreadMenuWindow();
+        if (!menu) return;
+        if (!cancelled) {
+            cancelled = true;
+            foregroundAtCancel = ::GetForegroundWindow();
+            ::SendMessageW(form, WM_CANCELMODE, 0, 0);
+            if (elsewhere) ::SetForegroundWindow(elsewhere);
+            return;
+        }
+        Disarm();
+        ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+        ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+        ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    }
+    static void Disarm() {
+        if (timer) ::KillTimer(nullptr, std::exchange(timer, 0));
+    }
+};
+
+TEST(PopupMenu, StaysOpenThroughALateCancelAndClosesOnceItsWindowLostTheForeground) {
+    FormPtr form = TComponent::CreateOwned<TTestForm>();
+    FormPtr other = TComponent::CreateOwned<TTestForm>();
+    other->Show();
+    auto* menu = TComponent::Create<TPopupMenu>(*form);
+    Log log;
+    menu->Items().Add(L"打开", [&](TObject*) { log.push_back("click open"); });
+    menu->Items().Add(L"退出", [&](TObject*) { log.push_back("click exit"); });
+    const struct {
+        const char* name;
+        bool leave;
+        Log clicks;
+    } cases[] = {
+        {"the form keeps the foreground", false, {"click exit"}},
+        {"the foreground went elsewhere", true, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        log.clear();
+        LateCancelDriver::form = form->Handle();
+        LateCancelDriver::elsewhere = c.leave ? other->Handle() : nullptr;
+        LateCancelDriver::foregroundAtCancel = nullptr;
+        LateCancelDriver::cancelled = false;
+        LateCancelDriver::timer = ::SetTimer(nullptr, 0, 50, &LateCancelDriver::OnTimer);
+        menu->Popup(30, 40);
+        LateCancelDriver::Disarm();
+        ASSERT_TRUE(LateCancelDriver::cancelled) << "the menu never opened";
+        EXPECT_EQ(LateCancelDriver::foregroundAtCancel, form->Handle());
+        EXPECT_EQ(log, c.clicks);
+        EXPECT_EQ(test::ThreadMenuWindow(), nullptr);
     }
 }
 

@@ -171,20 +171,15 @@ struct MenuDriver {
     static void Disarm() {
         if (timer) ::KillTimer(nullptr, std::exchange(timer, 0));
     }
-    // Opens a menu through open() and chooses item pick. A hidden window's tray menu is closed
-    // again at once when this display's late word of an earlier activation change arrives; the
-    // menu then chose nothing, and is opened again.
+    // Opens a menu through open() and chooses item pick (-1 cancels). A menu that closed before
+    // the driver saw it leaves no captions.
     static void Choose(int item, const std::function<void()>& open) {
-        for (int attempt = 0; attempt < 5; ++attempt) {
-            captions.clear();
-            checked.clear();
-            pick = item;
-            timer = ::SetTimer(nullptr, 0, 50, &OnTimer);
-            open();
-            Disarm();
-            if (!captions.empty()) return;
-            LoopUntil([] { return false; }, 200);
-        }
+        captions.clear();
+        checked.clear();
+        pick = item;
+        timer = ::SetTimer(nullptr, 0, 50, &OnTimer);
+        open();
+        Disarm();
     }
 };
 
