@@ -87,11 +87,15 @@ void TMemoryStream::SaveToFile(const std::wstring& path) const {
         UniqueHandleKernel file(::CreateFileW(temp.path().c_str(), GENERIC_WRITE, 0, nullptr,
                                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) RaiseFileError("creating", temp.path(), ::GetLastError());
-        WriteAll(file.get(), bytes_.data(), bytes_.size(), temp.path());
+        WriteTo(file.get(), temp.path());
     }
     if (!::MoveFileExW(temp.path().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
         RaiseFileError("replacing", path, ::GetLastError());
     temp.keep();
+}
+
+void TMemoryStream::WriteTo(HANDLE file, const std::wstring& path) const {
+    WriteAll(file, bytes_.data(), bytes_.size(), path);
 }
 
 void TMemoryStream::LoadFromFile(const std::wstring& path) {

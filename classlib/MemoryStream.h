@@ -2,6 +2,8 @@
 // downloads land in before they become files.
 #pragma once
 
+#include <windows.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -39,6 +41,9 @@ public:
     // The whole content, whatever the position; an existing file is replaced only once the new
     // content is completely on disk. Raises EFileError.
     void SaveToFile(const std::wstring& path) const;
+    // The whole content written to file, opened for writing by the caller (path names it in the
+    // error). Raises EFileError.
+    void WriteTo(HANDLE file, const std::wstring& path) const;
     // The whole file becomes the content, position 0. Raises EFileError; the content is then
     // unchanged.
     void LoadFromFile(const std::wstring& path);

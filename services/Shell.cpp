@@ -89,21 +89,16 @@ std::wstring NameOfItsOwn(const std::wstring& name) {
 }
 
 // A new file, never one that is already there; a part-written one goes.
-void WriteNewFile(const std::wstring& file, const std::vector<std::uint8_t>& bytes) {
+void WriteNewFile(const std::wstring& file, const TMemoryStream& bytes) {
     UniqueHandleKernel handle(InstallerCalls().CreateFileW(
         file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle) RaiseInstallerError("creating", file, ::GetLastError());
-    for (std::size_t at = 0; at < bytes.size();) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - at, 1u << 24));
-        DWORD written = 0;
-        if (!::WriteFile(handle.get(), bytes.data() + at, chunk, &written, nullptr) ||
-            written == 0) {
-            const DWORD error = ::GetLastError();
-            handle.reset();
-            ::DeleteFileW(file.c_str());
-            RaiseInstallerError("writing", file, error);
-        }
-        at += written;
+    try {
+        bytes.WriteTo(handle.get(), file);
+    } catch (...) {
+        handle.reset();
+        ::DeleteFileW(file.c_str());
+        throw;
     }
 }
 
@@ -285,7 +280,7 @@ TInstallerStart SaveAndStartInstaller(const TMemoryStream& bytes, const std::wst
         // Another program of the user could have put a file of a foreseeable name there first,
         // or replace it before an administrator says yes.
         file = folder + NameOfItsOwn(name);
-        WriteNewFile(file, bytes.Bytes());
+        WriteNewFile(file, bytes);
     }
     TInstallerStart started = TInstallerStart::Failed;
     {

@@ -95,8 +95,8 @@ TBrowserCommandCalls& BrowserCommandCalls() noexcept {
 
 bool OpenPageDialog(TBrowserToolHost& Host, TComponent* Owner) {
     TFileDialogRequest request = PageDialogRequest(Owner, kOpenTitle, kOpenFilter);
-    bool confirmed = false;
-    if (!Host.LivesAfter([&] { confirmed = DialogCalls().OpenFile(request); })) return false;
+    const bool confirmed =
+        Host.AnswerIfLives(false, [&] { return DialogCalls().OpenFile(request); });
     if (confirmed) (void)Host.Go(request.FileName, 0);
     return confirmed;
 }

@@ -176,10 +176,8 @@ void SaveDocumentImages(TBrowserToolHost& Host, HWND Owner, IDispatch* Applicati
                         IUnknown* Document) {
     if (!IsHtmlDocument(Document)) return;
     std::wstring folder;
-    bool chosen = false;
-    if (!Host.LivesAfter(
-            [&] { chosen = DialogCalls().SelectDirectory(Owner, L"Save Images", folder); }) ||
-        !chosen)
+    if (!Host.AnswerIfLives(
+            false, [&] { return DialogCalls().SelectDirectory(Owner, L"Save Images", folder); }))
         return;
     // The download writes nothing into a folder that is missing, so it is made first.
     const std::wstring images = IncludeTrailingBackslash(folder) + L"Images";

@@ -132,11 +132,9 @@ void ShowPrintPreview(IWebBrowser2* Browser) {
 
 void ShowPrintPreviewWindow(TBrowserToolHost& Host, int CmdShow, bool DontPrompt) {
     IWebBrowser2* browser = Host.Browser();
-    bool shown = false;
-    if (!Host.LivesAfter([&] {
-            shown = ExecOnHtmlDocument(browser, OLECMDID_PRINTPREVIEW, PromptOption(DontPrompt));
-        }) ||
-        !shown)
+    if (!Host.AnswerIfLives(false, [&] {
+            return ExecOnHtmlDocument(browser, OLECMDID_PRINTPREVIEW, PromptOption(DontPrompt));
+        }))
         return;
     // The preview frame comes up on its own time and gives no signal but the foreground, so it
     // is looked for between rounds of the application's messages; the preview of a host they

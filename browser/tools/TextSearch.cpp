@@ -172,11 +172,10 @@ void HighlightTextInFrames(TBrowserToolHost& Host, IUnknown* Document, std::wstr
                            TSearchFlags Flags, const std::wstring& BackColor,
                            const std::wstring& ForeColor, TScrollIntoView ScrollMode, bool Prompt) {
     if (!IsHtmlDocument(Document)) return;
-    bool confirmed = true;
-    if (Prompt &&
-        !Host.LivesAfter([&] { confirmed = DialogCalls().InputQuery(Caption, PromptText, Text); }))
+    if (Prompt && !Host.AnswerIfLives(
+                      false, [&] { return DialogCalls().InputQuery(Caption, PromptText, Text); }))
         return;
-    if (!confirmed || Text.empty()) return;
+    if (Text.empty()) return;
     HighlightInFrames(Document, Text, Flags, BackColor, ForeColor, ScrollMode);
 }
 
